@@ -1,0 +1,175 @@
+#include "protocol/frame.h"
+
+namespace protocol {
+
+namespace {
+
+// How one jog direction is encoded: the second command byte and which speeds the head reads.
+struct JogCode
+{
+    quint8 command2;
+    bool usesPan;
+    bool usesTilt;
+};
+
+// Straight up/down moves carry no pan speed and straight left/right no tilt speed; the head
+// would otherwise drift on the idle axis.
+JogCode jogCode(Direction direction)
+{
+    switch (direction) {
+    case Direction::UpLeft:
+        return {0x0C, true, true};
+    case Direction::Up:
+        return {0x08, false, true};
+    case Direction::UpRight:
+        return {0x0A, true, true};
+    case Direction::Right:
+        return {0x02, true, false};
+    case Direction::DownRight:
+        return {0x12, true, true};
+    case Direction::Down:
+        return {0x10, false, true};
+    case Direction::DownLeft:
+        return {0x14, true, true};
+    case Direction::Left:
+        return {0x04, true, false};
+    }
+    return {0x00, false, false};
+}
+
+// Second command byte that starts cruise pattern 1, 2 or 3; 0 for anything else.
+quint8 cruiseCommand(int pattern)
+{
+    switch (pattern) {
+    case 1:
+        return 0x40;
+    case 2:
+        return 0x20;
+    case 3:
+        return 0x80;
+    default:
+        return 0x00;
+    }
+}
+
+Frame makeFrame(quint8 address, quint8 command1, quint8 command2, quint8 data1, quint8 data2)
+{
+    return {kSync, address, command1, command2, data1, data2, 0x00};
+}
+
+bool isPreset(int preset)
+{
+    return preset >= 1 && preset <= 9;
+}
+
+} // namespace
+
+quint8 checksum(const Frame &frame)
+{
+    unsigned sum = 0;
+    for (std::size_t i = 1; i <= 5; ++i)
+        sum += frame[i];
+    return static_cast<quint8>(sum & 0xFF);
+}
+
+Frame withChecksum(Frame frame)
+{
+    frame[6] = checksum(frame);
+    return frame;
+}
+
+Frame jogFrame(quint8 address, Direction direction, quint8 panSpeed, quint8 tiltSpeed)
+{
+    const JogCode code = jogCode(direction);
+    return makeFrame(address, 0x00, code.command2, code.usesPan ? panSpeed : quint8(0),
+                     code.usesTilt ? tiltSpeed : quint8(0));
+}
+
+Frame lampFrame(quint8 address, bool on)
+{
+    return makeFrame(address, on ? 0x02 : 0x04, 0x00, 0x00, 0x00);
+}
+
+std::optional<Frame> presetSetFrame(quint8 address, int preset)
+{
+    if (!isPreset(preset))
+        return std::nullopt;
+    return makeFrame(address, static_cast<quint8>(0x60 + preset), 0x00, 0x00, 0x00);
+}
+
+std::optional<Frame> presetRecallFrame(quint8 address, int preset)
+{
+    if (!isPreset(preset))
+        return std::nullopt;
+    return makeFrame(address, static_cast<quint8>(0x30 + preset), 0x00, 0x00, 0x00);
+}
+
+std::optional<Frame> cruiseStartFrame(quint8 address, int pattern, quint8 panSpeed,
+                                      quint8 tiltSpeed)
+{
+    const quint8 command2 = cruiseCommand(pattern);
+    if (command2 == 0x00)
+        return std::nullopt;
+    return makeFrame(address, 0x00, command2, panSpeed, tiltSpeed);
+}
+
+std::optional<Frame> timetableCruiseStartFrame(quint8 address, int pattern)
+{
+    // The timetable runs unattended, so each pattern has fixed speeds instead of the boxes'.
+    switch (pattern) {
+    case 1:
+        return makeFrame(address, 0x00, 0x40, 0x05, 0x3F);
+    case 2:
+        return makeFrame(address, 0x00, 0x20, 0x3F, 0x05);
+    case 3:
+        return makeFrame(address, 0x00, 0x80, 0x3F, 0x3F);
+    default:
+        return std::nullopt;
+    }
+}
+
+std::optional<Frame> cruiseStopFrame(quint8 address, int pattern)
+{
+    // Pattern 0 means no cruise is running, so there is nothing to stop.
+    if (cruiseCommand(pattern) == 0x00)
+        return std::nullopt;
+    return makeFrame(address, 0x01, 0x00, 0x00, 0x00);
+}
+
+QByteArray toBytes(const Frame &frame)
+{
+    return QByteArray(reinterpret_cast<const char *>(frame.data()),
+                      static_cast<qsizetype>(frame.size()));
+}
+
+QString hexText(const QByteArray &bytes)
+{
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    QString text;
+    text.reserve(bytes.size() * 3);
+    for (const char c : bytes) {
+        const auto b = static_cast<quint8>(c);
+        text += QLatin1Char(kDigits[b >> 4]);
+        text += QLatin1Char(kDigits[b & 0x0F]);
+        text += QLatin1Char(' ');
+    }
+    return text;
+}
+
+std::optional<quint8> parseByteText(const QString &text)
+{
+    // Checked by hand: QString::toUInt would let through signs, blanks and non-ASCII digits.
+    if (text.isEmpty() || text.size() > 3)
+        return std::nullopt;
+    int value = 0;
+    for (const QChar c : text) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return std::nullopt;
+        value = value * 10 + (c.unicode() - u'0');
+    }
+    if (value > 255)
+        return std::nullopt;
+    return static_cast<quint8>(value);
+}
+
+} // namespace protocol

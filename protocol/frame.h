@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <array>
+#include <optional>
+
+// The seven-byte control frame the head understands: sync 0xFF, address, two command bytes,
+// pan and tilt data, checksum. The builders fill bytes 0 to 5; the send path writes byte 6.
+namespace protocol {
+
+using Frame = std::array<quint8, 7>;
+
+inline constexpr quint8 kSync = 0xFF;
+
+// The eight jog directions, in the order the jog scan visits them.
+enum class Direction { UpLeft, Up, UpRight, Right, DownRight, Down, DownLeft, Left };
+inline constexpr std::array<Direction, 8> kScanOrder = {
+    Direction::UpLeft,    Direction::Up,   Direction::UpRight,  Direction::Right,
+    Direction::DownRight, Direction::Down, Direction::DownLeft, Direction::Left};
+
+// Low eight bits of the sum of bytes 1 to 5; the sync byte is not summed.
+quint8 checksum(const Frame &frame);
+// The frame with byte 6 replaced by its checksum.
+Frame withChecksum(Frame frame);
+
+// Builders. Byte 6 is left 0: the send path fills it.
+Frame jogFrame(quint8 address, Direction direction, quint8 panSpeed, quint8 tiltSpeed);
+Frame lampFrame(quint8 address, bool on);
+// Preset numbers 1 to 9; anything else gives no frame.
+std::optional<Frame> presetSetFrame(quint8 address, int preset);
+std::optional<Frame> presetRecallFrame(quint8 address, int preset);
+// Cruise patterns 1 to 3 ("巡航一" .. "巡航三"); anything else gives no frame.
+std::optional<Frame> cruiseStartFrame(quint8 address, int pattern, quint8 panSpeed,
+                                      quint8 tiltSpeed);
+std::optional<Frame> timetableCruiseStartFrame(quint8 address, int pattern);
+std::optional<Frame> cruiseStopFrame(quint8 address, int pattern);
+
+QByteArray toBytes(const Frame &frame);
+
+// Bytes as the log shows them: two upper-case hex digits and one space each ("FF 01 ").
+QString hexText(const QByteArray &bytes);
+
+// A whole decimal number 0..255 typed by the operator ("07" is 7); anything else (empty, signs,
+// blanks, letters, 256 and above) is no value.
+std::optional<quint8> parseByteText(const QString &text);
+
+} // namespace protocol
