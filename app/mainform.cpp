@@ -1,0 +1,403 @@
+#include "app/mainform.h"
+
+#include "app/aboutform.h"
+#include "app/apptexts.h"
+#include "app/twips.h"
+#include "link/linkcontroller.h"
+#include "link/linktexts.h"
+#include "link/logbox.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDate>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPainter>
+#include <QPixmap>
+#include <QPushButton>
+#include <QScreen>
+#include <QTime>
+#include <QTimer>
+
+namespace {
+
+// The link indicator: a lit green lamp while a link is open, a dark one otherwise.
+QPixmap switchIcon(bool on)
+{
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(60, 60, 60), 2));
+    painter.setBrush(on ? QColor(40, 200, 60) : QColor(120, 120, 120));
+    painter.drawEllipse(QRectF(3, 3, 26, 26));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(on ? QColor(200, 255, 200) : QColor(170, 170, 170));
+    painter.drawEllipse(QRectF(9, 8, 8, 6));
+    return pixmap;
+}
+
+template <typename W> W *named(W *widget, const QString &name)
+{
+    widget->setObjectName(name);
+    return widget;
+}
+
+QPushButton *button(const QString &name, const QString &caption, QWidget *parent, QRect geometry)
+{
+    auto *b = named(new QPushButton(caption, parent), name);
+    b->setAccessibleName(caption);
+    b->setGeometry(geometry);
+    return b;
+}
+
+QLabel *label(const QString &name, const QString &caption, QWidget *parent, QRect geometry)
+{
+    auto *l = named(new QLabel(caption, parent), name);
+    l->setGeometry(geometry);
+    return l;
+}
+
+QComboBox *editableCombo(const QString &name, QWidget *parent, QRect geometry)
+{
+    auto *box = named(new QComboBox(parent), name);
+    box->setEditable(true);
+    // Typing never adds entries to the list.
+    box->setInsertPolicy(QComboBox::NoInsert);
+    box->setGeometry(geometry);
+    box->setAccessibleName(name);
+    return box;
+}
+
+// Date, time and status boxes: read-only text on the button face.
+QLineEdit *faceBox(const QString &name, QWidget *parent, QRect geometry, bool centred)
+{
+    auto *box = named(new QLineEdit(parent), name);
+    box->setReadOnly(true);
+    box->setFocusPolicy(Qt::NoFocus);
+    box->setGeometry(geometry);
+    box->setAccessibleName(name);
+    if (centred)
+        box->setAlignment(Qt::AlignCenter);
+    QPalette p = box->palette();
+    p.setColor(QPalette::Base, p.color(QPalette::Button));
+    box->setPalette(p);
+    return box;
+}
+
+} // namespace
+
+MainForm::MainForm(const QString &programDir, QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint),
+      m_programDir(programDir.isEmpty() ? QCoreApplication::applicationDirPath() : programDir)
+{
+    setObjectName(QStringLiteral("MainForm"));
+    setWindowTitle(apptexts::kWindowTitle);
+    QPalette p = palette();
+    p.setColor(QPalette::Window, QColor(224, 224, 224));
+    setPalette(p);
+    setAutoFillBackground(true);
+
+    buildTitle();
+    buildPortRegion();
+    buildLogRegion();
+    buildTimetableRegion();
+    buildControlRegion();
+    buildBottomRegion();
+
+    m_link = new LinkController(LinkControls{串口, 网络, ComboComm, 搜索, 设备IP, 连接And断开连接,
+                                             ImgSwitchOn, ImgSwitchOff, TxtStatus, 探照灯},
+                                m_programDir, this);
+
+    connect(CmdExit, &QPushButton::clicked, this, &MainForm::CmdExit_Click);
+    connect(CmdAbout, &QPushButton::clicked, this, &MainForm::CmdAbout_Click);
+    connect(CmdClearReceive, &QPushButton::clicked, this, &MainForm::CmdClearReceive_Click);
+    connect(巡航模式, &QComboBox::activated, this, &MainForm::巡航模式_Click);
+
+    TmrDateTime = named(new QTimer(this), QStringLiteral("TmrDateTime"));
+    TmrDateTime->setTimerType(Qt::PreciseTimer);
+    TmrDateTime->setInterval(100);
+    connect(TmrDateTime, &QTimer::timeout, this, &MainForm::TmrDateTime_Timer);
+
+    Form_Load();
+    TmrDateTime->start();
+}
+
+MainForm::~MainForm() = default;
+
+void MainForm::buildTitle()
+{
+    LblTitle = label(QStringLiteral("LblTitle"), QStringLiteral("Corvane"), this,
+                     twips::rect(5880, 0, 3915, 495));
+    LblTitle->setAlignment(Qt::AlignCenter);
+    QFont font;
+    font.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"),
+                      QStringLiteral("AR PL UMing CN"), QStringLiteral("AR PL UMing TW"),
+                      QStringLiteral("WenQuanYi Micro Hei")});
+    font.setPointSize(24);
+    LblTitle->setFont(font);
+    QPalette p = LblTitle->palette();
+    p.setColor(QPalette::WindowText, QColor(255, 0, 0));
+    LblTitle->setPalette(p);
+}
+
+void MainForm::buildPortRegion()
+{
+    FramePort = named(new QGroupBox(QStringLiteral("通讯设置"), this), QStringLiteral("FramePort"));
+    FramePort->setGeometry(twips::rect(120, 480, 3855, 3135));
+    QWidget *f = FramePort;
+
+    串口 = named(new QCheckBox(QStringLiteral("串口通讯"), f), QStringLiteral("串口"));
+    串口->setGeometry(twips::rect(240, 360, 1575, 315));
+    网络 = named(new QCheckBox(QStringLiteral("网络通讯"), f), QStringLiteral("网络"));
+    网络->setGeometry(twips::rect(2040, 360, 1575, 315));
+
+    LblPort = label(QStringLiteral("LblPort"), QStringLiteral("端口号"), f,
+                    twips::rect(240, 855, 735, 255));
+    ComboComm = editableCombo(QStringLiteral("ComboComm"), f, twips::rect(1020, 795, 1215, 345));
+    搜索 = button(QStringLiteral("搜索"), QStringLiteral("重新搜索串口"), f,
+                  twips::rect(2340, 765, 1395, 405));
+
+    IP地址 = label(QStringLiteral("IP地址"), QStringLiteral("IP 地址"), f,
+                   twips::rect(240, 1395, 735, 255));
+    设备IP = named(new QLineEdit(f), QStringLiteral("设备IP"));
+    设备IP->setGeometry(twips::rect(1020, 1335, 2715, 345));
+    设备IP->setAccessibleName(QStringLiteral("设备IP"));
+
+    连接And断开连接 = button(QStringLiteral("连接And断开连接"), linktexts::kConnect, f,
+                             twips::rect(1020, 1905, 1575, 480));
+    ImgSwitchOff =
+        label(QStringLiteral("ImgSwitchOff"), QString(), f, twips::rect(2880, 1905, 480, 480));
+    ImgSwitchOff->setPixmap(switchIcon(false));
+    ImgSwitchOff->setAccessibleName(QStringLiteral("未连接"));
+    ImgSwitchOn =
+        label(QStringLiteral("ImgSwitchOn"), QString(), f, twips::rect(2880, 1905, 480, 480));
+    ImgSwitchOn->setPixmap(switchIcon(true));
+    ImgSwitchOn->setAccessibleName(QStringLiteral("已连接"));
+
+    角度控制 =
+        named(new QCheckBox(QStringLiteral("需要角度控制，请选择"), f), QStringLiteral("角度控制"));
+    角度控制->setGeometry(twips::rect(240, 2640, 3495, 315));
+}
+
+void MainForm::buildLogRegion()
+{
+    显示区 = named(new QGroupBox(this), QStringLiteral("显示区"));
+    显示区->setGeometry(twips::rect(120, 3720, 3855, 3255));
+    Label3 = label(QStringLiteral("Label3"), QStringLiteral("提示区"), 显示区,
+                   twips::rect(240, 180, 1095, 255));
+    TxtDisplay = named(new LogBox(显示区), QStringLiteral("TxtDisplay"));
+    TxtDisplay->setGeometry(twips::rect(240, 480, 3375, 2175));
+    TxtDisplay->setAccessibleName(QStringLiteral("提示区"));
+    CmdClearReceive = button(QStringLiteral("CmdClearReceive"), QStringLiteral("清空提示区"),
+                             显示区, twips::rect(2220, 2730, 1395, 405));
+}
+
+void MainForm::buildTimetableRegion()
+{
+    Frame1 = named(new QGroupBox(QStringLiteral("定时配置区"), this), QStringLiteral("Frame1"));
+    Frame1->setGeometry(twips::rect(4080, 480, 6975, 6495));
+    定时配置 = named(new QListWidget(Frame1), QStringLiteral("定时配置"));
+    定时配置->setGeometry(twips::rect(120, 300, 6735, 5490));
+    定时配置->setSelectionMode(QAbstractItemView::MultiSelection);
+    定时配置->setAccessibleName(QStringLiteral("定时配置"));
+    for (int n = 0; n < 99; ++n)
+        定时配置->addItem(apptexts::kDesignRow.arg(n, 2, 10, QLatin1Char('0')));
+    定时配置说明 = button(QStringLiteral("定时配置说明"), QStringLiteral("定时配置说明"), Frame1,
+                          twips::rect(5040, 5910, 1815, 435));
+}
+
+void MainForm::buildControlRegion()
+{
+    配置 = named(new QGroupBox(QStringLiteral("设备控制区"), this), QStringLiteral("配置"));
+    配置->setGeometry(twips::rect(11160, 480, 4215, 6495));
+    QWidget *f = 配置;
+
+    const auto caption = [f](int index, const QString &text, int top) {
+        label(QStringLiteral("Lab3_%1").arg(index), text, f, twips::rect(240, top + 45, 1035, 255));
+    };
+    const int rows[] = {285, 660, 1035, 1410, 1785, 2160, 2535, 2910};
+
+    caption(10, QStringLiteral("设备编号："), rows[0]);
+    探照灯 = editableCombo(QStringLiteral("探照灯"), f, twips::rect(1320, rows[0], 1095, 330));
+    for (int n = 0; n <= 255; ++n)
+        探照灯->addItem(n < 10 ? QStringLiteral("0%1").arg(n) : QString::number(n));
+
+    caption(11, QStringLiteral("巡航模式："), rows[1]);
+    巡航模式 = editableCombo(QStringLiteral("巡航模式"), f, twips::rect(1320, rows[1], 1395, 330));
+    巡航模式->addItems(
+        {QStringLiteral("巡航一"), QStringLiteral("巡航二"), QStringLiteral("巡航三")});
+
+    caption(12, QStringLiteral("水平速度："), rows[2]);
+    水平速度 = editableCombo(QStringLiteral("水平速度"), f, twips::rect(1320, rows[2], 1095, 330));
+    caption(13, QStringLiteral("垂直速度："), rows[3]);
+    垂直速度 = editableCombo(QStringLiteral("垂直速度"), f, twips::rect(1320, rows[3], 1095, 330));
+    for (QComboBox *speed : {水平速度, 垂直速度}) {
+        for (int n = 5; n <= 99; ++n)
+            speed->addItem(QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0')));
+        speed->setCurrentIndex(-1);
+        speed->setEditText(QStringLiteral("00"));
+    }
+
+    caption(0, QStringLiteral("水平角度："), rows[4]);
+    水平角度 = named(new QLineEdit(QStringLiteral("60"), f), QStringLiteral("水平角度"));
+    水平角度->setGeometry(twips::rect(1320, rows[4], 795, 330));
+    水平角度->setAccessibleName(QStringLiteral("水平角度"));
+    确认发送角度 = button(QStringLiteral("确认发送角度"), QStringLiteral("确认发送角度"), f,
+                          twips::rect(2280, rows[4] - 15, 1695, 360));
+
+    caption(1, QStringLiteral("垂直角度："), rows[5]);
+    垂直角度 = named(new QLineEdit(QStringLiteral("60"), f), QStringLiteral("垂直角度"));
+    垂直角度->setGeometry(twips::rect(1320, rows[5], 795, 330));
+    垂直角度->setAccessibleName(QStringLiteral("垂直角度"));
+    查询位置 = button(QStringLiteral("查询位置"), QStringLiteral("位置查询"), f,
+                      twips::rect(2280, rows[5] - 15, 1695, 360));
+
+    caption(14, QStringLiteral("灯光："), rows[6]);
+    开 =
+        button(QStringLiteral("开"), QStringLiteral("开"), f, twips::rect(1320, rows[6], 615, 360));
+    关 =
+        button(QStringLiteral("关"), QStringLiteral("关"), f, twips::rect(2010, rows[6], 615, 360));
+    停止运动 = button(QStringLiteral("停止运动"), QStringLiteral("停止运动"), f,
+                      twips::rect(2760, rows[6], 1215, 360));
+
+    设置预置位 = button(QStringLiteral("设置预置位"), QStringLiteral("设置预置位"), f,
+                        twips::rect(360, rows[7], 1695, 360));
+    调用预置位 = button(QStringLiteral("调用预置位"), QStringLiteral("调用预置位"), f,
+                        twips::rect(2280, rows[7], 1695, 360));
+
+    // The direction pad: 840-twip squares on a 3 x 3 grid, the centre holding the cruise button.
+    const int columns[] = {360, 1680, 3000};
+    const int padRows[] = {3360, 4440, 5520};
+    const auto arrow = [&](const QString &name, const QString &glyph, int column, int row) {
+        QPushButton *b =
+            button(name, glyph, f, twips::rect(columns[column], padRows[row], 840, 840));
+        QFont font = b->font();
+        font.setPointSize(20);
+        b->setFont(font);
+        return b;
+    };
+    左上 = arrow(QStringLiteral("左上"), QStringLiteral("↖"), 0, 0);
+    上 = arrow(QStringLiteral("上"), QStringLiteral("↑"), 1, 0);
+    右上 = arrow(QStringLiteral("右上"), QStringLiteral("↗"), 2, 0);
+    左 = arrow(QStringLiteral("左"), QStringLiteral("←"), 0, 1);
+    右 = arrow(QStringLiteral("右"), QStringLiteral("→"), 2, 1);
+    左下 = arrow(QStringLiteral("左下"), QStringLiteral("↙"), 0, 2);
+    下 = arrow(QStringLiteral("下"), QStringLiteral("↓"), 1, 2);
+    右下 = arrow(QStringLiteral("右下"), QStringLiteral("↘"), 2, 2);
+    中 = button(QStringLiteral("中"), QStringLiteral("自动  巡航"), f,
+                twips::rect(1560, 4440, 1095, 855));
+}
+
+void MainForm::buildBottomRegion()
+{
+    瞎搞区 = named(new QGroupBox(this), QStringLiteral("瞎搞区"));
+    瞎搞区->setGeometry(twips::rect(120, 6960, 15255, 1215));
+    QWidget *f = 瞎搞区;
+    CmdAbout = button(QStringLiteral("CmdAbout"), QStringLiteral("关于"), f,
+                      twips::rect(240, 375, 1095, 495));
+    CmdExit = button(QStringLiteral("CmdExit"), QStringLiteral("退出程序"), f,
+                     twips::rect(1455, 375, 1335, 495));
+    TxtDate = faceBox(QStringLiteral("TxtDate"), f, twips::rect(3000, 420, 1575, 390), true);
+    TxtTime = faceBox(QStringLiteral("TxtTime"), f, twips::rect(4680, 420, 1335, 390), true);
+    TxtStatus = faceBox(QStringLiteral("TxtStatus"), f, twips::rect(6120, 420, 4935, 390), false);
+    Image1 = label(QStringLiteral("Image1"), QString(), f, twips::rect(11280, 120, 3855, 1005));
+    Image1->setScaledContents(true);
+    Image1->setAccessibleName(QStringLiteral("Corvane"));
+}
+
+void MainForm::CentreWindow()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->geometry();
+    const QSize outer = frameGeometry().size();
+    move(area.width() / 2 - outer.width() / 2, area.height() / 2 - outer.height() / 2);
+}
+
+void MainForm::Form_Load()
+{
+    // The outer size was 15555 x 8670 twips on the Windows consoles; this is its client area.
+    setFixedSize(twips::size(15435, 8265));
+    CentreWindow();
+    Image1->setPixmap(QPixmap(m_programDir + apptexts::kLogoPath));
+    m_link->FindSerialPorts();
+    LoadDeviceIp();
+    m_link->LinkOn = false;
+    m_link->InitSerialPort(ComboComm->currentText(), QStringLiteral("9600"), QStringLiteral("N"),
+                           QStringLiteral("8"), QStringLiteral("1"));
+    ImgSwitchOn->hide();
+    ImgSwitchOff->show();
+    m_link->setSerialChecked(true);
+    m_link->setTcpChecked(false);
+    设备IP->setEnabled(false);
+    ComboComm->setEnabled(true);
+    TxtDisplay->setEnabled(false);
+    探照灯->setCurrentIndex(0);
+    m_link->探照灯_Click();
+    巡航模式->setCurrentIndex(2);
+    巡航模式_Click();
+    LoadTimetableFlags();
+    LoadTimetableRows();
+    PanAngleText = QStringLiteral("060");
+    TiltAngleText = QStringLiteral("060");
+}
+
+void MainForm::closeEvent(QCloseEvent *event)
+{
+    // The window manager's close and Alt+F4 do nothing: the exit button is the only way out,
+    // and it saves the settings on the way.
+    event->ignore();
+}
+
+void MainForm::TmrDateTime_Timer()
+{
+    TxtDate->setText(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")));
+    TxtTime->setText(QTime::currentTime().toString(QStringLiteral("HH:mm:ss")));
+    ScheduleScan();
+}
+
+void MainForm::CmdExit_Click()
+{
+    if (m_link->MSComm().isOpen())
+        m_link->MSComm().close();
+    m_link->网络Client().close();
+    SaveDeviceIp();
+    SaveTimetableRows();
+    SaveTimetableFlags();
+    TmrDateTime->stop();
+    emit exitRequested();
+}
+
+void MainForm::CmdAbout_Click()
+{
+    if (!m_about)
+        m_about = new FrmAbout(this);
+    m_about->loadPicture(m_programDir + apptexts::kAboutPicturePath);
+    m_about->show();
+    m_about->raise();
+    m_about->activateWindow();
+}
+
+void MainForm::CmdClearReceive_Click()
+{
+    TxtDisplay->clearAll();
+    m_link->MSComm().discardInput();
+}
+
+void MainForm::巡航模式_Click() {}
+
+void MainForm::LoadDeviceIp() {}
+void MainForm::LoadTimetableFlags() {}
+void MainForm::LoadTimetableRows() {}
+void MainForm::SaveDeviceIp() {}
+void MainForm::SaveTimetableRows() {}
+void MainForm::SaveTimetableFlags() {}
+void MainForm::ScheduleScan() {}

@@ -1,0 +1,135 @@
+#pragma once
+
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include <array>
+#include <memory>
+
+class FrmAbout;
+class LinkController;
+class LogBox;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QTimer;
+
+// The console's one long-lived window: it lays out every control, runs the start-up sequence,
+// keeps the clock, and hands the operator's actions to the link and the head controls.
+class MainForm : public QWidget
+{
+    Q_OBJECT
+public:
+    // programDir is where the settings files, the pictures and ports/ are looked up; empty
+    // means the directory of the executable.
+    explicit MainForm(const QString &programDir = {}, QWidget *parent = nullptr);
+    ~MainForm() override;
+
+    QString programDir() const { return m_programDir; }
+    LinkController &link() { return *m_link; }
+
+    QString PanAngleText;
+    QString TiltAngleText;
+    qint16 Yuzhiwei = 0;
+    qint16 Shuangjihang = 0;
+
+signals:
+    // CmdExit has closed the links and saved the settings: the program ends now.
+    void exitRequested();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildTitle();
+    void buildPortRegion();
+    void buildLogRegion();
+    void buildTimetableRegion();
+    void buildControlRegion();
+    void buildBottomRegion();
+    void Form_Load();
+    void CentreWindow();
+
+    void TmrDateTime_Timer();
+    void CmdExit_Click();
+    void CmdAbout_Click();
+    void CmdClearReceive_Click();
+    void 巡航模式_Click();
+
+    // The timetable and the settings files join these steps of start-up and exit.
+    void LoadDeviceIp();
+    void LoadTimetableFlags();
+    void LoadTimetableRows();
+    void SaveDeviceIp();
+    void SaveTimetableRows();
+    void SaveTimetableFlags();
+    void ScheduleScan();
+
+    QString m_programDir;
+
+    QLabel *LblTitle;
+    QGroupBox *FramePort;
+    QGroupBox *显示区;
+    QGroupBox *Frame1;
+    QGroupBox *配置;
+    QGroupBox *瞎搞区;
+
+    QCheckBox *串口;
+    QCheckBox *网络;
+    QLabel *LblPort;
+    QComboBox *ComboComm;
+    QPushButton *搜索;
+    QLabel *IP地址;
+    QLineEdit *设备IP;
+    QPushButton *连接And断开连接;
+    QLabel *ImgSwitchOff;
+    QLabel *ImgSwitchOn;
+    QCheckBox *角度控制;
+
+    QLabel *Label3;
+    LogBox *TxtDisplay;
+    QPushButton *CmdClearReceive;
+
+    QListWidget *定时配置;
+    QPushButton *定时配置说明;
+
+    QComboBox *探照灯;
+    QComboBox *巡航模式;
+    QComboBox *水平速度;
+    QComboBox *垂直速度;
+    QLineEdit *水平角度;
+    QLineEdit *垂直角度;
+    QPushButton *确认发送角度;
+    QPushButton *查询位置;
+    QPushButton *停止运动;
+    QPushButton *开;
+    QPushButton *关;
+    QPushButton *左上;
+    QPushButton *上;
+    QPushButton *右上;
+    QPushButton *右;
+    QPushButton *右下;
+    QPushButton *下;
+    QPushButton *左下;
+    QPushButton *左;
+    QPushButton *中;
+    QPushButton *设置预置位;
+    QPushButton *调用预置位;
+
+    QPushButton *CmdAbout;
+    QPushButton *CmdExit;
+    QLineEdit *TxtDate;
+    QLineEdit *TxtTime;
+    QLineEdit *TxtStatus;
+    QLabel *Image1;
+
+    QTimer *TmrDateTime;
+
+    LinkController *m_link = nullptr;
+    QPointer<FrmAbout> m_about;
+};

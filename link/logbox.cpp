@@ -1,0 +1,45 @@
+#include "link/logbox.h"
+
+#include <QPalette>
+
+LogBox::LogBox(QWidget *parent) : QPlainTextEdit(parent)
+{
+    setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    setUndoRedoEnabled(false);
+    // The box is disabled so that nobody can type into it or move its caret; keep its text
+    // as readable as an enabled box at night.
+    QPalette p = palette();
+    p.setColor(QPalette::Disabled, QPalette::Text, p.color(QPalette::Active, QPalette::Text));
+    p.setColor(QPalette::Disabled, QPalette::Base, p.color(QPalette::Active, QPalette::Base));
+    setPalette(p);
+}
+
+void LogBox::add(const QString &text)
+{
+    if (text.isEmpty())
+        return;
+    m_text += text;
+    render();
+}
+
+void LogBox::clearIfFull()
+{
+    if (m_text.size() >= kLimit)
+        clearAll();
+}
+
+void LogBox::clearAll()
+{
+    if (m_text.isEmpty())
+        return;
+    m_text.clear();
+    render();
+}
+
+void LogBox::render()
+{
+    QString shown = m_text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    setPlainText(shown);
+    moveCursor(QTextCursor::End);
+}

@@ -1,0 +1,29 @@
+#include "link/prompt.h"
+
+#include <QMessageBox>
+
+namespace prompt {
+namespace {
+Hook &hook()
+{
+    static Hook current;
+    return current;
+}
+} // namespace
+
+void show(QWidget *parent, const QString &text)
+{
+    if (hook()) {
+        hook()(text);
+        return;
+    }
+    QMessageBox box(QMessageBox::NoIcon, kTitle, text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+void setHook(Hook h)
+{
+    hook() = std::move(h);
+}
+
+} // namespace prompt

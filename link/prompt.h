@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+// Every operator message of the console goes through here: a modal box titled "提示信息"
+// with one OK button and no icon. Tests install a hook to read and answer messages without
+// blocking.
+namespace prompt {
+
+inline const QString kTitle = QStringLiteral("提示信息");
+
+void show(QWidget *parent, const QString &text);
+
+using Hook = std::function<void(const QString &text)>;
+// Replaces the modal box by the hook until it is reset with an empty hook.
+void setHook(Hook hook);
+
+} // namespace prompt

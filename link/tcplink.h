@@ -1,0 +1,44 @@
+#pragma once
+
+#include "link/link.h"
+
+#include <QTcpSocket>
+
+// The TCP connection to the head controller (port 4196 of the address in the IP box).
+class TcpLink : public Link
+{
+    Q_OBJECT
+public:
+    static constexpr quint16 kRemotePort = 4196;
+
+    explicit TcpLink(QObject *parent = nullptr);
+
+    void setRemoteHost(const QString &host) { m_host = host; }
+    QString remoteHost() const { return m_host; }
+    void setRemotePort(quint16 port) { m_port = port; }
+    quint16 remotePort() const { return m_port; }
+    // Starts connecting; connected() or connectFailed() follows.
+    void connectToRemote();
+
+    bool isOpen() const override;
+    void close() override;
+    // One send per byte, in order; they reach the peer as one continuous run.
+    bool sendFrame(const QByteArray &bytes) override;
+    bool sendText(const QByteArray &bytes) override;
+    QByteArray readAll() override;
+
+signals:
+    void connected();
+    void connectFailed();
+
+private:
+    void onConnected();
+    void onError(QAbstractSocket::SocketError error);
+    void onDisconnected();
+
+    QTcpSocket m_socket;
+    QString m_host;
+    quint16 m_port = kRemotePort;
+    bool m_established = false;
+    bool m_closing = false;
+};

@@ -1,0 +1,110 @@
+#include "support.h"
+
+#include "link/prompt.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+PtyPair::PtyPair()
+{
+    m_master = posix_openpt(O_RDWR | O_NOCTTY);
+    if (m_master < 0)
+        return;
+    if (grantpt(m_master) != 0 || unlockpt(m_master) != 0) {
+        ::close(m_master);
+        m_master = -1;
+        return;
+    }
+    m_slavePath = QString::fromLocal8Bit(ptsname(m_master));
+    ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
+}
+
+PtyPair::~PtyPair()
+{
+    closeMaster();
+}
+
+bool PtyPair::publish(const QString &programDir, int n)
+{
+    QDir dir(programDir);
+    if (!dir.mkpath(QStringLiteral("ports")))
+        return false;
+    const QString link = dir.filePath(QStringLiteral("ports/COM%1").arg(n));
+    QFile::remove(link);
+    return QFile::link(m_slavePath, link);
+}
+
+QByteArray PtyPair::read(int minBytes, int timeoutMs)
+{
+    QByteArray got;
+    QElapsedTimer clock;
+    clock.start();
+    while (got.size() < minBytes && clock.elapsed() < timeoutMs) {
+        char buffer[4096];
+        const ssize_t n = ::read(m_master, buffer, sizeof buffer);
+        if (n > 0) {
+            got.append(buffer, n);
+            continue;
+        }
+        // Let the console's event loop run while we wait for its bytes.
+        QTest::qWait(2);
+    }
+    return got;
+}
+
+QByteArray PtyPair::drain(int windowMs)
+{
+    QByteArray got;
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < windowMs) {
+        char buffer[4096];
+        const ssize_t n = ::read(m_master, buffer, sizeof buffer);
+        if (n > 0)
+            got.append(buffer, n);
+        else
+            QTest::qWait(2);
+    }
+    return got;
+}
+
+bool PtyPair::write(const QByteArray &bytes)
+{
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(m_master, bytes.constData() + done, bytes.size() - done);
+        if (n > 0) {
+            done += n;
+        } else if (n < 0 && errno == EAGAIN) {
+            pollfd p{m_master, POLLOUT, 0};
+            ::poll(&p, 1, 100);
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+void PtyPair::closeMaster()
+{
+    if (m_master >= 0)
+        ::close(m_master);
+    m_master = -1;
+}
+
+ProgramDir::ProgramDir() = default;
+
+PromptRecorder::PromptRecorder()
+{
+    prompt::setHook([this](const QString &text) { messages.append(text); });
+}
+
+PromptRecorder::~PromptRecorder()
+{
+    prompt::setHook({});
+}

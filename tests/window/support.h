@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+class MainForm;
+class QWidget;
+
+// A real pseudo-terminal pair. The slave end is published as <program dir>/ports/COMn, where the
+// console opens it like any serial port; the test reads and writes the master end.
+class PtyPair
+{
+public:
+    PtyPair();
+    ~PtyPair();
+    PtyPair(const PtyPair &) = delete;
+    PtyPair &operator=(const PtyPair &) = delete;
+
+    bool isValid() const { return m_master >= 0; }
+    QString slavePath() const { return m_slavePath; }
+    // Makes the slave reachable as COMn of the given program directory.
+    bool publish(const QString &programDir, int n);
+    // Everything the console has written so far, waiting up to timeoutMs for at least minBytes.
+    QByteArray read(int minBytes = 1, int timeoutMs = 2000);
+    // Whatever arrives within the window, without waiting for a count.
+    QByteArray drain(int windowMs);
+    bool write(const QByteArray &bytes);
+    void closeMaster();
+
+private:
+    int m_master = -1;
+    QString m_slavePath;
+};
+
+// A temporary program directory for one test, with the pictures and settings in it if asked.
+class ProgramDir
+{
+public:
+    ProgramDir();
+    QString path() const { return m_dir.path(); }
+    bool isValid() const { return m_dir.isValid(); }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// Answers every operator message at once and keeps its text.
+class PromptRecorder
+{
+public:
+    PromptRecorder();
+    ~PromptRecorder();
+    QStringList messages;
+};
+
+// Controls of the main window by their object names.
+template <typename T> T *child(QWidget *window, const char *name)
+{
+    T *w = window->findChild<T *>(QString::fromUtf8(name));
+    if (!w)
+        qWarning("no control named %s", name);
+    return w;
+}

@@ -1,0 +1,472 @@
+// Choosing, opening and closing the link on a real pseudo-terminal and a real loopback socket.
+#include "support.h"
+
+#include "app/mainform.h"
+#include "link/linkcontroller.h"
+#include "link/portpaths.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSerialPort>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QtTest>
+
+namespace {
+
+const QString kConnect = QStringLiteral("连   接");
+const QString kDisconnect = QStringLiteral("断开连接");
+const QString kConnected = QStringLiteral("设 备 已 连 接 ！ ！ ！");
+
+// The window and its controls, in a program directory of its own.
+struct Console
+{
+    ProgramDir dir;
+    PromptRecorder prompts;
+    std::unique_ptr<MainForm> form;
+
+    void start()
+    {
+        form = std::make_unique<MainForm>(dir.path());
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    }
+    template <typename T> T *get(const char *name) { return child<T>(form.get(), name); }
+    QString status() { return get<QLineEdit>("TxtStatus")->text(); }
+    QString caption() { return get<QPushButton>("连接And断开连接")->text(); }
+    void clickConnect() { QTest::mouseClick(get<QPushButton>("连接And断开连接"), Qt::LeftButton); }
+    void clickBox(const char *name)
+    {
+        auto *box = get<QCheckBox>(name);
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
+    }
+    bool enabled(const char *name) { return get<QWidget>(name)->isEnabled(); }
+    bool lampOn() { return get<QLabel>("ImgSwitchOn")->isVisible(); }
+    bool lampOff() { return get<QLabel>("ImgSwitchOff")->isVisible(); }
+    void useTcp(const QString &address)
+    {
+        clickBox("网络");
+        get<QLineEdit>("设备IP")->setText(address);
+    }
+};
+
+// A head controller on a loopback address, port 4196.
+struct Peer
+{
+    QTcpServer server;
+    QTcpSocket *accepted = nullptr;
+    bool listen(const char *address)
+    {
+        if (!server.listen(QHostAddress(QString::fromLatin1(address)), 4196))
+            return false;
+        QObject::connect(&server, &QTcpServer::newConnection,
+                         [this] { accepted = server.nextPendingConnection(); });
+        return true;
+    }
+};
+
+} // namespace
+
+class LinkTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void portNumbersAndDevices_data();
+    void portNumbersAndDevices();
+    void deviceIpHost_data();
+    void deviceIpHost();
+    void switchingLinkKinds();
+    void serialConnectAndDisconnect();
+    void serialPortHeldElsewhere();
+    void serialOpenFailureReturnsToReady();
+    void serialDeviceLost();
+    void portSearchListsInOrder();
+    void tcpConnectAndDisconnect();
+    void tcpCancelWhileConnecting();
+    void tcpRefused();
+    void tcpPeerCloses();
+    void searchlightChangeOnTcp();
+    void searchlightChangeOnSerialChangesNothing();
+};
+
+void LinkTest::portNumbersAndDevices_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("number");
+    QTest::newRow("COM3") << "COM3" << 3;
+    QTest::newRow("COM12") << "COM12" << 12;
+    QTest::newRow("COM36") << "COM36" << 36;
+    QTest::newRow("blank before") << "COM 7" << 7;
+    QTest::newRow("trailing text") << "COM4x" << 4;
+    QTest::newRow("no number") << "COM" << 0;
+    QTest::newRow("letters") << "abcdef" << 0;
+    QTest::newRow("empty") << "" << 0;
+}
+
+void LinkTest::portNumbersAndDevices()
+{
+    QFETCH(QString, text);
+    QFETCH(int, number);
+    QCOMPARE(portpaths::portNumberFromText(text), number);
+
+    // The fixed mapping, unless ports/COMn says otherwise.
+    ProgramDir dir;
+    QCOMPARE(portpaths::devicePath(dir.path(), 1), QStringLiteral("/dev/ttyS0"));
+    QCOMPARE(portpaths::devicePath(dir.path(), 16), QStringLiteral("/dev/ttyS15"));
+    QCOMPARE(portpaths::devicePath(dir.path(), 17), QStringLiteral("/dev/ttyUSB0"));
+    QCOMPARE(portpaths::devicePath(dir.path(), 26), QStringLiteral("/dev/ttyUSB9"));
+    QCOMPARE(portpaths::devicePath(dir.path(), 27), QStringLiteral("/dev/ttyACM0"));
+    QCOMPARE(portpaths::devicePath(dir.path(), 36), QStringLiteral("/dev/ttyACM9"));
+    QVERIFY(portpaths::devicePath(dir.path(), 37).isEmpty());
+    QVERIFY(portpaths::devicePath(dir.path(), 0).isEmpty());
+    PtyPair pty;
+    QVERIFY(pty.publish(dir.path(), 2));
+    QCOMPARE(portpaths::devicePath(dir.path(), 2), pty.slavePath());
+}
+
+void LinkTest::deviceIpHost_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<int>("n");
+    QTest::addColumn<QString>("result");
+    QTest::newRow("four parts") << "192.168.1.20" << 3 << "192.168.1.3";
+    QTest::newRow("three parts") << "10.0.0" << 5 << "10.0.0.5";
+    QTest::newRow("empty") << "" << 7 << "0.0.0.7";
+    QTest::newRow("leading zeros") << "010.001.002.003" << 12 << "10.1.2.12";
+    QTest::newRow("255") << "192.168.0.7" << 255 << "192.168.0.255";
+    // Addresses the operator mistyped never stop the console: extra parts are ignored and a
+    // part that is not a number 0-255 counts as 0.
+    QTest::newRow("five parts") << "1.2.3.4.5" << 9 << "1.2.3.9";
+    QTest::newRow("letters") << "a.b.c.d" << 1 << "0.0.0.1";
+    QTest::newRow("above 255") << "300.1.2.3" << 4 << "0.1.2.4";
+    QTest::newRow("negative") << "-1.2.3.4" << 4 << "0.2.3.4";
+    QTest::newRow("blanks") << " 10 . 1 .2.3" << 8 << "10.1.2.8";
+    QTest::newRow("host name") << "head.local" << 2 << "0.0.0.2";
+}
+
+void LinkTest::deviceIpHost()
+{
+    QFETCH(QString, address);
+    QFETCH(int, n);
+    QFETCH(QString, result);
+    QCOMPARE(replaceHostPart(address, n), result);
+}
+
+void LinkTest::switchingLinkKinds()
+{
+    Console c;
+    c.start();
+    c.clickBox("串口");
+    QVERIFY(!c.get<QCheckBox>("串口")->isChecked());
+    QVERIFY(c.get<QCheckBox>("网络")->isChecked());
+    QCOMPARE(c.status(), QStringLiteral("网络已就绪"));
+    QVERIFY(!c.enabled("ComboComm"));
+    QVERIFY(c.enabled("设备IP"));
+    QCOMPARE(c.caption(), kConnect);
+
+    c.clickBox("网络");
+    QVERIFY(c.get<QCheckBox>("串口")->isChecked());
+    QVERIFY(!c.get<QCheckBox>("网络")->isChecked());
+    QCOMPARE(c.status(), QStringLiteral("串口已就绪"));
+    QVERIFY(c.enabled("ComboComm"));
+    QVERIFY(!c.enabled("设备IP"));
+
+    // Ticking the other box works the same way round.
+    c.clickBox("网络");
+    QVERIFY(c.get<QCheckBox>("网络")->isChecked());
+    QVERIFY(!c.get<QCheckBox>("串口")->isChecked());
+    c.clickBox("串口");
+    QVERIFY(c.get<QCheckBox>("串口")->isChecked());
+    QVERIFY(!c.get<QCheckBox>("网络")->isChecked());
+    QCOMPARE(c.status(), QStringLiteral("串口已就绪"));
+    QVERIFY(c.prompts.messages.isEmpty());
+}
+
+void LinkTest::serialConnectAndDisconnect()
+{
+    Console c;
+    PtyPair pty;
+    QVERIFY(pty.publish(c.dir.path(), 3));
+    c.start();
+    auto *ports = c.get<QComboBox>("ComboComm");
+    QVERIFY(ports->findText("COM3") >= 0);
+    ports->setCurrentIndex(ports->findText("COM3"));
+
+    c.clickConnect();
+    QCOMPARE(c.status(), QStringLiteral("COM3，已打开，9600,N,8,1"));
+    QCOMPARE(c.caption(), kDisconnect);
+    QCOMPARE(c.prompts.messages, QStringList{kConnected});
+    QVERIFY(c.lampOn());
+    QVERIFY(!c.lampOff());
+    QVERIFY(c.form->link().LinkOn);
+    QVERIFY(c.form->link().MSComm().isOpen());
+    for (const char *name : {"串口", "网络", "ComboComm", "搜索"})
+        QVERIFY2(!c.enabled(name), name);
+
+    // The port really is the pseudo-terminal: bytes written at the far end arrive.
+    QVERIFY(pty.write("ping"));
+    QByteArray got;
+    QTRY_VERIFY((got += c.form->link().MSComm().readAll()) == "ping");
+
+    c.clickConnect();
+    QCOMPARE(c.status(), QStringLiteral("COM3，已关闭"));
+    QCOMPARE(c.caption(), kConnect);
+    QVERIFY(!c.lampOn());
+    QVERIFY(c.lampOff());
+    QVERIFY(!c.form->link().MSComm().isOpen());
+    for (const char *name : {"串口", "网络", "ComboComm", "搜索"})
+        QVERIFY2(c.enabled(name), name);
+    QCOMPARE(c.prompts.messages.size(), 1);
+}
+
+void LinkTest::serialPortHeldElsewhere()
+{
+    Console c;
+    PtyPair pty;
+    QVERIFY(pty.publish(c.dir.path(), 5));
+    QSerialPort other(pty.slavePath());
+    QVERIFY(other.open(QIODevice::ReadWrite));
+    c.start();
+    auto *ports = c.get<QComboBox>("ComboComm");
+    QVERIFY2(ports->findText("COM5") >= 0, "a held port is still listed");
+    ports->setCurrentIndex(ports->findText("COM5"));
+    const QString before = c.status();
+
+    c.clickConnect();
+    QCOMPARE(c.prompts.messages,
+             QStringList{QStringLiteral("COM5已被其它程序打开，请选择其它串口！")});
+    QVERIFY(!c.form->link().LinkOn);
+    QCOMPARE(c.caption(), kConnect);
+    QCOMPARE(c.status(), before);
+    QVERIFY(c.enabled("串口"));
+    QVERIFY(c.enabled("ComboComm"));
+
+    // Once the other program lets go, the next click connects.
+    other.close();
+    c.clickConnect();
+    QCOMPARE(c.caption(), kDisconnect);
+    QCOMPARE(c.status(), QStringLiteral("COM5，已打开，9600,N,8,1"));
+}
+
+void LinkTest::serialOpenFailureReturnsToReady()
+{
+    Console c;
+    c.start();
+    auto *ports = c.get<QComboBox>("ComboComm");
+    // COM35 would be /dev/ttyACM8: nothing there.
+    QVERIFY(!QFile::exists("/dev/ttyACM8"));
+    ports->setEditText("COM35");
+    c.clickConnect();
+    QCOMPARE(c.status(), QStringLiteral("COM35，打开失败"));
+    QCOMPARE(c.caption(), kConnect);
+    QVERIFY(!c.form->link().LinkOn);
+    QVERIFY(c.prompts.messages.isEmpty());
+
+    // The next click tries again rather than running the disconnect path.
+    PtyPair pty;
+    QVERIFY(pty.publish(c.dir.path(), 35));
+    c.clickConnect();
+    QCOMPARE(c.caption(), kDisconnect);
+    QCOMPARE(c.status(), QStringLiteral("COM35，已打开，9600,N,8,1"));
+
+    c.clickConnect();
+    ports->setEditText("no port");
+    c.clickConnect();
+    QCOMPARE(c.status(), QStringLiteral("no port，打开失败"));
+    QVERIFY(!c.form->link().LinkOn);
+    QCOMPARE(c.caption(), kConnect);
+}
+
+void LinkTest::serialDeviceLost()
+{
+    Console c;
+    auto pty = std::make_unique<PtyPair>();
+    QVERIFY(pty->publish(c.dir.path(), 6));
+    c.start();
+    c.get<QComboBox>("ComboComm")->setEditText("COM6");
+    c.clickConnect();
+    QCOMPARE(c.caption(), kDisconnect);
+
+    pty.reset(); // the adapter is pulled out
+    QTRY_COMPARE(c.status(), QStringLiteral("设备已断开连接"));
+    QCOMPARE(c.caption(), kConnect);
+    QVERIFY(!c.form->link().LinkOn);
+    QVERIFY(!c.form->link().MSComm().isOpen());
+    QVERIFY(c.lampOff());
+    for (const char *name : {"串口", "网络", "ComboComm", "搜索"})
+        QVERIFY2(c.enabled(name), name);
+    QCOMPARE(c.prompts.messages.size(), 1); // only the connect message, nothing for the loss
+}
+
+void LinkTest::portSearchListsInOrder()
+{
+    Console c;
+    PtyPair a, b, held;
+    QVERIFY(a.publish(c.dir.path(), 33));
+    QVERIFY(b.publish(c.dir.path(), 31));
+    QVERIFY(held.publish(c.dir.path(), 32));
+    c.start();
+    QSerialPort other(held.slavePath());
+    QVERIFY(other.open(QIODevice::ReadWrite));
+    PtyPair late;
+    QVERIFY(late.publish(c.dir.path(), 30));
+
+    QTest::mouseClick(c.get<QPushButton>("搜索"), Qt::LeftButton);
+    auto *ports = c.get<QComboBox>("ComboComm");
+    QStringList listed;
+    QList<int> numbers;
+    for (int i = 0; i < ports->count(); ++i) {
+        listed << ports->itemText(i);
+        numbers << portpaths::portNumberFromText(ports->itemText(i));
+    }
+    for (const char *name : {"COM30", "COM31", "COM32", "COM33"})
+        QVERIFY2(listed.contains(name), qPrintable(listed.join(' ')));
+    QVERIFY(std::is_sorted(numbers.begin(), numbers.end()));
+    QCOMPARE(ports->currentIndex(), 0);
+    QCOMPARE(ports->currentText(), listed.first());
+}
+
+void LinkTest::tcpConnectAndDisconnect()
+{
+    Peer peer;
+    QVERIFY(peer.listen("127.0.0.21"));
+    Console c;
+    c.start();
+    c.useTcp("127.0.0.21");
+
+    c.clickConnect();
+    // Nothing changes until the connection is made.
+    QCOMPARE(c.caption(), kConnect);
+    QCOMPARE(c.form->link().网络Client().remotePort(), quint16(4196));
+    QTRY_COMPARE(c.caption(), kDisconnect);
+    QCOMPARE(c.status(), QStringLiteral("已连接到 : 127.0.0.21"));
+    QCOMPARE(c.prompts.messages, QStringList{kConnected});
+    QTRY_VERIFY(peer.accepted);
+    QVERIFY(c.lampOn());
+    for (const char *name : {"串口", "网络", "ComboComm", "搜索", "设备IP"})
+        QVERIFY2(!c.enabled(name), name);
+
+    c.clickConnect();
+    QCOMPARE(c.status(), QStringLiteral("连接已断开..."));
+    QCOMPARE(c.caption(), kConnect);
+    QVERIFY(c.lampOff());
+    QTRY_COMPARE(peer.accepted->state(), QAbstractSocket::UnconnectedState);
+    for (const char *name : {"串口", "网络", "搜索", "设备IP"})
+        QVERIFY2(c.enabled(name), name);
+    QVERIFY(!c.enabled("ComboComm"));
+}
+
+void LinkTest::tcpCancelWhileConnecting()
+{
+    Peer peer;
+    QVERIFY(peer.listen("127.0.0.22"));
+    Console c;
+    c.start();
+    c.useTcp("127.0.0.22");
+    c.clickConnect();
+    c.clickConnect(); // before the connection is reported
+    QCOMPARE(c.caption(), kConnect);
+    QCOMPARE(c.status(), QStringLiteral("连接已断开..."));
+    QVERIFY(!c.form->link().LinkOn);
+    QTest::qWait(200);
+    QCOMPARE(c.caption(), kConnect);
+    QVERIFY(c.prompts.messages.isEmpty());
+
+    // Ticking the serial box also leaves the attempt.
+    c.clickConnect();
+    c.clickBox("串口");
+    QCOMPARE(c.status(), QStringLiteral("串口已就绪"));
+    QTest::qWait(200);
+    QCOMPARE(c.caption(), kConnect);
+    QVERIFY(c.prompts.messages.isEmpty());
+}
+
+void LinkTest::tcpRefused()
+{
+    Console c;
+    c.start();
+    c.useTcp("127.0.0.23"); // nobody listens there
+    c.clickConnect();
+    QTRY_COMPARE(c.status(), QStringLiteral("无法连接到 : 127.0.0.23"));
+    QCOMPARE(c.caption(), kConnect);
+    QVERIFY(!c.form->link().LinkOn);
+    QVERIFY(c.prompts.messages.isEmpty());
+
+    // Back in TCP ready: the next click connects once a peer is there.
+    Peer peer;
+    QVERIFY(peer.listen("127.0.0.23"));
+    c.clickConnect();
+    QTRY_COMPARE(c.caption(), kDisconnect);
+}
+
+void LinkTest::tcpPeerCloses()
+{
+    Peer peer;
+    QVERIFY(peer.listen("127.0.0.24"));
+    Console c;
+    c.start();
+    c.useTcp("127.0.0.24");
+    c.clickConnect();
+    QTRY_VERIFY(peer.accepted);
+    QTRY_COMPARE(c.caption(), kDisconnect);
+
+    peer.accepted->close();
+    QTRY_COMPARE(c.status(), QStringLiteral("设备已断开连接"));
+    QCOMPARE(c.caption(), kConnect);
+    QVERIFY(!c.form->link().LinkOn);
+    QVERIFY(c.lampOff());
+    for (const char *name : {"串口", "网络", "搜索", "设备IP"})
+        QVERIFY2(c.enabled(name), name);
+    QCOMPARE(c.prompts.messages.size(), 1);
+
+    // And it can be opened again.
+    c.clickConnect();
+    QTRY_COMPARE(c.caption(), kDisconnect);
+}
+
+void LinkTest::searchlightChangeOnTcp()
+{
+    Peer peer;
+    QVERIFY(peer.listen("127.0.0.25"));
+    Console c;
+    c.start();
+    c.useTcp("127.0.0.25");
+    c.clickConnect();
+    QTRY_VERIFY(peer.accepted);
+    QTRY_COMPARE(c.caption(), kDisconnect);
+
+    // The operator steps the searchlight list from 11 to 12.
+    auto *light = c.get<QComboBox>("探照灯");
+    light->setCurrentIndex(11);
+    QTest::keyClick(light, Qt::Key_Down);
+    QCOMPARE(light->currentText(), QStringLiteral("12"));
+    QCOMPARE(c.get<QLineEdit>("设备IP")->text(), QStringLiteral("127.0.0.12"));
+    QCOMPARE(c.status(), QStringLiteral("设备已断开连接"));
+    QCOMPARE(c.caption(), kConnect);
+    QVERIFY(!c.form->link().LinkOn);
+    QTRY_COMPARE(peer.accepted->state(), QAbstractSocket::UnconnectedState);
+    for (const char *name : {"串口", "网络", "搜索", "ComboComm", "设备IP"})
+        QVERIFY2(c.enabled(name), name);
+
+    c.get<QLineEdit>("设备IP")->setText("192.168.0.7");
+    QTest::keyClick(light, Qt::Key_Down);
+    QCOMPARE(c.get<QLineEdit>("设备IP")->text(), QStringLiteral("192.168.0.13"));
+}
+
+void LinkTest::searchlightChangeOnSerialChangesNothing()
+{
+    Console c;
+    c.start();
+    auto *light = c.get<QComboBox>("探照灯");
+    c.get<QLineEdit>("设备IP")->setText("192.168.0.7");
+    QTest::keyClick(light, Qt::Key_Down);
+    QCOMPARE(light->currentText(), QStringLiteral("01"));
+    QCOMPARE(c.get<QLineEdit>("设备IP")->text(), QStringLiteral("192.168.0.7"));
+    QCOMPARE(c.status(), QStringLiteral("串口已就绪"));
+}
+
+QTEST_MAIN(LinkTest)
+#include "tst_link.moc"

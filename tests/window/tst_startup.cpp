@@ -1,0 +1,280 @@
+// The main window as the operator finds it: start-up state, captions, layout, clock, About, exit.
+#include "support.h"
+
+#include "app/mainform.h"
+#include "app/twips.h"
+#include "link/linkcontroller.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTime>
+#include <QtTest>
+
+class StartupTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void startupState();
+    void captions_data();
+    void captions();
+    void layout();
+    void clockFollowsTheWallClock();
+    void closeBoxAndAltF4DoNothing();
+    void exitClosesTheLinkAndEnds();
+    void aboutWindowIsSingleAndDiscarded();
+    void picturesAreOptional();
+};
+
+void StartupTest::startupState()
+{
+    ProgramDir dir;
+    PromptRecorder prompts;
+    MainForm form(dir.path());
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+
+    QCOMPARE(form.windowTitle(), QStringLiteral("CorvaneV1.0"));
+    QCOMPARE(child<QLineEdit>(&form, "TxtStatus")->text(), QStringLiteral("串口已就绪"));
+    QVERIFY(child<QCheckBox>(&form, "串口")->isChecked());
+    QVERIFY(!child<QCheckBox>(&form, "网络")->isChecked());
+    QVERIFY(child<QLabel>(&form, "ImgSwitchOff")->isVisible());
+    QVERIFY(!child<QLabel>(&form, "ImgSwitchOn")->isVisible());
+    QCOMPARE(child<QPushButton>(&form, "连接And断开连接")->text(), QStringLiteral("连   接"));
+    QVERIFY(!child<QLineEdit>(&form, "设备IP")->isEnabled());
+    QVERIFY(child<QComboBox>(&form, "ComboComm")->isEnabled());
+    QVERIFY(!child<QPlainTextEdit>(&form, "TxtDisplay")->isEnabled());
+    QCOMPARE(child<QComboBox>(&form, "探照灯")->currentText(), QStringLiteral("00"));
+    QCOMPARE(child<QComboBox>(&form, "探照灯")->count(), 256);
+    QCOMPARE(child<QComboBox>(&form, "探照灯")->itemText(9), QStringLiteral("09"));
+    QCOMPARE(child<QComboBox>(&form, "探照灯")->itemText(255), QStringLiteral("255"));
+    QCOMPARE(child<QComboBox>(&form, "巡航模式")->currentText(), QStringLiteral("巡航三"));
+    QCOMPARE(child<QComboBox>(&form, "水平速度")->count(), 95);
+    QCOMPARE(child<QComboBox>(&form, "水平速度")->itemText(0), QStringLiteral("05"));
+    QCOMPARE(child<QComboBox>(&form, "水平速度")->itemText(94), QStringLiteral("99"));
+    QCOMPARE(form.PanAngleText, QStringLiteral("060"));
+    QCOMPARE(form.TiltAngleText, QStringLiteral("060"));
+    QVERIFY(!form.link().LinkOn);
+    QVERIFY(prompts.messages.isEmpty());
+
+    auto *rows = child<QListWidget>(&form, "定时配置");
+    QCOMPARE(rows->count(), 99);
+    QCOMPARE(rows->item(0)->text(),
+             QStringLiteral("00 开：00:00:00   关：00:00:00   自动巡航：NO"));
+    QCOMPARE(rows->item(98)->text(),
+             QStringLiteral("98 开：00:00:00   关：00:00:00   自动巡航：NO"));
+    QVERIFY(rows->selectedItems().isEmpty());
+    QCOMPARE(rows->selectionMode(), QAbstractItemView::MultiSelection);
+}
+
+void StartupTest::captions_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("caption");
+    const auto row = [](const char *name, const char *caption) {
+        QTest::newRow(name) << QString::fromUtf8(name) << QString::fromUtf8(caption);
+    };
+    row("串口", "串口通讯");
+    row("网络", "网络通讯");
+    row("LblPort", "端口号");
+    row("搜索", "重新搜索串口");
+    row("IP地址", "IP 地址");
+    row("连接And断开连接", "连   接");
+    row("角度控制", "需要角度控制，请选择");
+    row("Label3", "提示区");
+    row("CmdClearReceive", "清空提示区");
+    row("定时配置说明", "定时配置说明");
+    row("确认发送角度", "确认发送角度");
+    row("查询位置", "位置查询");
+    row("停止运动", "停止运动");
+    row("开", "开");
+    row("关", "关");
+    row("左上", "↖");
+    row("上", "↑");
+    row("右上", "↗");
+    row("右", "→");
+    row("右下", "↘");
+    row("下", "↓");
+    row("左下", "↙");
+    row("左", "←");
+    row("中", "自动  巡航");
+    row("设置预置位", "设置预置位");
+    row("调用预置位", "调用预置位");
+    row("Lab3_0", "水平角度：");
+    row("Lab3_1", "垂直角度：");
+    row("Lab3_10", "设备编号：");
+    row("Lab3_11", "巡航模式：");
+    row("Lab3_12", "水平速度：");
+    row("Lab3_13", "垂直速度：");
+    row("Lab3_14", "灯光：");
+    row("CmdAbout", "关于");
+    row("CmdExit", "退出程序");
+    row("LblTitle", "Corvane");
+    row("FramePort", "通讯设置");
+    row("Frame1", "定时配置区");
+    row("配置", "设备控制区");
+}
+
+void StartupTest::captions()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, caption);
+    ProgramDir dir;
+    MainForm form(dir.path());
+    QWidget *w = form.findChild<QWidget *>(name);
+    QVERIFY2(w, qPrintable(name));
+    QString shown;
+    if (auto *b = qobject_cast<QAbstractButton *>(w))
+        shown = b->text();
+    else if (auto *l = qobject_cast<QLabel *>(w))
+        shown = l->text();
+    else if (auto *g = qobject_cast<QGroupBox *>(w))
+        shown = g->title();
+    QCOMPARE(shown, caption);
+    // Screen readers and desktop automation find buttons by their caption.
+    if (qobject_cast<QPushButton *>(w))
+        QCOMPARE(w->accessibleName(), caption);
+}
+
+void StartupTest::layout()
+{
+    ProgramDir dir;
+    MainForm form(dir.path());
+    QVERIFY(!(form.windowFlags() & Qt::WindowMaximizeButtonHint));
+    QVERIFY(!(form.windowFlags() & Qt::WindowCloseButtonHint));
+    QCOMPARE(form.palette().color(QPalette::Window), QColor(224, 224, 224));
+    QCOMPARE(form.minimumSize(), form.maximumSize());
+
+    const struct
+    {
+        const char *name;
+        int left, top, width, height;
+    } regions[] = {
+        {"FramePort", 120, 480, 3855, 3135}, {"显示区", 120, 3720, 3855, 3255},
+        {"Frame1", 4080, 480, 6975, 6495},   {"配置", 11160, 480, 4215, 6495},
+        {"瞎搞区", 120, 6960, 15255, 1215},  {"LblTitle", 5880, 0, 3915, 495},
+        {"左上", 360, 3360, 840, 840},       {"上", 1680, 3360, 840, 840},
+        {"右上", 3000, 3360, 840, 840},      {"左", 360, 4440, 840, 840},
+        {"右", 3000, 4440, 840, 840},        {"左下", 360, 5520, 840, 840},
+        {"下", 1680, 5520, 840, 840},        {"右下", 3000, 5520, 840, 840},
+        {"中", 1560, 4440, 1095, 855},
+    };
+    for (const auto &r : regions) {
+        QWidget *w = form.findChild<QWidget *>(QString::fromUtf8(r.name));
+        QVERIFY2(w, r.name);
+        QCOMPARE(w->geometry(), twips::rect(r.left, r.top, r.width, r.height));
+        // Everything fits inside the window.
+        QVERIFY2(form.rect().contains(w->mapTo(&form, QPoint(w->width() - 1, w->height() - 1))),
+                 r.name);
+    }
+    auto *title = child<QLabel>(&form, "LblTitle");
+    QCOMPARE(title->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    QCOMPARE(title->font().pointSize(), 24);
+}
+
+void StartupTest::clockFollowsTheWallClock()
+{
+    ProgramDir dir;
+    MainForm form(dir.path());
+    auto *date = child<QLineEdit>(&form, "TxtDate");
+    auto *time = child<QLineEdit>(&form, "TxtTime");
+    QCOMPARE(date->alignment(), Qt::AlignCenter);
+    // Within a few ticks the boxes show the current date and time; the comparison is
+    // re-evaluated on every try, so a second that turns over meanwhile does no harm.
+    QTRY_COMPARE_WITH_TIMEOUT(time->text(), QTime::currentTime().toString("HH:mm:ss"), 1000);
+    QCOMPARE(date->text(), QDate::currentDate().toString("yyyy-MM-dd"));
+    QVERIFY(QRegularExpression("^\\d{2}:\\d{2}:\\d{2}$").match(time->text()).hasMatch());
+    // A new second shows up within about one tick.
+    const QString first = time->text();
+    QTRY_VERIFY_WITH_TIMEOUT(time->text() != first, 1500);
+    QTRY_COMPARE_WITH_TIMEOUT(time->text(), QTime::currentTime().toString("HH:mm:ss"), 200);
+}
+
+void StartupTest::closeBoxAndAltF4DoNothing()
+{
+    ProgramDir dir;
+    MainForm form(dir.path());
+    QSignalSpy exits(&form, &MainForm::exitRequested);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QVERIFY(!form.close());
+    QTest::keyClick(&form, Qt::Key_F4, Qt::AltModifier);
+    QVERIFY(form.isVisible());
+    QCOMPARE(exits.count(), 0);
+}
+
+void StartupTest::exitClosesTheLinkAndEnds()
+{
+    ProgramDir dir;
+    PtyPair pty;
+    QVERIFY(pty.isValid());
+    QVERIFY(pty.publish(dir.path(), 29));
+    PromptRecorder prompts;
+    MainForm form(dir.path());
+    QSignalSpy exits(&form, &MainForm::exitRequested);
+    child<QComboBox>(&form, "ComboComm")->setEditText(QStringLiteral("COM29"));
+    QTest::mouseClick(child<QPushButton>(&form, "连接And断开连接"), Qt::LeftButton);
+    QVERIFY(form.link().MSComm().isOpen());
+
+    QTest::mouseClick(child<QPushButton>(&form, "CmdExit"), Qt::LeftButton);
+    QCOMPARE(exits.count(), 1);
+    QVERIFY(!form.link().MSComm().isOpen());
+}
+
+void StartupTest::aboutWindowIsSingleAndDiscarded()
+{
+    ProgramDir dir;
+    QVERIFY(QDir(dir.path()).mkpath("123"));
+    QVERIFY(QFile::copy(QFINDTESTDATA("../../assets/about.jpg"), dir.path() + "/123/BQ.jpg"));
+    MainForm form(dir.path());
+    form.show();
+    auto *about = child<QPushButton>(&form, "CmdAbout");
+    QTest::mouseClick(about, Qt::LeftButton);
+    QTest::mouseClick(about, Qt::LeftButton);
+    const auto windows = form.findChildren<QWidget *>("FrmAbout");
+    QCOMPARE(windows.size(), 1);
+    QWidget *frm = windows.first();
+    QVERIFY(frm->isVisible());
+    QCOMPARE(frm->windowTitle(), QStringLiteral("AboutUs"));
+    QVERIFY(!(frm->windowFlags() & Qt::WindowMaximizeButtonHint));
+    QVERIFY(!(frm->windowFlags() & Qt::WindowMinimizeButtonHint));
+    QVERIFY(!child<QLabel>(frm, "Image1")->pixmap().isNull());
+    // The main window stays usable while it is open.
+    QVERIFY(!frm->isModal());
+
+    QPointer<QWidget> guard(frm);
+    QTest::mouseClick(child<QPushButton>(frm, "CmdAboutOk"), Qt::LeftButton);
+    QTRY_VERIFY(guard.isNull());
+
+    // The next opening builds a new one and reads the picture again.
+    QFile::remove(dir.path() + "/123/BQ.jpg");
+    QTest::mouseClick(about, Qt::LeftButton);
+    QWidget *again = form.findChild<QWidget *>("FrmAbout");
+    QVERIFY(again);
+    QVERIFY(child<QLabel>(again, "Image1")->pixmap().isNull());
+}
+
+void StartupTest::picturesAreOptional()
+{
+    ProgramDir bare;
+    MainForm without(bare.path());
+    QVERIFY(child<QLabel>(&without, "Image1")->pixmap().isNull());
+    QCOMPARE(child<QLineEdit>(&without, "TxtStatus")->text(), QStringLiteral("串口已就绪"));
+
+    ProgramDir full;
+    QVERIFY(QDir(full.path()).mkpath("123"));
+    QVERIFY(QFile::copy(QFINDTESTDATA("../../assets/logo.jpg"),
+                        full.path() + "/123/Chinese&English.jpg"));
+    MainForm with(full.path());
+    QVERIFY(!child<QLabel>(&with, "Image1")->pixmap().isNull());
+}
+
+QTEST_MAIN(StartupTest)
+#include "tst_startup.moc"

@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Draws the console's two pictures into assets/ (needs ImageMagick and the WenQuanYi font).
+# The build copies them next to the executable as 123/Chinese&English.jpg and 123/BQ.jpg.
+set -euo pipefail
+cd "$(dirname "$0")/../assets"
+font=/usr/share/fonts/truetype/wqy/wqy-microhei.ttc
+
+# Logo: a searchlight throwing its beam across a night sky, with the console's name.
+convert -size 514x134 gradient:'#0b1a33-#1d3557' \
+    -fill '#fff6c0' -draw "polygon 60,100 500,10 500,70" \
+    -fill '#ffe066' -draw "circle 52,100 70,100" \
+    -fill '#444444' -draw "rectangle 40,112 64,128" \
+    -font "$font" -fill white -pointsize 40 -annotate +160+118 'Corvane' \
+    -fill '#ffd166' -pointsize 26 -annotate +330+118 '探照灯云台' \
+    -quality 92 logo.jpg
+
+# About picture: the lamp alone.
+convert -size 100x100 xc:'#1d3557' \
+    -fill '#fff6c0' -draw "polygon 50,50 100,0 100,40" \
+    -fill '#ffe066' -draw "circle 40,58 58,58" \
+    -fill '#444444' -draw "rectangle 30,78 50,96" \
+    -quality 92 about.jpg
