@@ -3,9 +3,16 @@
 #include "app/aboutform.h"
 #include "app/apptexts.h"
 #include "app/twips.h"
+#include "control/choicebox.h"
+#include "control/cruisecontrol.h"
+#include "control/headcommands.h"
+#include "control/holdbutton.h"
+#include "control/jogcontrol.h"
+#include "control/lampcontrol.h"
 #include "link/linkcontroller.h"
 #include "link/linktexts.h"
 #include "link/logbox.h"
+#include "link/sendpath.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -51,7 +58,6 @@ template <typename W> W *named(W *widget, const QString &name)
 QPushButton *button(const QString &name, const QString &caption, QWidget *parent, QRect geometry)
 {
     auto *b = named(new QPushButton(caption, parent), name);
-    b->setAccessibleName(caption);
     b->setGeometry(geometry);
     return b;
 }
@@ -63,12 +69,9 @@ QLabel *label(const QString &name, const QString &caption, QWidget *parent, QRec
     return l;
 }
 
-QComboBox *editableCombo(const QString &name, QWidget *parent, QRect geometry)
+template <typename Box> Box *choiceBox(const QString &name, QWidget *parent, QRect geometry)
 {
-    auto *box = named(new QComboBox(parent), name);
-    box->setEditable(true);
-    // Typing never adds entries to the list.
-    box->setInsertPolicy(QComboBox::NoInsert);
+    auto *box = named(new Box(parent), name);
     box->setGeometry(geometry);
     box->setAccessibleName(name);
     return box;
@@ -115,10 +118,17 @@ MainForm::MainForm(const QString &programDir, QWidget *parent)
                                              ImgSwitchOn, ImgSwitchOff, TxtStatus, 探照灯},
                                 m_programDir, this);
 
+    m_send = new SendPath(*m_link, *TxtDisplay, this);
+    m_commands = std::make_unique<HeadCommands>(*m_send, *探照灯, *水平速度, *垂直速度);
+    m_jog = new JogControl(*m_commands, *m_send, {左上, 上, 右上, 右, 右下, 下, 左下, 左}, 停止运动,
+                           this);
+    m_lamp = new LampControl(*m_commands, *m_send, 开, 关, 角度控制, this);
+    m_cruise = new CruiseControl(*m_commands, *m_link, 巡航模式, 水平速度, 垂直速度, 中,
+                                 {左上, 上, 右上, 右, 右下, 下, 左下, 左}, this);
+
     connect(CmdExit, &QPushButton::clicked, this, &MainForm::CmdExit_Click);
     connect(CmdAbout, &QPushButton::clicked, this, &MainForm::CmdAbout_Click);
     connect(CmdClearReceive, &QPushButton::clicked, this, &MainForm::CmdClearReceive_Click);
-    connect(巡航模式, &QComboBox::activated, this, &MainForm::巡航模式_Click);
 
     TmrDateTime = named(new QTimer(this), QStringLiteral("TmrDateTime"));
     TmrDateTime->setTimerType(Qt::PreciseTimer);
@@ -160,7 +170,8 @@ void MainForm::buildPortRegion()
 
     LblPort = label(QStringLiteral("LblPort"), QStringLiteral("端口号"), f,
                     twips::rect(240, 855, 735, 255));
-    ComboComm = editableCombo(QStringLiteral("ComboComm"), f, twips::rect(1020, 795, 1215, 345));
+    ComboComm =
+        choiceBox<ChoiceBox>(QStringLiteral("ComboComm"), f, twips::rect(1020, 795, 1215, 345));
     搜索 = button(QStringLiteral("搜索"), QStringLiteral("重新搜索串口"), f,
                   twips::rect(2340, 765, 1395, 405));
 
@@ -225,20 +236,23 @@ void MainForm::buildControlRegion()
     const int rows[] = {285, 660, 1035, 1410, 1785, 2160, 2535, 2910};
 
     caption(10, QStringLiteral("设备编号："), rows[0]);
-    探照灯 = editableCombo(QStringLiteral("探照灯"), f, twips::rect(1320, rows[0], 1095, 330));
+    探照灯 = choiceBox<ByteBox>(QStringLiteral("探照灯"), f, twips::rect(1320, rows[0], 1095, 330));
     for (int n = 0; n <= 255; ++n)
         探照灯->addItem(n < 10 ? QStringLiteral("0%1").arg(n) : QString::number(n));
 
     caption(11, QStringLiteral("巡航模式："), rows[1]);
-    巡航模式 = editableCombo(QStringLiteral("巡航模式"), f, twips::rect(1320, rows[1], 1395, 330));
+    巡航模式 =
+        choiceBox<ChoiceBox>(QStringLiteral("巡航模式"), f, twips::rect(1320, rows[1], 1395, 330));
     巡航模式->addItems(
         {QStringLiteral("巡航一"), QStringLiteral("巡航二"), QStringLiteral("巡航三")});
 
     caption(12, QStringLiteral("水平速度："), rows[2]);
-    水平速度 = editableCombo(QStringLiteral("水平速度"), f, twips::rect(1320, rows[2], 1095, 330));
+    水平速度 =
+        choiceBox<ByteBox>(QStringLiteral("水平速度"), f, twips::rect(1320, rows[2], 1095, 330));
     caption(13, QStringLiteral("垂直速度："), rows[3]);
-    垂直速度 = editableCombo(QStringLiteral("垂直速度"), f, twips::rect(1320, rows[3], 1095, 330));
-    for (QComboBox *speed : {水平速度, 垂直速度}) {
+    垂直速度 =
+        choiceBox<ByteBox>(QStringLiteral("垂直速度"), f, twips::rect(1320, rows[3], 1095, 330));
+    for (ByteBox *speed : {水平速度, 垂直速度}) {
         for (int n = 5; n <= 99; ++n)
             speed->addItem(QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0')));
         speed->setCurrentIndex(-1);
@@ -276,8 +290,8 @@ void MainForm::buildControlRegion()
     const int columns[] = {360, 1680, 3000};
     const int padRows[] = {3360, 4440, 5520};
     const auto arrow = [&](const QString &name, const QString &glyph, int column, int row) {
-        QPushButton *b =
-            button(name, glyph, f, twips::rect(columns[column], padRows[row], 840, 840));
+        auto *b = named(new HoldButton(glyph, f), name);
+        b->setGeometry(twips::rect(columns[column], padRows[row], 840, 840));
         QFont font = b->font();
         font.setPointSize(20);
         b->setFont(font);
@@ -343,7 +357,7 @@ void MainForm::Form_Load()
     探照灯->setCurrentIndex(0);
     m_link->探照灯_Click();
     巡航模式->setCurrentIndex(2);
-    巡航模式_Click();
+    m_cruise->巡航模式_Click();
     LoadTimetableFlags();
     LoadTimetableRows();
     PanAngleText = QStringLiteral("060");
@@ -391,8 +405,6 @@ void MainForm::CmdClearReceive_Click()
     TxtDisplay->clearAll();
     m_link->MSComm().discardInput();
 }
-
-void MainForm::巡航模式_Click() {}
 
 void MainForm::LoadDeviceIp() {}
 void MainForm::LoadTimetableFlags() {}

@@ -7,7 +7,15 @@
 #include <array>
 #include <memory>
 
+class ByteBox;
+class ChoiceBox;
+class CruiseControl;
 class FrmAbout;
+class HeadCommands;
+class HoldButton;
+class JogControl;
+class LampControl;
+class SendPath;
 class LinkController;
 class LogBox;
 class QCheckBox;
@@ -32,6 +40,10 @@ public:
 
     QString programDir() const { return m_programDir; }
     LinkController &link() { return *m_link; }
+    SendPath &send() { return *m_send; }
+    HeadCommands &commands() { return *m_commands; }
+    JogControl &jog() { return *m_jog; }
+    CruiseControl &cruise() { return *m_cruise; }
 
     QString PanAngleText;
     QString TiltAngleText;
@@ -59,7 +71,6 @@ private:
     void CmdExit_Click();
     void CmdAbout_Click();
     void CmdClearReceive_Click();
-    void 巡航模式_Click();
 
     // The timetable and the settings files join these steps of start-up and exit.
     void LoadDeviceIp();
@@ -82,7 +93,7 @@ private:
     QCheckBox *串口;
     QCheckBox *网络;
     QLabel *LblPort;
-    QComboBox *ComboComm;
+    ChoiceBox *ComboComm;
     QPushButton *搜索;
     QLabel *IP地址;
     QLineEdit *设备IP;
@@ -98,10 +109,10 @@ private:
     QListWidget *定时配置;
     QPushButton *定时配置说明;
 
-    QComboBox *探照灯;
-    QComboBox *巡航模式;
-    QComboBox *水平速度;
-    QComboBox *垂直速度;
+    ByteBox *探照灯;
+    ChoiceBox *巡航模式;
+    ByteBox *水平速度;
+    ByteBox *垂直速度;
     QLineEdit *水平角度;
     QLineEdit *垂直角度;
     QPushButton *确认发送角度;
@@ -109,14 +120,14 @@ private:
     QPushButton *停止运动;
     QPushButton *开;
     QPushButton *关;
-    QPushButton *左上;
-    QPushButton *上;
-    QPushButton *右上;
-    QPushButton *右;
-    QPushButton *右下;
-    QPushButton *下;
-    QPushButton *左下;
-    QPushButton *左;
+    HoldButton *左上;
+    HoldButton *上;
+    HoldButton *右上;
+    HoldButton *右;
+    HoldButton *右下;
+    HoldButton *下;
+    HoldButton *左下;
+    HoldButton *左;
     QPushButton *中;
     QPushButton *设置预置位;
     QPushButton *调用预置位;
@@ -131,5 +142,10 @@ private:
     QTimer *TmrDateTime;
 
     LinkController *m_link = nullptr;
+    SendPath *m_send = nullptr;
+    std::unique_ptr<HeadCommands> m_commands;
+    JogControl *m_jog = nullptr;
+    LampControl *m_lamp = nullptr;
+    CruiseControl *m_cruise = nullptr;
     QPointer<FrmAbout> m_about;
 };

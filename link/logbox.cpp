@@ -14,7 +14,15 @@ LogBox::LogBox(QWidget *parent) : QPlainTextEdit(parent)
     setPalette(p);
 }
 
-void LogBox::add(const QString &text)
+void LogBox::addEntry(const QString &entry)
+{
+    m_text += entry;
+    if (m_text.size() >= kLimit)
+        m_text.clear();
+    render();
+}
+
+void LogBox::addPartial(const QString &text)
 {
     if (text.isEmpty())
         return;
@@ -30,8 +38,6 @@ void LogBox::clearIfFull()
 
 void LogBox::clearAll()
 {
-    if (m_text.isEmpty())
-        return;
     m_text.clear();
     render();
 }
@@ -40,6 +46,8 @@ void LogBox::render()
 {
     QString shown = m_text;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    if (shown == toPlainText())
+        return;
     setPlainText(shown);
     moveCursor(QTextCursor::End);
 }

@@ -14,8 +14,11 @@ public:
     explicit LogBox(QWidget *parent = nullptr);
 
     QString text() const { return m_text; }
-    // Adds at the end, where the caret always stays.
-    void add(const QString &text);
+    // Adds one entry at the end, where the caret always stays, then empties the log if the
+    // entry brought it to the limit.
+    void addEntry(const QString &entry);
+    // Adds text without the size check: an entry that was abandoned part-way.
+    void addPartial(const QString &text);
     // Empties the log when it has reached the limit.
     void clearIfFull();
     void clearAll();

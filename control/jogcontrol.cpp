@@ -1,0 +1,51 @@
+#include "control/jogcontrol.h"
+
+#include "control/headcommands.h"
+#include "control/holdbutton.h"
+#include "link/sendpath.h"
+#include "protocol/textcommand.h"
+
+#include <QTimer>
+
+JogControl::JogControl(HeadCommands &commands, SendPath &send,
+                       const std::array<HoldButton *, 8> &buttons, QPushButton *stopButton,
+                       QObject *parent)
+    : QObject(parent), m_commands(commands), m_send(send)
+{
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        connect(buttons[i], &HoldButton::held, this, [this, i] { JogHeld[i] = true; });
+        connect(buttons[i], &HoldButton::letGo, this, [this, i] { JogHeld[i] = false; });
+    }
+    connect(stopButton, &QPushButton::clicked, this, &JogControl::停止运动_Click);
+    // A refused frame lets go of every direction, so a jog without a link stops at once.
+    connect(&m_send, &SendPath::frameRefused, this, &JogControl::releaseAll);
+
+    // The scan never stops: it is the only thing that turns held buttons into frames, one per
+    // direction per tick, with no catching up after a late tick.
+    鼠标发送扫描器 = new QTimer(this);
+    鼠标发送扫描器->setObjectName(QStringLiteral("鼠标发送扫描器"));
+    鼠标发送扫描器->setTimerType(Qt::PreciseTimer);
+    鼠标发送扫描器->setInterval(kScanMs);
+    connect(鼠标发送扫描器, &QTimer::timeout, this, &JogControl::scan);
+    鼠标发送扫描器->start();
+}
+
+void JogControl::scan()
+{
+    for (std::size_t i = 0; i < JogHeld.size(); ++i) {
+        // Tested just before its frame: a refusal earlier in this tick has cleared it.
+        if (JogHeld[i])
+            m_commands.SendJogFrame(protocol::kScanOrder[i]);
+    }
+}
+
+void JogControl::停止运动_Click()
+{
+    m_send.SendTextCommand(protocol::kStopText);
+    m_send.LogSentText(protocol::kStopText);
+}
+
+void JogControl::releaseAll()
+{
+    JogHeld.fill(false);
+}

@@ -1,0 +1,459 @@
+// Commanding the head from the real window: jog frames, lamp, stop, cruise and the send log,
+// read back at the far end of a real pseudo-terminal and a real loopback socket.
+#include "support.h"
+
+#include "app/mainform.h"
+#include "control/choicebox.h"
+#include "control/cruisecontrol.h"
+#include "control/jogcontrol.h"
+#include "link/linkcontroller.h"
+#include "link/logbox.h"
+#include "link/sendpath.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QtTest>
+
+namespace {
+
+QByteArray hex(const char *text)
+{
+    return QByteArray::fromHex(QByteArray(text).replace(' ', ""));
+}
+
+// The console with an open serial link to a pseudo-terminal published as COM7.
+struct SerialConsole
+{
+    ProgramDir dir;
+    PtyPair pty;
+    PromptRecorder prompts;
+    std::unique_ptr<MainForm> form;
+
+    explicit SerialConsole(bool open = true)
+    {
+        pty.publish(dir.path(), 7);
+        form = std::make_unique<MainForm>(dir.path());
+        form->show();
+        form->activateWindow();
+        if (!QTest::qWaitForWindowActive(form.get()))
+            qWarning("window not active");
+        get<QComboBox>("ComboComm")->setEditText("COM7");
+        if (open)
+            QTest::mouseClick(get<QPushButton>("连接And断开连接"), Qt::LeftButton);
+        prompts.messages.clear();
+    }
+    template <typename T> T *get(const char *name) { return child<T>(form.get(), name); }
+    QString log() { return get<LogBox>("TxtDisplay")->text(); }
+    void click(const char *name) { QTest::mouseClick(get<QPushButton>(name), Qt::LeftButton); }
+    // Steps a list box one entry down from the given index, as the arrow key does.
+    void choose(const char *name, int index)
+    {
+        auto *box = get<QComboBox>(name);
+        box->setCurrentIndex(index - 1);
+        QTest::keyClick(box, Qt::Key_Down);
+    }
+    void setAddress(const char *text) { get<QComboBox>("探照灯")->setEditText(text); }
+};
+
+QList<QByteArray> framesOf(const QByteArray &bytes)
+{
+    QList<QByteArray> frames;
+    for (qsizetype i = 0; i + 7 <= bytes.size(); i += 7)
+        frames << bytes.mid(i, 7);
+    return frames;
+}
+
+} // namespace
+
+class CommandsTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void jogFrames_data();
+    void jogFrames();
+    void jogWithAnyMouseButton();
+    void pressAndReleaseBetweenTicksSendsNothing();
+    void refusedFrameLetsGoOfEverything();
+    void speedChangeTakesEffectOnTheNextTick();
+    void lampFrames();
+    void lampTextCommands();
+    void stopButtonSendsTextAlways();
+    void sendLogLimit();
+    void framesOnTcpArriveAsOneRun();
+    void cruiseStartAndCancel();
+    void cruiseNeedsALink();
+    void patternChoicePresetsSpeeds();
+    void speedChoiceRestartsRunningCruise();
+    void typedValuesNeverReachTheHeadWrong();
+};
+
+void CommandsTest::jogFrames_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("pan");
+    QTest::addColumn<QString>("tilt");
+    QTest::addColumn<QByteArray>("frame");
+    QTest::newRow("up") << "上"
+                        << "01"
+                        << "99"
+                        << "63" << hex("FF 01 00 08 00 3F 48");
+    QTest::newRow("right") << "右"
+                           << "01"
+                           << "20"
+                           << "63" << hex("FF 01 00 02 14 00 17");
+    QTest::newRow("up-left") << "左上"
+                             << "01"
+                             << "63"
+                             << "63" << hex("FF 01 00 0C 3F 3F 8B");
+    QTest::newRow("up-right") << "右上"
+                              << "02"
+                              << "10"
+                              << "20" << hex("FF 02 00 0A 0A 14 2A");
+    QTest::newRow("down-right") << "右下"
+                                << "255"
+                                << "99"
+                                << "99" << hex("FF FF 00 12 63 63 D7");
+    QTest::newRow("down") << "下"
+                          << "00"
+                          << "05"
+                          << "07" << hex("FF 00 00 10 00 07 17");
+    QTest::newRow("down-left") << "左下"
+                               << "07"
+                               << "5"
+                               << "6" << hex("FF 07 00 14 05 06 26");
+    QTest::newRow("left") << "左"
+                          << "200"
+                          << "63"
+                          << "11" << hex("FF C8 00 04 3F 00 0B");
+}
+
+void CommandsTest::jogFrames()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, address);
+    QFETCH(QString, pan);
+    QFETCH(QString, tilt);
+    QFETCH(QByteArray, frame);
+    SerialConsole c;
+    QVERIFY(c.form->link().linkOpen());
+    c.get<QComboBox>("探照灯")->setEditText(address);
+    c.get<QComboBox>("水平速度")->setEditText(pan);
+    c.get<QComboBox>("垂直速度")->setEditText(tilt);
+    auto *b = c.form->findChild<QPushButton *>(button);
+
+    QTest::mousePress(b, Qt::LeftButton);
+    const QByteArray held = c.pty.read(7 * 4, 2000);
+    QTest::mouseRelease(b, Qt::LeftButton);
+    QTest::qWait(30);
+    const QByteArray all = held + c.pty.drain(30);
+    QCOMPARE(all.size() % 7, 0);
+    const auto frames = framesOf(all);
+    QVERIFY(frames.size() >= 4);
+    for (const QByteArray &f : frames)
+        QCOMPARE(f.toHex(' '), frame.toHex(' '));
+    // After release nothing more is sent.
+    QCOMPARE(c.pty.drain(60), QByteArray());
+    QVERIFY(c.log().isEmpty() || c.log().contains(QString::fromLatin1(frame.toHex(' ').toUpper())));
+}
+
+void CommandsTest::jogWithAnyMouseButton()
+{
+    SerialConsole c;
+    c.setAddress("01");
+    auto *up = c.get<QPushButton>("上");
+    QTest::mousePress(up, Qt::RightButton);
+    QVERIFY(c.form->jog().JogHeld[1]);
+    const QByteArray got = c.pty.read(14, 2000);
+    QTest::mouseRelease(up, Qt::RightButton);
+    QVERIFY(!c.form->jog().JogHeld[1]);
+    QVERIFY(got.startsWith(hex("FF 01 00 08 00 3F 48")));
+}
+
+void CommandsTest::pressAndReleaseBetweenTicksSendsNothing()
+{
+    SerialConsole c;
+    auto *right = c.get<QPushButton>("右");
+    QTest::mousePress(right, Qt::LeftButton);
+    QTest::mouseRelease(right, Qt::LeftButton);
+    QCOMPARE(c.pty.drain(80), QByteArray());
+    QVERIFY(c.log().isEmpty());
+}
+
+void CommandsTest::refusedFrameLetsGoOfEverything()
+{
+    SerialConsole c(false);
+    QVERIFY(!c.form->link().linkOpen());
+    QTest::mousePress(c.get<QPushButton>("上"), Qt::LeftButton);
+    QTest::mousePress(c.get<QPushButton>("左"), Qt::LeftButton);
+    QVERIFY(c.form->jog().JogHeld[1] && c.form->jog().JogHeld[7]);
+    // The first tick's first frame is refused and clears both flags; left is never tried.
+    QTRY_VERIFY(std::none_of(c.form->jog().JogHeld.begin(), c.form->jog().JogHeld.end(),
+                             [](bool held) { return held; }));
+    QTest::qWait(30);
+    QVERIFY(c.log().isEmpty());
+    QCOMPARE(c.pty.drain(20), QByteArray());
+}
+
+void CommandsTest::speedChangeTakesEffectOnTheNextTick()
+{
+    SerialConsole c;
+    c.setAddress("01");
+    // Start-up chose 巡航三, so both speeds read 63.
+    QCOMPARE(c.get<QComboBox>("水平速度")->currentText(), QStringLiteral("63"));
+    QCOMPARE(c.get<QComboBox>("垂直速度")->currentText(), QStringLiteral("63"));
+    auto *up = c.get<QPushButton>("上");
+    QTest::mousePress(up, Qt::LeftButton);
+    QVERIFY(c.pty.read(7).startsWith(hex("FF 01 00 08 00 3F 48")));
+    c.get<QComboBox>("垂直速度")->setEditText("20");
+    QTest::qWait(25);
+    c.pty.drain(5);
+    const QByteArray later = c.pty.read(7);
+    QTest::mouseRelease(up, Qt::LeftButton);
+    QCOMPARE(later.left(7).toHex(' '), hex("FF 01 00 08 00 14 1D").toHex(' '));
+}
+
+void CommandsTest::lampFrames()
+{
+    SerialConsole c;
+    c.setAddress("01");
+    c.click("开");
+    QCOMPARE(c.pty.read(21).toHex(' '), hex("FF 01 02 00 00 00 03 FF 01 02 00 00 00 03 "
+                                            "FF 01 02 00 00 00 03")
+                                            .toHex(' '));
+    const QString on = QStringLiteral("\r\n-->发送：FF 01 02 00 00 00 03 \r\n");
+    QCOMPARE(c.log(), on + on + on);
+
+    // The address is read for every frame: a new searchlight gets the next burst.
+    c.setAddress("05");
+    c.click("关");
+    QCOMPARE(c.pty.read(21).toHex(' '), hex("FF 05 04 00 00 00 09 FF 05 04 00 00 00 09 "
+                                            "FF 05 04 00 00 00 09")
+                                            .toHex(' '));
+    // 93 + 31 = 124 characters, then the fifth entry empties the log, and the sixth starts it.
+    QCOMPARE(c.log(), QStringLiteral("\r\n-->发送：FF 05 04 00 00 00 09 \r\n"));
+}
+
+void CommandsTest::lampTextCommands()
+{
+    SerialConsole c;
+    QTest::mouseClick(c.get<QCheckBox>("角度控制"), Qt::LeftButton, {}, QPoint(8, 8));
+    QVERIFY(c.get<QCheckBox>("角度控制")->isChecked());
+    QCOMPARE(c.pty.drain(30), QByteArray()); // ticking sends nothing
+    c.click("开");
+    QCOMPARE(c.pty.read(11), QByteArray("Roooooooooo"));
+    c.click("关");
+    QCOMPARE(c.pty.read(11), QByteArray("Rcccccccccc"));
+    QCOMPARE(c.log(), QStringLiteral("\r\n-->发送：Roooooooooo\r\n\r\n-->发送：Rcccccccccc\r\n"));
+    QCOMPARE(c.pty.drain(30), QByteArray());
+}
+
+void CommandsTest::stopButtonSendsTextAlways()
+{
+    SerialConsole c;
+    c.click("停止运动");
+    QCOMPARE(c.pty.read(11), QByteArray("Rssssssssss"));
+    QCOMPARE(c.log(), QStringLiteral("\r\n-->发送：Rssssssssss\r\n"));
+
+    // Without a link the write is dropped and the log line is still written.
+    c.click("连接And断开连接");
+    QVERIFY(!c.form->link().linkOpen());
+    c.form->jog().JogHeld[3] = true; // the stop button leaves the flags alone
+    c.click("停止运动");
+    QVERIFY(c.form->jog().JogHeld[3]);
+    c.form->jog().JogHeld[3] = false;
+    QCOMPARE(c.log(), QStringLiteral("\r\n-->发送：Rssssssssss\r\n").repeated(2));
+    QCOMPARE(c.pty.drain(30), QByteArray());
+}
+
+void CommandsTest::sendLogLimit()
+{
+    SerialConsole c;
+    SendPath &send = c.form->send();
+    const auto sendOne = [&] {
+        send.FrameBuf = {0xFF, 0x01, 0x00, 0x08, 0x00, 0x3F, 0x00};
+        send.SendFrame(send.FrameBuf, 7);
+    };
+    for (int i = 0; i < 4; ++i)
+        sendOne();
+    QCOMPARE(c.log().size(), 124);
+    QCOMPARE(send.FrameBuf[6], quint8(0x48)); // the old checksum byte is overwritten
+    sendOne();
+    QCOMPARE(c.log(), QString());
+    QCOMPARE(c.pty.read(35).size(), 35);
+
+    // Text lines are 21 characters: the seventh empties the log.
+    for (int i = 0; i < 6; ++i) {
+        send.SendTextCommand("Roooooooooo");
+        send.LogSentText("Roooooooooo");
+    }
+    QCOMPARE(c.log().size(), 126);
+    send.LogSentText("Roooooooooo");
+    QCOMPARE(c.log(), QString());
+
+    // A checksum that needs more than eight bits keeps the low eight.
+    send.FrameBuf = {0xFF, 0xFF, 0x39, 0x6F, 0x00, 0x00, 0x00};
+    send.SendFrame(send.FrameBuf, 7);
+    QCOMPARE(send.FrameBuf[6], quint8(0xA7));
+}
+
+void CommandsTest::framesOnTcpArriveAsOneRun()
+{
+    QTcpServer server;
+    QVERIFY(server.listen(QHostAddress("127.0.0.31"), 4196));
+    ProgramDir dir;
+    PromptRecorder prompts;
+    MainForm form(dir.path());
+    form.show();
+    QTest::mouseClick(child<QCheckBox>(&form, "网络"), Qt::LeftButton, {}, QPoint(8, 8));
+    child<QLineEdit>(&form, "设备IP")->setText("127.0.0.31");
+    QTest::mouseClick(child<QPushButton>(&form, "连接And断开连接"), Qt::LeftButton);
+    QTRY_VERIFY(form.link().linkOpen());
+    QTRY_VERIFY(server.hasPendingConnections());
+    QTcpSocket *peer = server.nextPendingConnection();
+    child<QComboBox>(&form, "探照灯")->setEditText("01");
+
+    QTest::mouseClick(child<QPushButton>(&form, "开"), Qt::LeftButton);
+    QByteArray got;
+    QTRY_VERIFY((got += peer->readAll()).size() >= 21);
+    QCOMPARE(got.toHex(' '),
+             hex("FF 01 02 00 00 00 03 FF 01 02 00 00 00 03 FF 01 02 00 00 00 03").toHex(' '));
+
+    QTest::mouseClick(child<QPushButton>(&form, "停止运动"), Qt::LeftButton);
+    got.clear();
+    QTRY_VERIFY((got += peer->readAll()).size() >= 11);
+    QCOMPARE(got, QByteArray("Rssssssssss"));
+}
+
+void CommandsTest::cruiseStartAndCancel()
+{
+    SerialConsole c;
+    c.setAddress("01");
+    auto *centre = c.get<QPushButton>("中");
+    c.click("中");
+    QCOMPARE(c.pty.read(21).toHex(' '),
+             hex("FF 01 00 80 3F 3F FF FF 01 00 80 3F 3F FF FF 01 00 80 3F 3F FF").toHex(' '));
+    QCOMPARE(centre->text(), QStringLiteral("取消  巡航"));
+    QVERIFY(c.form->cruise().ZidongXunhang);
+    for (const char *name : {"左上", "上", "右上", "右", "右下", "下", "左下", "左"})
+        QVERIFY2(!c.get<QPushButton>(name)->isEnabled(), name);
+
+    // Closing the link leaves the cruise state alone.
+    c.click("连接And断开连接");
+    QCOMPARE(centre->text(), QStringLiteral("取消  巡航"));
+    c.click("连接And断开连接");
+    c.prompts.messages.clear();
+
+    c.click("中");
+    QCOMPARE(c.pty.read(21).toHex(' '),
+             hex("FF 01 01 00 00 00 02 FF 01 01 00 00 00 02 FF 01 01 00 00 00 02").toHex(' '));
+    QCOMPARE(centre->text(), QStringLiteral("自动  巡航"));
+    QVERIFY(!c.form->cruise().ZidongXunhang);
+    for (const char *name : {"左上", "上", "右上", "右", "右下", "下", "左下", "左"})
+        QVERIFY2(c.get<QPushButton>(name)->isEnabled(), name);
+    QVERIFY(c.prompts.messages.isEmpty());
+}
+
+void CommandsTest::cruiseNeedsALink()
+{
+    SerialConsole c(false);
+    c.click("中");
+    QCOMPARE(c.prompts.messages, QStringList{QStringLiteral("请先连接设备再操作!")});
+    QCOMPARE(c.get<QPushButton>("中")->text(), QStringLiteral("自动  巡航"));
+    QVERIFY(!c.form->cruise().ZidongXunhang);
+    QVERIFY(c.get<QPushButton>("上")->isEnabled());
+}
+
+void CommandsTest::patternChoicePresetsSpeeds()
+{
+    SerialConsole c;
+    c.setAddress("01");
+    c.choose("巡航模式", 0);
+    QCOMPARE(c.get<QComboBox>("巡航模式")->currentText(), QStringLiteral("巡航一"));
+    QCOMPARE(c.get<QComboBox>("水平速度")->currentText(), QStringLiteral("63"));
+    QCOMPARE(c.get<QComboBox>("垂直速度")->currentText(), QStringLiteral("5"));
+    QCOMPARE(c.pty.drain(30), QByteArray());
+
+    c.click("中");
+    QCOMPARE(c.pty.read(21).left(7).toHex(' '), hex("FF 01 00 40 3F 05 85").toHex(' '));
+    c.click("中");
+    c.pty.drain(20);
+
+    // Jog frames carry the one-digit speed as 0x05.
+    auto *up = c.get<QPushButton>("上");
+    QTest::mousePress(up, Qt::LeftButton);
+    const QByteArray got = c.pty.read(7);
+    QTest::mouseRelease(up, Qt::LeftButton);
+    QCOMPARE(got.left(7).toHex(' '), hex("FF 01 00 08 00 05 0E").toHex(' '));
+
+    c.choose("巡航模式", 1);
+    QCOMPARE(c.get<QComboBox>("水平速度")->currentText(), QStringLiteral("5"));
+    QCOMPARE(c.get<QComboBox>("垂直速度")->currentText(), QStringLiteral("63"));
+    // Typing a pattern name picks nothing.
+    auto *pattern = c.get<QComboBox>("巡航模式");
+    pattern->setEditText(QStringLiteral("巡航三"));
+    QTest::keyClick(pattern->lineEdit(), Qt::Key_Return);
+    QCOMPARE(c.get<QComboBox>("水平速度")->currentText(), QStringLiteral("5"));
+}
+
+void CommandsTest::speedChoiceRestartsRunningCruise()
+{
+    SerialConsole c;
+    c.setAddress("01");
+    // Idle: a speed choice sends nothing.
+    c.choose("水平速度", 10);
+    QCOMPARE(c.pty.drain(40), QByteArray());
+
+    c.choose("巡航模式", 1); // 巡航二: speeds 5 and 63
+    c.click("中");
+    QCOMPARE(c.pty.read(21).left(7).toHex(' '), hex("FF 01 00 20 05 3F 65").toHex(' '));
+    c.choose("垂直速度", 15); // "20"
+    QCOMPARE(c.get<QComboBox>("垂直速度")->currentText(), QStringLiteral("20"));
+    QCOMPARE(c.pty.read(21).toHex(' '),
+             hex("FF 01 00 20 05 14 3A FF 01 00 20 05 14 3A FF 01 00 20 05 14 3A").toHex(' '));
+
+    // A new pattern sends nothing by itself; the next speed choice restarts with it.
+    c.choose("巡航模式", 2);
+    QCOMPARE(c.pty.drain(30), QByteArray());
+    c.choose("水平速度", 3); // "08"
+    QCOMPARE(c.pty.read(21).left(7).toHex(' '), hex("FF 01 00 80 08 3F C8").toHex(' '));
+}
+
+void CommandsTest::typedValuesNeverReachTheHeadWrong()
+{
+    SerialConsole c;
+    auto *light = c.get<QComboBox>("探照灯");
+    auto *pan = c.get<QComboBox>("水平速度");
+    for (QComboBox *box : {light, pan, c.get<QComboBox>("垂直速度")}) {
+        box->setFocus();
+        box->lineEdit()->selectAll();
+        QTest::keyClicks(box->lineEdit(), "300");
+        QCOMPARE(box->currentText(), QStringLiteral("30"));
+        box->lineEdit()->selectAll();
+        QTest::keyClicks(box->lineEdit(), "a1b-2 ");
+        QCOMPARE(box->currentText(), QStringLiteral("12"));
+        box->lineEdit()->selectAll();
+        QTest::keyClicks(box->lineEdit(), "255");
+        QCOMPARE(box->currentText(), QStringLiteral("255"));
+    }
+    // An emptied box keeps its last valid value for the head, and gets it back on leaving.
+    light->setFocus();
+    QTRY_VERIFY(light->hasFocus());
+    light->lineEdit()->selectAll();
+    QTest::keyClicks(light->lineEdit(), "9");
+    light->lineEdit()->selectAll();
+    QTest::keyClick(light->lineEdit(), Qt::Key_Backspace);
+    QCOMPARE(light->currentText(), QString());
+    QCOMPARE(static_cast<ByteBox *>(light)->value(), quint8(9));
+    c.click("开");
+    QCOMPARE(c.pty.read(21).left(7).toHex(' '), hex("FF 09 02 00 00 00 0B").toHex(' '));
+    c.get<QLineEdit>("水平角度")->setFocus();
+    QTRY_COMPARE(light->currentText(), QStringLiteral("9"));
+    QVERIFY(c.prompts.messages.isEmpty());
+}
+
+QTEST_MAIN(CommandsTest)
+#include "tst_commands.moc"
