@@ -3,6 +3,7 @@
 #include "app/aboutform.h"
 #include "app/apptexts.h"
 #include "app/twips.h"
+#include "control/anglecontrol.h"
 #include "control/choicebox.h"
 #include "control/cruisecontrol.h"
 #include "control/headcommands.h"
@@ -12,6 +13,7 @@
 #include "link/linkcontroller.h"
 #include "link/linktexts.h"
 #include "link/logbox.h"
+#include "link/receivepath.h"
 #include "link/sendpath.h"
 
 #include <QCheckBox>
@@ -122,6 +124,9 @@ MainForm::MainForm(const QString &programDir, QWidget *parent)
     m_commands = std::make_unique<HeadCommands>(*m_send, *探照灯, *水平速度, *垂直速度);
     m_jog = new JogControl(*m_commands, *m_send, {左上, 上, 右上, 右, 右下, 下, 左下, 左}, 停止运动,
                            this);
+    m_receive = new ReceivePath(*m_link, *TxtDisplay, this);
+    m_angles = new AngleControl(*m_send, 水平角度, 垂直角度, 水平速度, 垂直速度, 确认发送角度,
+                                查询位置, this);
     m_lamp = new LampControl(*m_commands, *m_send, 开, 关, 角度控制, this);
     m_cruise = new CruiseControl(*m_commands, *m_link, 巡航模式, 水平速度, 垂直速度, 中,
                                  {左上, 上, 右上, 右, 右下, 下, 左下, 左}, this);
@@ -360,8 +365,8 @@ void MainForm::Form_Load()
     m_cruise->巡航模式_Click();
     LoadTimetableFlags();
     LoadTimetableRows();
-    PanAngleText = QStringLiteral("060");
-    TiltAngleText = QStringLiteral("060");
+    m_angles->PanAngleText = QStringLiteral("060");
+    m_angles->TiltAngleText = QStringLiteral("060");
 }
 
 void MainForm::closeEvent(QCloseEvent *event)

@@ -7,6 +7,7 @@
 #include <array>
 #include <memory>
 
+class AngleControl;
 class ByteBox;
 class ChoiceBox;
 class CruiseControl;
@@ -15,6 +16,7 @@ class HeadCommands;
 class HoldButton;
 class JogControl;
 class LampControl;
+class ReceivePath;
 class SendPath;
 class LinkController;
 class LogBox;
@@ -44,9 +46,9 @@ public:
     HeadCommands &commands() { return *m_commands; }
     JogControl &jog() { return *m_jog; }
     CruiseControl &cruise() { return *m_cruise; }
+    AngleControl &angles() { return *m_angles; }
+    ReceivePath &receive() { return *m_receive; }
 
-    QString PanAngleText;
-    QString TiltAngleText;
     qint16 Yuzhiwei = 0;
     qint16 Shuangjihang = 0;
 
@@ -147,5 +149,7 @@ private:
     JogControl *m_jog = nullptr;
     LampControl *m_lamp = nullptr;
     CruiseControl *m_cruise = nullptr;
+    AngleControl *m_angles = nullptr;
+    ReceivePath *m_receive = nullptr;
     QPointer<FrmAbout> m_about;
 };

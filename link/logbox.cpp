@@ -26,6 +26,10 @@ void LogBox::addPartial(const QString &text)
 {
     if (text.isEmpty())
         return;
+    // A partial entry skips the size check, so a run of them (a device sending garbage) would
+    // grow the log without end; empty it first when it is already full instead.
+    if (m_text.size() >= kLimit)
+        m_text.clear();
     m_text += text;
     render();
 }

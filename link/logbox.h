@@ -17,7 +17,8 @@ public:
     // Adds one entry at the end, where the caret always stays, then empties the log if the
     // entry brought it to the limit.
     void addEntry(const QString &entry);
-    // Adds text without the size check: an entry that was abandoned part-way.
+    // Adds an entry that was abandoned part-way; it stays visible and is not checked against
+    // the limit, but it never lands on a log that is already full.
     void addPartial(const QString &text);
     // Empties the log when it has reached the limit.
     void clearIfFull();

@@ -3,6 +3,7 @@
 
 #include "app/mainform.h"
 #include "app/twips.h"
+#include "control/anglecontrol.h"
 #include "link/linkcontroller.h"
 
 #include <QAccessible>
@@ -60,8 +61,8 @@ void StartupTest::startupState()
     QCOMPARE(child<QComboBox>(&form, "水平速度")->count(), 95);
     QCOMPARE(child<QComboBox>(&form, "水平速度")->itemText(0), QStringLiteral("05"));
     QCOMPARE(child<QComboBox>(&form, "水平速度")->itemText(94), QStringLiteral("99"));
-    QCOMPARE(form.PanAngleText, QStringLiteral("060"));
-    QCOMPARE(form.TiltAngleText, QStringLiteral("060"));
+    QCOMPARE(form.angles().PanAngleText, QStringLiteral("060"));
+    QCOMPARE(form.angles().TiltAngleText, QStringLiteral("060"));
     QVERIFY(!form.link().LinkOn);
     QVERIFY(prompts.messages.isEmpty());
 
