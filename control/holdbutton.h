@@ -9,6 +9,8 @@ class HoldButton : public QPushButton
 public:
     using QPushButton::QPushButton;
 
+    bool isHeld() const { return m_held; }
+
 signals:
     void held();
     void letGo();
@@ -16,4 +18,10 @@ signals:
 protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    bool event(QEvent *event) override;
+
+private:
+    void release();
+
+    bool m_held = false;
 };

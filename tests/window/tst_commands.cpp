@@ -77,6 +77,7 @@ private slots:
     void jogWithAnyMouseButton();
     void pressAndReleaseBetweenTicksSendsNothing();
     void refusedFrameLetsGoOfEverything();
+    void lostReleaseLetsGo();
     void speedChangeTakesEffectOnTheNextTick();
     void lampFrames();
     void lampTextCommands();
@@ -196,6 +197,34 @@ void CommandsTest::refusedFrameLetsGoOfEverything()
     QTest::qWait(30);
     QVERIFY(c.log().isEmpty());
     QCOMPARE(c.pty.drain(20), QByteArray());
+}
+
+void CommandsTest::lostReleaseLetsGo()
+{
+    SerialConsole c;
+    auto *up = c.get<QPushButton>("上");
+    QTest::mousePress(up, Qt::LeftButton);
+    QVERIFY(c.form->jog().JogHeld[1]);
+    QVERIFY(!c.pty.read(7).isEmpty());
+    // Another window takes over while the button is down: its release never comes here.
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    QVERIFY(!c.form->jog().JogHeld[1]);
+    c.pty.drain(30);
+    QCOMPARE(c.pty.drain(50), QByteArray());
+
+    // The same when the button is disabled under the finger.
+    c.form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(c.form.get()));
+    auto *left = c.get<QPushButton>("左");
+    QTest::mousePress(left, Qt::LeftButton);
+    QVERIFY(c.form->jog().JogHeld[7]);
+    left->setEnabled(false);
+    QVERIFY(!c.form->jog().JogHeld[7]);
+    left->setEnabled(true);
+    QVERIFY(!c.form->jog().JogHeld[7]);
 }
 
 void CommandsTest::speedChangeTakesEffectOnTheNextTick()
