@@ -1,6 +1,16 @@
 #include "support.h"
 
+#include "app/mainform.h"
+#include "link/linkcontroller.h"
+#include "link/logbox.h"
 #include "link/prompt.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTcpServer>
+#include <QTcpSocket>
 
 #include <QFile>
 
@@ -107,4 +117,74 @@ PromptRecorder::PromptRecorder()
 PromptRecorder::~PromptRecorder()
 {
     prompt::setHook({});
+}
+
+QByteArray hex(const char *text)
+{
+    return QByteArray::fromHex(QByteArray(text).replace(' ', ""));
+}
+
+Console::Console(int port) : m_port(port)
+{
+    pty.publish(dir.path(), port);
+    form = std::make_unique<MainForm>(dir.path());
+    form->show();
+    form->activateWindow();
+    if (!QTest::qWaitForWindowActive(form.get()))
+        qWarning("window not active");
+}
+
+Console::~Console() = default;
+
+QWidget *Console::window() const
+{
+    return form.get();
+}
+
+QString Console::log()
+{
+    return get<LogBox>("TxtDisplay")->text();
+}
+
+void Console::click(const char *name)
+{
+    QTest::mouseClick(get<QPushButton>(name), Qt::LeftButton);
+}
+
+void Console::clickBox(const char *name)
+{
+    auto *box = get<QCheckBox>(name);
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
+}
+
+void Console::choose(const char *name, int index)
+{
+    auto *box = get<QComboBox>(name);
+    box->setCurrentIndex(index - 1);
+    QTest::keyClick(box, Qt::Key_Down);
+}
+
+bool Console::openSerial()
+{
+    get<QComboBox>("ComboComm")->setEditText(QStringLiteral("COM%1").arg(m_port));
+    click("连接And断开连接");
+    prompts.messages.clear();
+    return form->link().linkOpen();
+}
+
+bool Console::openTcp(const char *address)
+{
+    server = std::make_unique<QTcpServer>();
+    if (!server->listen(QHostAddress(QString::fromLatin1(address)), 4196))
+        return false;
+    clickBox("网络");
+    get<QLineEdit>("设备IP")->setText(QString::fromLatin1(address));
+    click("连接And断开连接");
+    if (!QTest::qWaitFor([this] { return form->link().linkOpen(); }, 3000))
+        return false;
+    if (!QTest::qWaitFor([this] { return server->hasPendingConnections(); }, 3000))
+        return false;
+    peer = server->nextPendingConnection();
+    prompts.messages.clear();
+    return true;
 }

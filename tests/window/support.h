@@ -10,6 +10,8 @@
 #include <memory>
 
 class MainForm;
+class QTcpServer;
+class QTcpSocket;
 class QWidget;
 
 // A real pseudo-terminal pair. The slave end is published as <program dir>/ports/COMn, where the
@@ -67,3 +69,37 @@ template <typename T> T *child(QWidget *window, const char *name)
         qWarning("no control named %s", name);
     return w;
 }
+
+// Bytes from a hex text with blanks ("FF 01 00").
+QByteArray hex(const char *text);
+
+// The real console window in a program directory of its own, with a pseudo-terminal published
+// as serial port COM<port> and every operator message recorded. The window is shown and active.
+class Console
+{
+public:
+    explicit Console(int port);
+    ~Console();
+
+    ProgramDir dir;
+    PtyPair pty;
+    PromptRecorder prompts;
+    std::unique_ptr<QTcpServer> server;
+    QTcpSocket *peer = nullptr;
+    std::unique_ptr<MainForm> form;
+
+    template <typename T> T *get(const char *name) { return child<T>(window(), name); }
+    QString log();
+    void click(const char *name);
+    void clickBox(const char *name);
+    // Steps a list box one entry down to the given index, as the arrow key does.
+    void choose(const char *name, int index);
+    // Opens the serial link on the pseudo-terminal and forgets the connect message.
+    bool openSerial();
+    // Opens the TCP link to a peer listening on address:4196 and forgets the connect message.
+    bool openTcp(const char *address);
+
+private:
+    QWidget *window() const;
+    int m_port;
+};

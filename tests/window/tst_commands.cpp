@@ -19,41 +19,14 @@
 
 namespace {
 
-QByteArray hex(const char *text)
+// The console on COM7, with the serial link open unless asked otherwise.
+struct SerialConsole : Console
 {
-    return QByteArray::fromHex(QByteArray(text).replace(' ', ""));
-}
-
-// The console with an open serial link to a pseudo-terminal published as COM7.
-struct SerialConsole
-{
-    ProgramDir dir;
-    PtyPair pty;
-    PromptRecorder prompts;
-    std::unique_ptr<MainForm> form;
-
-    explicit SerialConsole(bool open = true)
+    explicit SerialConsole(bool open = true) : Console(7)
     {
-        pty.publish(dir.path(), 7);
-        form = std::make_unique<MainForm>(dir.path());
-        form->show();
-        form->activateWindow();
-        if (!QTest::qWaitForWindowActive(form.get()))
-            qWarning("window not active");
         get<QComboBox>("ComboComm")->setEditText("COM7");
         if (open)
-            QTest::mouseClick(get<QPushButton>("连接And断开连接"), Qt::LeftButton);
-        prompts.messages.clear();
-    }
-    template <typename T> T *get(const char *name) { return child<T>(form.get(), name); }
-    QString log() { return get<LogBox>("TxtDisplay")->text(); }
-    void click(const char *name) { QTest::mouseClick(get<QPushButton>(name), Qt::LeftButton); }
-    // Steps a list box one entry down from the given index, as the arrow key does.
-    void choose(const char *name, int index)
-    {
-        auto *box = get<QComboBox>(name);
-        box->setCurrentIndex(index - 1);
-        QTest::keyClick(box, Qt::Key_Down);
+            openSerial();
     }
     void setAddress(const char *text) { get<QComboBox>("探照灯")->setEditText(text); }
 };
@@ -331,29 +304,18 @@ void CommandsTest::sendLogLimit()
 
 void CommandsTest::framesOnTcpArriveAsOneRun()
 {
-    QTcpServer server;
-    QVERIFY(server.listen(QHostAddress("127.0.0.31"), 4196));
-    ProgramDir dir;
-    PromptRecorder prompts;
-    MainForm form(dir.path());
-    form.show();
-    QTest::mouseClick(child<QCheckBox>(&form, "网络"), Qt::LeftButton, {}, QPoint(8, 8));
-    child<QLineEdit>(&form, "设备IP")->setText("127.0.0.31");
-    QTest::mouseClick(child<QPushButton>(&form, "连接And断开连接"), Qt::LeftButton);
-    QTRY_VERIFY(form.link().linkOpen());
-    QTRY_VERIFY(server.hasPendingConnections());
-    QTcpSocket *peer = server.nextPendingConnection();
-    child<QComboBox>(&form, "探照灯")->setEditText("01");
-
-    QTest::mouseClick(child<QPushButton>(&form, "开"), Qt::LeftButton);
+    SerialConsole c(false);
+    QVERIFY(c.openTcp("127.0.0.31"));
+    c.setAddress("01");
+    c.click("开");
     QByteArray got;
-    QTRY_VERIFY((got += peer->readAll()).size() >= 21);
+    QTRY_VERIFY((got += c.peer->readAll()).size() >= 21);
     QCOMPARE(got.toHex(' '),
              hex("FF 01 02 00 00 00 03 FF 01 02 00 00 00 03 FF 01 02 00 00 00 03").toHex(' '));
 
-    QTest::mouseClick(child<QPushButton>(&form, "停止运动"), Qt::LeftButton);
+    c.click("停止运动");
     got.clear();
-    QTRY_VERIFY((got += peer->readAll()).size() >= 11);
+    QTRY_VERIFY((got += c.peer->readAll()).size() >= 11);
     QCOMPARE(got, QByteArray("Rssssssssss"));
 }
 

@@ -21,8 +21,9 @@ const QString kConnect = QStringLiteral("连   接");
 const QString kDisconnect = QStringLiteral("断开连接");
 const QString kConnected = QStringLiteral("设 备 已 连 接 ！ ！ ！");
 
-// The window and its controls, in a program directory of its own.
-struct Console
+// The window and its controls, in a program directory of its own; started once the test has
+// laid out its ports.
+struct LinkConsole
 {
     ProgramDir dir;
     PromptRecorder prompts;
@@ -157,7 +158,7 @@ void LinkTest::deviceIpHost()
 
 void LinkTest::switchingLinkKinds()
 {
-    Console c;
+    LinkConsole c;
     c.start();
     c.clickBox("串口");
     QVERIFY(!c.get<QCheckBox>("串口")->isChecked());
@@ -187,7 +188,7 @@ void LinkTest::switchingLinkKinds()
 
 void LinkTest::serialConnectAndDisconnect()
 {
-    Console c;
+    LinkConsole c;
     PtyPair pty;
     QVERIFY(pty.publish(c.dir.path(), 3));
     c.start();
@@ -224,7 +225,7 @@ void LinkTest::serialConnectAndDisconnect()
 
 void LinkTest::serialPortHeldElsewhere()
 {
-    Console c;
+    LinkConsole c;
     PtyPair pty;
     QVERIFY(pty.publish(c.dir.path(), 5));
     QSerialPort other(pty.slavePath());
@@ -253,7 +254,7 @@ void LinkTest::serialPortHeldElsewhere()
 
 void LinkTest::serialOpenFailureReturnsToReady()
 {
-    Console c;
+    LinkConsole c;
     c.start();
     auto *ports = c.get<QComboBox>("ComboComm");
     // COM35 would be /dev/ttyACM8: nothing there.
@@ -282,7 +283,7 @@ void LinkTest::serialOpenFailureReturnsToReady()
 
 void LinkTest::serialDeviceLost()
 {
-    Console c;
+    LinkConsole c;
     auto pty = std::make_unique<PtyPair>();
     QVERIFY(pty->publish(c.dir.path(), 6));
     c.start();
@@ -303,7 +304,7 @@ void LinkTest::serialDeviceLost()
 
 void LinkTest::portSearchListsInOrder()
 {
-    Console c;
+    LinkConsole c;
     PtyPair a, b, held;
     QVERIFY(a.publish(c.dir.path(), 33));
     QVERIFY(b.publish(c.dir.path(), 31));
@@ -333,7 +334,7 @@ void LinkTest::tcpConnectAndDisconnect()
 {
     Peer peer;
     QVERIFY(peer.listen("127.0.0.21"));
-    Console c;
+    LinkConsole c;
     c.start();
     c.useTcp("127.0.0.21");
 
@@ -363,7 +364,7 @@ void LinkTest::tcpCancelWhileConnecting()
 {
     Peer peer;
     QVERIFY(peer.listen("127.0.0.22"));
-    Console c;
+    LinkConsole c;
     c.start();
     c.useTcp("127.0.0.22");
     c.clickConnect();
@@ -386,7 +387,7 @@ void LinkTest::tcpCancelWhileConnecting()
 
 void LinkTest::tcpRefused()
 {
-    Console c;
+    LinkConsole c;
     c.start();
     c.useTcp("127.0.0.23"); // nobody listens there
     c.clickConnect();
@@ -406,7 +407,7 @@ void LinkTest::tcpPeerCloses()
 {
     Peer peer;
     QVERIFY(peer.listen("127.0.0.24"));
-    Console c;
+    LinkConsole c;
     c.start();
     c.useTcp("127.0.0.24");
     c.clickConnect();
@@ -431,7 +432,7 @@ void LinkTest::searchlightChangeOnTcp()
 {
     Peer peer;
     QVERIFY(peer.listen("127.0.0.25"));
-    Console c;
+    LinkConsole c;
     c.start();
     c.useTcp("127.0.0.25");
     c.clickConnect();
@@ -458,7 +459,7 @@ void LinkTest::searchlightChangeOnTcp()
 
 void LinkTest::searchlightChangeOnSerialChangesNothing()
 {
-    Console c;
+    LinkConsole c;
     c.start();
     auto *light = c.get<QComboBox>("探照灯");
     c.get<QLineEdit>("设备IP")->setText("192.168.0.7");

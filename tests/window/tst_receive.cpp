@@ -19,56 +19,10 @@
 
 namespace {
 
-QByteArray hex(const char *text)
+// The console on COM8, able to type into the angle boxes.
+struct ReceiveConsole : Console
 {
-    return QByteArray::fromHex(QByteArray(text).replace(' ', ""));
-}
-
-// The console with a serial link to a pseudo-terminal, or a TCP link to a loopback peer.
-struct Console
-{
-    ProgramDir dir;
-    PtyPair pty;
-    PromptRecorder prompts;
-    QTcpServer server;
-    QTcpSocket *peer = nullptr;
-    std::unique_ptr<MainForm> form;
-
-    Console()
-    {
-        pty.publish(dir.path(), 8);
-        form = std::make_unique<MainForm>(dir.path());
-        form->show();
-        form->activateWindow();
-        if (!QTest::qWaitForWindowActive(form.get()))
-            qWarning("window not active");
-    }
-    template <typename T> T *get(const char *name) { return child<T>(form.get(), name); }
-    QString log() { return get<LogBox>("TxtDisplay")->text(); }
-    void click(const char *name) { QTest::mouseClick(get<QPushButton>(name), Qt::LeftButton); }
-    bool openSerial()
-    {
-        get<QComboBox>("ComboComm")->setEditText("COM8");
-        click("连接And断开连接");
-        prompts.messages.clear();
-        return form->link().linkOpen();
-    }
-    bool openTcp(const char *address)
-    {
-        if (!server.listen(QHostAddress(QString::fromLatin1(address)), 4196))
-            return false;
-        auto *tcp = get<QCheckBox>("网络");
-        QTest::mouseClick(tcp, Qt::LeftButton, {}, QPoint(8, tcp->height() / 2));
-        get<QLineEdit>("设备IP")->setText(QString::fromLatin1(address));
-        click("连接And断开连接");
-        if (!QTest::qWaitFor([this] { return form->link().linkOpen(); }, 3000))
-            return false;
-        if (!QTest::qWaitFor([this] { return server.hasPendingConnections(); }, 3000))
-            return false;
-        peer = server.nextPendingConnection();
-        prompts.messages.clear();
-        return true;
-    }
+    ReceiveConsole() : Console(8) {}
     // Types into an angle box key by key, starting from an empty box.
     void typeAngle(const char *box, const char *keys)
     {
@@ -102,7 +56,7 @@ private slots:
 
 void ReceiveTest::serialBurstsWithinTheWindowAreOneChunk()
 {
-    Console c;
+    ReceiveConsole c;
     QVERIFY(c.openSerial());
     QVERIFY(c.pty.write(hex("FF 01 00")));
     QTest::qWait(5);
@@ -116,7 +70,7 @@ void ReceiveTest::serialBurstsWithinTheWindowAreOneChunk()
 
 void ReceiveTest::serialHalvesFortyMsApartAreTwoChunks()
 {
-    Console c;
+    ReceiveConsole c;
     QVERIFY(c.openSerial());
     QVERIFY(c.pty.write(hex("FF 01 00")));
     QTest::qWait(40);
@@ -161,7 +115,7 @@ void ReceiveTest::replyKindsOnTcp()
 {
     QFETCH(QByteArray, chunk);
     QFETCH(QString, logged);
-    Console c;
+    ReceiveConsole c;
     QVERIFY(c.openTcp("127.0.0.51"));
     c.peer->write(chunk);
     c.peer->flush();
@@ -183,7 +137,7 @@ void ReceiveTest::replyKindsOnTcp()
 
 void ReceiveTest::clearButtonDropsWaitingInput()
 {
-    Console c;
+    ReceiveConsole c;
     QVERIFY(c.openSerial());
     QVERIFY(c.pty.write(hex("FF 01 00 59 00 00 5A")));
     QTRY_VERIFY(c.form->receive().gathering());
@@ -198,7 +152,7 @@ void ReceiveTest::clearButtonDropsWaitingInput()
 
 void ReceiveTest::replyAfterTheLogIsFull()
 {
-    Console c;
+    ReceiveConsole c;
     QVERIFY(c.openTcp("127.0.0.52"));
     const QByteArray frame = hex("FF 01 00 59 00 00 5A");
     const QString entry = kReceived + "FF 01 00 59 00 00 5A \r\n";
@@ -217,9 +171,9 @@ void ReceiveTest::replyAfterTheLogIsFull()
 
 void ReceiveTest::adversarialChunksOnBothLinks()
 {
-    Console serial;
+    ReceiveConsole serial;
     QVERIFY(serial.openSerial());
-    Console tcp;
+    ReceiveConsole tcp;
     QVERIFY(tcp.openTcp("127.0.0.53"));
 
     QRandomGenerator random(20261208);
@@ -259,7 +213,7 @@ void ReceiveTest::adversarialChunksOnBothLinks()
         const qsizetype newest = std::max(received, sent);
         return newest < 0 ? log.size() : newest;
     };
-    for (Console *c : {&serial, &tcp}) {
+    for (ReceiveConsole *c : {&serial, &tcp}) {
         QObject::connect(
             c->get<QPlainTextEdit>("TxtDisplay"), &QPlainTextEdit::textChanged, c->form.get(),
             [c, &worst, beforeNewest] { worst = std::max(worst, beforeNewest(c->log())); });
@@ -283,7 +237,7 @@ void ReceiveTest::adversarialChunksOnBothLinks()
              qPrintable(QString::number(clockChanges)));
 
     // Both links still log a normal reply exactly.
-    for (Console *c : {&serial, &tcp}) {
+    for (ReceiveConsole *c : {&serial, &tcp}) {
         c->click("CmdClearReceive");
         QTest::qWait(50);
         c->click("CmdClearReceive");
@@ -332,7 +286,7 @@ void ReceiveTest::angleEntry()
     QFETCH(QString, box);
     QFETCH(QString, keys);
     QFETCH(QString, stored);
-    Console c;
+    ReceiveConsole c;
     c.typeAngle(box.toUtf8().constData(), keys.toLatin1().constData());
     const AngleControl &angles = c.form->angles();
     QCOMPARE(box == u"水平角度" ? angles.PanAngleText : angles.TiltAngleText, stored);
@@ -342,7 +296,7 @@ void ReceiveTest::angleEntry()
 
 void ReceiveTest::refusedAnglesAreEmptied()
 {
-    Console c;
+    ReceiveConsole c;
     const QString panMessage = QStringLiteral("角度范围：0-360，请输入正确的角度");
     const QString tiltMessage = QStringLiteral("角度范围：0-180，请输入正确的角度");
     auto *pan = c.get<QLineEdit>("水平角度");
@@ -387,7 +341,7 @@ void ReceiveTest::refusedAnglesAreEmptied()
 
 void ReceiveTest::goToAngleAndQuery()
 {
-    Console c;
+    ReceiveConsole c;
     // Before any edit the stored angles are 060 while the boxes show 60.
     c.click("确认发送角度");
     QCOMPARE(c.log(), QStringLiteral("\r\n-->发送：R0600606363\r\n"));
