@@ -48,7 +48,10 @@ void LogBox::clearAll()
 
 void LogBox::render()
 {
-    QString shown = m_text;
+    // The box shows a few lines; laying out megabytes of a runaway reply would freeze the
+    // window, so only the end of a very long text is put on screen. text() stays whole.
+    constexpr qsizetype kShownAtMost = 4096;
+    QString shown = m_text.size() > kShownAtMost ? m_text.right(kShownAtMost) : m_text;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     if (shown == toPlainText())
         return;
