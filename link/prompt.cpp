@@ -1,5 +1,7 @@
 #include "link/prompt.h"
 
+#include <QAbstractButton>
+#include <QIcon>
 #include <QMessageBox>
 
 namespace prompt {
@@ -18,6 +20,8 @@ void show(QWidget *parent, const QString &text)
         return;
     }
     QMessageBox box(QMessageBox::NoIcon, kTitle, text, QMessageBox::Ok, parent);
+    if (QAbstractButton *ok = box.button(QMessageBox::Ok))
+        ok->setIcon(QIcon());
     box.exec();
 }
 
