@@ -5,6 +5,7 @@
 #include "app/twips.h"
 #include "control/anglecontrol.h"
 #include "link/linkcontroller.h"
+#include "link/prompt.h"
 
 #include <QAccessible>
 #include <QCheckBox>
@@ -14,10 +15,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTime>
+#include <QTimer>
 #include <QtTest>
 
 class StartupTest : public QObject
@@ -33,6 +36,7 @@ private slots:
     void exitClosesTheLinkAndEnds();
     void aboutWindowIsSingleAndDiscarded();
     void picturesAreOptional();
+    void messageBoxIsPlainAndModal();
 };
 
 void StartupTest::startupState()
@@ -279,6 +283,35 @@ void StartupTest::picturesAreOptional()
                         full.path() + "/123/Chinese&English.jpg"));
     MainForm with(full.path());
     QVERIFY(!child<QLabel>(&with, "Image1")->pixmap().isNull());
+}
+
+void StartupTest::messageBoxIsPlainAndModal()
+{
+    ProgramDir dir;
+    MainForm form(dir.path());
+    form.show();
+    QString title, text;
+    QMessageBox::Icon icon = QMessageBox::Warning;
+    QList<QAbstractButton *> buttons;
+    bool modal = false;
+    // Answer the real box from inside its own event loop, as the operator would.
+    QTimer::singleShot(50, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        title = box->windowTitle();
+        text = box->text();
+        icon = box->icon();
+        buttons = box->buttons();
+        modal = box->isModal();
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    prompt::show(&form, QStringLiteral("设 备 已 连 接 ！ ！ ！"));
+    QCOMPARE(title, QStringLiteral("提示信息"));
+    QCOMPARE(text, QStringLiteral("设 备 已 连 接 ！ ！ ！"));
+    QCOMPARE(icon, QMessageBox::NoIcon);
+    QCOMPARE(buttons.size(), 1);
+    QVERIFY(modal);
 }
 
 QTEST_MAIN(StartupTest)
