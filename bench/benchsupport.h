@@ -1,0 +1,138 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class MainForm;
+class QPushButton;
+
+// What the benchmarks share: clocks and CPU time, a pseudo-terminal for the serial link, a
+// loopback listening socket for TCP, reassembly of the jog frames the console sends, and the
+// real console window with a link open.
+namespace bench {
+
+using Clock = std::chrono::steady_clock;
+using TimePoint = Clock::time_point;
+
+double msBetween(TimePoint from, TimePoint to);
+
+// CPU time (user + system) in seconds so far, of the whole process or of the calling thread.
+double processCpuSeconds();
+double threadCpuSeconds();
+
+// Runs the GUI event loop for ms milliseconds. A real QEventLoop that blocks in the event
+// dispatcher, so timers fire when they are due (QTest::qWait naps 10 ms between turns).
+void runEventLoop(int ms);
+// Runs the event loop until done() is true or timeoutMs has passed; returns done().
+bool runEventLoopUntil(const std::function<bool()> &done, int timeoutMs);
+
+// Nearest-rank percentile (p in 0..100) of the values; 0 when there are none.
+double percentile(std::vector<double> values, double p);
+
+// The times that fall between from and to, both included.
+std::vector<TimePoint> within(const std::vector<TimePoint> &times, TimePoint from, TimePoint to);
+// The largest value; 0 when there are none.
+double maxOf(const std::vector<double> &values);
+// The first line of /proc/loadavg, to tell a busy machine from a slow console.
+QString loadAverage();
+
+QString metText(bool met);
+
+// The bytes of the jog frame for "up" at address 01 with tilt speed 63.
+QByteArray upFrameAt01();
+
+// The serial line of a benchmark: a pseudo-terminal whose slave end the console opens as COMn.
+class PseudoTerminal
+{
+public:
+    // The master end, kept by the benchmark, is non-blocking.
+    PseudoTerminal();
+    ~PseudoTerminal();
+    PseudoTerminal(const PseudoTerminal &) = delete;
+    PseudoTerminal &operator=(const PseudoTerminal &) = delete;
+
+    bool isValid() const { return m_master >= 0; }
+    int master() const { return m_master; }
+    QString error() const { return m_error; }
+    bool publish(const QString &programDir, int n);
+
+private:
+    int m_master = -1;
+    QString m_slavePath;
+    QString m_error;
+};
+
+// A non-blocking TCP socket listening on a loopback address; -1 and an error text on failure.
+int listenOnLoopback(const char *address, std::uint16_t port, QString *error);
+
+// Reassembles and checks the console's jog frames from the bytes read at the head's end.
+class JogFrameStream
+{
+public:
+    // A frame is seven bytes starting with 0xFF whose last byte is the low eight bits of the
+    // sum of bytes 1..5. After a wrong checksum the search for 0xFF resumes one byte later.
+    explicit JogFrameStream(QByteArray expected) : m_expected(std::move(expected)) {}
+
+    // One read's worth of bytes, all of which arrived at the given time.
+    void feed(const char *data, std::size_t n, TimePoint at);
+
+    // Arrival time of every frame with a good checksum, taken at the read that completed it.
+    std::vector<TimePoint> frameTimes;
+    long long goodFrames = 0;
+    // Good checksum but not the frame that was expected.
+    long long unexpectedFrames = 0;
+    long long wrongChecksum = 0;
+    // Bytes that ended up in no frame with a good checksum.
+    long long strayBytes = 0;
+    // Frames whose bytes came out of more than one read.
+    long long splitFrames = 0;
+    long long reads = 0;
+
+private:
+    QByteArray m_expected;
+    QByteArray m_pending;
+    std::vector<long long> m_pendingRead;
+};
+
+// The gaps between consecutive times, in milliseconds.
+std::vector<double> gapsMs(const std::vector<TimePoint> &times);
+
+// The real console window in a temporary program directory, operator messages answered at once.
+class Console
+{
+public:
+    Console();
+    ~Console();
+    Console(const Console &) = delete;
+    Console &operator=(const Console &) = delete;
+
+    bool isValid() const { return m_dir.isValid(); }
+    QString programDir() const { return m_dir.path(); }
+    // Creates and shows the window. Call after publishing serial ports into programDir().
+    bool start(QString *error);
+    MainForm &form() { return *m_form; }
+
+    // Opens the serial link on COMn the way the operator does, with device number 01.
+    bool openSerial(int n, QString *error);
+    // Ticks the network box and connects to address:4196, with device number 01.
+    bool openTcp(const QString &address, QString *error);
+
+    QPushButton *button(const char *name);
+
+    QStringList messages;
+
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<MainForm> m_form;
+};
+
+} // namespace bench

@@ -1,0 +1,252 @@
+// Holding "up" for ten seconds on a serial link through a pseudo-terminal: how regularly the
+// console's jog frames reach the head's end of the line, and what the console spends on it.
+#include "benchsupport.h"
+
+#include "app/mainform.h"
+#include "control/jogcontrol.h"
+#include "link/linkcontroller.h"
+
+#include <QApplication>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+#include <poll.h>
+#include <pthread.h>
+#include <thread>
+#include <unistd.h>
+
+using namespace bench;
+
+namespace {
+
+constexpr int kHoldMs = 10000;
+constexpr int kComPort = 7;
+constexpr double kScanMs = 10.0;
+// Scheduling slack allowed on top of one scan tick for the gap and first-frame targets.
+constexpr double kSlackMs = 0.6;
+constexpr double kMinRate = 99.5;
+
+// The head's end of the serial line: a thread that reads and times every frame the console sends.
+class FarEndReader
+{
+public:
+    explicit FarEndReader(int fd) : stream(upFrameAt01()), m_fd(fd) {}
+    ~FarEndReader()
+    {
+        if (m_thread.joinable())
+            stop();
+    }
+
+    void start()
+    {
+        m_thread = std::thread([this] { run(); });
+        pthread_getcpuclockid(m_thread.native_handle(), &m_cpuClock);
+    }
+    void stop()
+    {
+        m_stop = true;
+        m_thread.join();
+    }
+    // CPU time of the reader thread so far, readable from the GUI thread.
+    double cpuSeconds() const
+    {
+        timespec t{};
+        clock_gettime(m_cpuClock, &t);
+        return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+    }
+
+    // Valid after stop().
+    JogFrameStream stream;
+    long long hangups = 0;
+    QString error;
+
+private:
+    void run()
+    {
+        while (!m_stop.load()) {
+            pollfd p{m_fd, POLLIN, 0};
+            const int ready = ::poll(&p, 1, 20);
+            if (ready < 0 && errno != EINTR) {
+                error = QStringLiteral("poll: ") + QString::fromLocal8Bit(std::strerror(errno));
+                return;
+            }
+            if (ready <= 0)
+                continue;
+            if (p.revents & POLLIN) {
+                char buffer[4096];
+                const ssize_t n = ::read(m_fd, buffer, sizeof buffer);
+                const TimePoint at = Clock::now();
+                if (n > 0)
+                    stream.feed(buffer, std::size_t(n), at);
+            } else if (p.revents & (POLLHUP | POLLERR)) {
+                // Nobody has the console's end open; wait for it rather than spin.
+                ++hangups;
+                ::usleep(1000);
+            }
+        }
+    }
+
+    int m_fd;
+    std::thread m_thread;
+    std::atomic<bool> m_stop{false};
+    clockid_t m_cpuClock{};
+};
+
+int fail(const QString &why)
+{
+    std::printf("jog_rate: could not run: %s\n", qPrintable(why));
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+
+    PseudoTerminal pty;
+    if (!pty.isValid())
+        return fail(pty.error());
+    Console console;
+    if (!pty.publish(console.programDir(), kComPort))
+        return fail(QStringLiteral("cannot publish the pseudo-terminal as COM%1").arg(kComPort));
+    QString error;
+    if (!console.start(&error) || !console.openSerial(kComPort, &error))
+        return fail(error);
+    QPushButton *up = console.button("上");
+    if (!up)
+        return fail(QStringLiteral("no button named 上"));
+
+    // Let the window settle and throw away anything written while opening the link.
+    runEventLoop(200);
+    char junk[4096];
+    while (::read(pty.master(), junk, sizeof junk) > 0) {
+    }
+
+    // The console's own scan ticks, to tell a late tick from a slow line or a slow reader.
+    // Connected after the console's handler, so each time is taken once the frame is written.
+    auto *scan = console.form().jog().findChild<QTimer *>(QStringLiteral("鼠标发送扫描器"));
+    if (!scan)
+        return fail(QStringLiteral("no jog scan timer"));
+    std::vector<TimePoint> ticks;
+    QObject probe;
+    QObject::connect(scan, &QTimer::timeout, &probe, [&] { ticks.push_back(Clock::now()); });
+
+    FarEndReader reader(pty.master());
+    reader.start();
+    runEventLoop(50);
+
+    const double processCpu0 = processCpuSeconds();
+    const double guiCpu0 = threadCpuSeconds();
+    const double readerCpu0 = reader.cpuSeconds();
+    const TimePoint pressAt = Clock::now();
+    QTest::mousePress(up, Qt::LeftButton);
+    const bool held = console.form().jog().JogHeld[1];
+
+    runEventLoop(kHoldMs);
+
+    const TimePoint releaseAt = Clock::now();
+    QTest::mouseRelease(up, Qt::LeftButton);
+    const double processCpu = processCpuSeconds() - processCpu0;
+    const double guiCpu = threadCpuSeconds() - guiCpu0;
+    const double readerCpu = reader.cpuSeconds() - readerCpu0;
+    const bool stillOpen = console.form().link().linkOpen();
+
+    // Whatever was already on its way reaches the reader; nothing new should follow.
+    runEventLoop(100);
+    reader.stop();
+    probe.disconnect();
+
+    const JogFrameStream &s = reader.stream;
+    const double holdMs = msBetween(pressAt, releaseAt);
+    const double holdS = holdMs / 1000.0;
+    const long long frames = s.goodFrames;
+    const long long expected = (long long)std::floor(holdMs / kScanMs);
+    const long long lost = std::max(0LL, expected - frames);
+    const long long afterRelease = std::count_if(s.frameTimes.begin(), s.frameTimes.end(),
+                                                 [&](TimePoint t) { return t > releaseAt; });
+    const double rate = double(frames) / holdS;
+    const std::vector<double> gaps = gapsMs(s.frameTimes);
+    const double p50 = percentile(gaps, 50);
+    const double p99 = percentile(gaps, 99);
+    const double gapMax = maxOf(gaps);
+    const bool anyFrame = !s.frameTimes.empty();
+    const double firstMs = anyFrame ? msBetween(pressAt, s.frameTimes.front()) : -1.0;
+    const double wallS = holdS;
+
+    std::printf("jog_rate: \"up\" held on the serial link (pseudo-terminal as COM%d), address 01, "
+                "tilt speed 63\n",
+                kComPort);
+    std::printf("  machine: %d cores, /proc/loadavg at the end: %s\n",
+                int(std::thread::hardware_concurrency()), qPrintable(loadAverage()));
+    std::printf("  button held by the console:   %s; link still open at release: %s\n",
+                held ? "yes" : "NO", stillOpen ? "yes" : "NO");
+    std::printf("  hold:                         %.3f s (press to release, steady clock)\n", holdS);
+    std::printf("  frames received:              %lld (expected %lld = hold / 10 ms; %lld lost; "
+                "%lld arrived after release)\n",
+                frames, expected, lost, afterRelease);
+    std::printf("  frames per second:            %.2f\n", rate);
+    std::printf(
+        "  inter-frame gap:              p50 %.3f ms, p99 %.3f ms, max %.3f ms (%zu gaps)\n", p50,
+        p99, gapMax, gaps.size());
+    const std::vector<TimePoint> heldTicks = within(ticks, pressAt, releaseAt);
+    const std::vector<double> tickGaps = gapsMs(heldTicks);
+    std::printf("  console scan ticks (GUI side): %zu; gap p50 %.3f ms, p99 %.3f ms, max %.3f ms\n",
+                heldTicks.size(), percentile(tickGaps, 50), percentile(tickGaps, 99),
+                maxOf(tickGaps));
+    if (heldTicks.size() == s.frameTimes.size()) {
+        std::vector<double> transit;
+        for (std::size_t i = 0; i < heldTicks.size(); ++i)
+            transit.push_back(msBetween(heldTicks[i], s.frameTimes[i]));
+        std::printf("  tick handled to frame read at the far end: p50 %.3f ms, p99 %.3f ms, "
+                    "max %.3f ms\n",
+                    percentile(transit, 50), percentile(transit, 99), maxOf(transit));
+    }
+    // The scan runs freely, so where the press falls in its 10 ms decides the first wait.
+    const auto lastBefore =
+        std::find_if(ticks.rbegin(), ticks.rend(), [&](TimePoint t) { return t < pressAt; });
+    std::printf("  press to first frame:         %.3f ms", firstMs);
+    if (lastBefore != ticks.rend())
+        std::printf(" (the press came %.3f ms after the previous scan tick)",
+                    msBetween(*lastBefore, pressAt));
+    std::printf("\n");
+    std::printf("  wrong checksum:               %lld frames\n", s.wrongChecksum);
+    std::printf("  bytes not in a valid frame:   %lld\n", s.strayBytes);
+    std::printf("  valid frames not FF 01 00 08 00 3F 48: %lld\n", s.unexpectedFrames);
+    std::printf("  frames split across reads:    %lld (of %lld reads at the far end)\n",
+                s.splitFrames, s.reads);
+    std::printf("  CPU over the hold (share of one core): process %.1f %%, far-end reader thread "
+                "%.1f %%, console = process - reader %.1f %% (GUI thread alone %.1f %%)\n",
+                100.0 * processCpu / wallS, 100.0 * readerCpu / wallS,
+                100.0 * (processCpu - readerCpu) / wallS, 100.0 * guiCpu / wallS);
+    if (!reader.error.isEmpty() || reader.hangups > 0)
+        std::printf("  far end: %s; %lld hang-ups seen\n", qPrintable(reader.error),
+                    reader.hangups);
+
+    const bool rateMet = rate >= kMinRate;
+    const bool gapMet = anyFrame && p99 <= kScanMs + kSlackMs;
+    const bool noneLost = anyFrame && lost == 0;
+    const bool clean =
+        s.wrongChecksum == 0 && s.strayBytes == 0 && s.splitFrames == 0 && s.unexpectedFrames == 0;
+    const bool firstMet = anyFrame && firstMs <= kScanMs + kSlackMs;
+    std::printf("targets:\n");
+    std::printf("  >= %.1f frames/s:                  %s (%.2f)\n", kMinRate,
+                qPrintable(metText(rateMet)), rate);
+    std::printf("  p99 gap <= %.1f ms:               %s (%.3f ms)\n", kScanMs + kSlackMs,
+                qPrintable(metText(gapMet)), p99);
+    std::printf("  no frame lost:                     %s (%lld of %lld)\n",
+                qPrintable(metText(noneLost)), frames, expected);
+    std::printf("  none split or corrupted:           %s\n", qPrintable(metText(clean)));
+    std::printf("  first frame within one tick (<= %.1f ms): %s (%.3f ms)\n", kScanMs + kSlackMs,
+                qPrintable(metText(firstMet)), firstMs);
+    return 0;
+}
