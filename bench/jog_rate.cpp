@@ -11,6 +11,10 @@
 #include <QTest>
 #include <QTimer>
 
+#include "control/ticker.h"
+
+#include "control/ticker.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -134,12 +138,12 @@ int main(int argc, char **argv)
 
     // The console's own scan ticks, to tell a late tick from a slow line or a slow reader.
     // Connected after the console's handler, so each time is taken once the frame is written.
-    auto *scan = console.form().jog().findChild<QTimer *>(QStringLiteral("鼠标发送扫描器"));
+    auto *scan = console.form().jog().findChild<Ticker *>(QStringLiteral("鼠标发送扫描器"));
     if (!scan)
         return fail(QStringLiteral("no jog scan timer"));
     std::vector<TimePoint> ticks;
     QObject probe;
-    QObject::connect(scan, &QTimer::timeout, &probe, [&] { ticks.push_back(Clock::now()); });
+    QObject::connect(scan, &Ticker::tick, &probe, [&] { ticks.push_back(Clock::now()); });
 
     FarEndReader reader(pty.master());
     reader.start();

@@ -5,7 +5,7 @@
 #include "link/sendpath.h"
 #include "protocol/textcommand.h"
 
-#include <QTimer>
+#include "control/ticker.h"
 
 JogControl::JogControl(HeadCommands &commands, SendPath &send,
                        const std::array<HoldButton *, 8> &buttons, QPushButton *stopButton,
@@ -22,12 +22,9 @@ JogControl::JogControl(HeadCommands &commands, SendPath &send,
 
     // The scan never stops: it is the only thing that turns held buttons into frames, one per
     // direction per tick, with no catching up after a late tick.
-    鼠标发送扫描器 = new QTimer(this);
+    鼠标发送扫描器 = new Ticker(kScanMs, this);
     鼠标发送扫描器->setObjectName(QStringLiteral("鼠标发送扫描器"));
-    鼠标发送扫描器->setTimerType(Qt::PreciseTimer);
-    鼠标发送扫描器->setInterval(kScanMs);
-    connect(鼠标发送扫描器, &QTimer::timeout, this, &JogControl::scan);
-    鼠标发送扫描器->start();
+    connect(鼠标发送扫描器, &Ticker::tick, this, &JogControl::scan);
 }
 
 void JogControl::scan()

@@ -9,7 +9,7 @@
 class HeadCommands;
 class HoldButton;
 class QPushButton;
-class QTimer;
+class Ticker;
 class SendPath;
 
 // Jogging the head: a held direction button raises its flag, and a free-running 10 ms scan
@@ -34,5 +34,5 @@ private:
 
     HeadCommands &m_commands;
     SendPath &m_send;
-    QTimer *鼠标发送扫描器;
+    Ticker *鼠标发送扫描器;
 };

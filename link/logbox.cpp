@@ -1,6 +1,7 @@
 #include "link/logbox.h"
 
 #include <QPalette>
+#include <QTimer>
 
 LogBox::LogBox(QWidget *parent) : QPlainTextEdit(parent)
 {
@@ -48,6 +49,22 @@ void LogBox::clearAll()
 
 void LogBox::render()
 {
+    if (m_showPending)
+        return;
+    if (!m_lastShown.isValid() || m_lastShown.elapsed() >= kRefreshMs) {
+        showText();
+        return;
+    }
+    m_showPending = true;
+    QTimer::singleShot(int(kRefreshMs - m_lastShown.elapsed()), Qt::PreciseTimer, this, [this] {
+        m_showPending = false;
+        showText();
+    });
+}
+
+void LogBox::showText()
+{
+    m_lastShown.start();
     // The box shows a few lines; laying out megabytes of a runaway reply would freeze the
     // window, so only the end of a very long text is put on screen. text() stays whole.
     constexpr qsizetype kShownAtMost = 4096;

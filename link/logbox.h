@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QPlainTextEdit>
 #include <QString>
 
@@ -7,9 +8,12 @@
 // CR LF included, and is emptied whole once it holds 128 characters or more.
 class LogBox : public QPlainTextEdit
 {
+    // The text is kept exact at once; the screen follows at most every 40 ms, so a jog that
+    // logs a hundred frames a second does not repaint the box a hundred times a second.
     Q_OBJECT
 public:
     static constexpr int kLimit = 128;
+    static constexpr int kRefreshMs = 40;
 
     explicit LogBox(QWidget *parent = nullptr);
 
@@ -26,6 +30,9 @@ public:
 
 private:
     void render();
+    void showText();
 
     QString m_text;
+    QElapsedTimer m_lastShown;
+    bool m_showPending = false;
 };

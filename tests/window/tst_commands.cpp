@@ -12,6 +12,7 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -228,6 +229,9 @@ void CommandsTest::lampFrames()
                                             .toHex(' '));
     const QString on = QStringLiteral("\r\n-->发送：FF 01 02 00 00 00 03 \r\n");
     QCOMPARE(c.log(), on + on + on);
+    // The screen follows the log within a moment.
+    auto *box = c.get<QPlainTextEdit>("TxtDisplay");
+    QTRY_COMPARE(box->toPlainText(), QString(on + on + on).replace("\r\n", "\n"));
 
     // The address is read for every frame: a new searchlight gets the next burst.
     c.setAddress("05");
