@@ -14,11 +14,11 @@ Ticker::Ticker(int intervalMs, QObject *parent) : QObject(parent)
 #ifdef Q_OS_LINUX
     m_fd = ::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
     if (m_fd >= 0) {
-        itimerspec spec{};
-        spec.it_interval.tv_sec = intervalMs / 1000;
-        spec.it_interval.tv_nsec = long(intervalMs % 1000) * 1000000L;
-        spec.it_value = spec.it_interval;
-        if (::timerfd_settime(m_fd, 0, &spec, nullptr) == 0) {
+        itimerspec period{};
+        period.it_interval.tv_sec = intervalMs / 1000;
+        period.it_interval.tv_nsec = long(intervalMs % 1000) * 1000000L;
+        period.it_value = period.it_interval;
+        if (::timerfd_settime(m_fd, 0, &period, nullptr) == 0) {
             m_notifier = new QSocketNotifier(m_fd, QSocketNotifier::Read, this);
             connect(m_notifier, &QSocketNotifier::activated, this, &Ticker::onReadable);
             return;
