@@ -378,8 +378,13 @@ void MainForm::closeEvent(QCloseEvent *event)
 
 void MainForm::TmrDateTime_Timer()
 {
-    TxtDate->setText(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")));
-    TxtTime->setText(QTime::currentTime().toString(QStringLiteral("HH:mm:ss")));
+    // Rewriting an unchanged box would still repaint it ten times a second.
+    const QString date = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"));
+    const QString time = QTime::currentTime().toString(QStringLiteral("HH:mm:ss"));
+    if (TxtDate->text() != date)
+        TxtDate->setText(date);
+    if (TxtTime->text() != time)
+        TxtTime->setText(time);
     ScheduleScan();
 }
 

@@ -5,6 +5,9 @@
 
 LogBox::LogBox(QWidget *parent) : QPlainTextEdit(parent)
 {
+    m_refresh.setSingleShot(true);
+    m_refresh.setTimerType(Qt::PreciseTimer);
+    connect(&m_refresh, &QTimer::timeout, this, &LogBox::showText);
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     setUndoRedoEnabled(false);
     // The box is disabled so that nobody can type into it or move its caret; keep its text
@@ -49,17 +52,17 @@ void LogBox::clearAll()
 
 void LogBox::render()
 {
-    if (m_showPending)
-        return;
-    if (!m_lastShown.isValid() || m_lastShown.elapsed() >= kRefreshMs) {
+    // While commands stream out (a jog logs one every 10 ms) the screen is brought up to date
+    // from inside the writer, right after its command has gone out, so the repaint has the
+    // whole gap before the next command. A late timer catches the last change of a burst.
+    const qint64 since = m_lastShown.isValid() ? m_lastShown.elapsed() : kRefreshMs;
+    if (since >= kRefreshMs) {
+        m_refresh.stop();
         showText();
         return;
     }
-    m_showPending = true;
-    QTimer::singleShot(int(kRefreshMs - m_lastShown.elapsed()), Qt::PreciseTimer, this, [this] {
-        m_showPending = false;
-        showText();
-    });
+    if (!m_refresh.isActive())
+        m_refresh.start(int(kRefreshMs - since) + kCatchUpMs);
 }
 
 void LogBox::showText()

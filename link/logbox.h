@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <QPlainTextEdit>
 #include <QString>
+#include <QTimer>
 
 // The small log of commands sent and replies received. It keeps the text exactly as written,
 // CR LF included, and is emptied whole once it holds 128 characters or more.
@@ -14,6 +15,9 @@ class LogBox : public QPlainTextEdit
 public:
     static constexpr int kLimit = 128;
     static constexpr int kRefreshMs = 40;
+    // How long after the refresh is due the catch-up timer fires, so that it never lands on
+    // the same moment as a command that would bring the screen up to date anyway.
+    static constexpr int kCatchUpMs = 5;
 
     explicit LogBox(QWidget *parent = nullptr);
 
@@ -34,5 +38,5 @@ private:
 
     QString m_text;
     QElapsedTimer m_lastShown;
-    bool m_showPending = false;
+    QTimer m_refresh;
 };
