@@ -1,13 +1,12 @@
 #include "app/aboutform.h"
 
 #include "app/twips.h"
+#include "ui/centring.h"
 
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
-#include <QScreen>
 
 FrmAbout::FrmAbout(QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -36,10 +35,7 @@ FrmAbout::FrmAbout(QWidget *parent)
     CmdAboutOk->setGeometry(twips::rect(4920, 1260, 1215, 435));
     connect(CmdAboutOk, &QPushButton::clicked, this, &QWidget::close);
 
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->geometry();
-        move(area.width() / 2 - width() / 2, area.height() / 2 - height() / 2);
-    }
+    centreOnScreen(this);
 }
 
 void FrmAbout::loadPicture(const QString &path)

@@ -2,19 +2,23 @@
 
 #include "app/aboutform.h"
 #include "app/apptexts.h"
+#include "app/linkcontroller.h"
 #include "app/twips.h"
 #include "control/anglecontrol.h"
-#include "control/choicebox.h"
 #include "control/cruisecontrol.h"
 #include "control/headcommands.h"
-#include "control/holdbutton.h"
 #include "control/jogcontrol.h"
 #include "control/lampcontrol.h"
-#include "link/linkcontroller.h"
+#include "link/links.h"
 #include "link/linktexts.h"
-#include "link/logbox.h"
+#include "link/logtext.h"
 #include "link/receivepath.h"
 #include "link/sendpath.h"
+#include "ui/centring.h"
+#include "ui/choicebox.h"
+#include "ui/holdbutton.h"
+#include "ui/logbox.h"
+#include "ui/prompt.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -22,14 +26,12 @@
 #include <QCoreApplication>
 #include <QDate>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
-#include <QScreen>
 #include <QTime>
 #include <QTimer>
 
@@ -100,7 +102,8 @@ QLineEdit *faceBox(const QString &name, QWidget *parent, QRect geometry, bool ce
 MainForm::MainForm(const QString &programDir, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint),
-      m_programDir(programDir.isEmpty() ? QCoreApplication::applicationDirPath() : programDir)
+      m_programDir(programDir.isEmpty() ? QCoreApplication::applicationDirPath() : programDir),
+      m_links(std::make_unique<Links>(m_programDir)), m_log(new LogText(this))
 {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(apptexts::kWindowTitle);
@@ -118,17 +121,23 @@ MainForm::MainForm(const QString &programDir, QWidget *parent)
 
     m_link = new LinkController(LinkControls{串口, 网络, ComboComm, 搜索, 设备IP, 连接And断开连接,
                                              ImgSwitchOn, ImgSwitchOff, TxtStatus, 探照灯},
-                                m_programDir, this);
+                                *m_links, this);
 
-    m_send = new SendPath(*m_link, *TxtDisplay, this);
-    m_commands = std::make_unique<HeadCommands>(*m_send, *探照灯, *水平速度, *垂直速度);
+    m_send = new SendPath(*m_links, *m_log, this);
+    connect(m_send, &SendPath::textRefused, this, [this](const QString &command) {
+        prompt::show(this, linktexts::kTextRefused + command);
+    });
+    m_commands =
+        std::make_unique<HeadCommands>(*m_send, FrameSources{[this] { return 探照灯->value(); },
+                                                             [this] { return 水平速度->value(); },
+                                                             [this] { return 垂直速度->value(); }});
     m_jog = new JogControl(*m_commands, *m_send, {左上, 上, 右上, 右, 右下, 下, 左下, 左}, 停止运动,
                            this);
-    m_receive = new ReceivePath(*m_link, *TxtDisplay, this);
+    m_receive = new ReceivePath(*m_links, *m_log, this);
     m_angles = new AngleControl(*m_send, 水平角度, 垂直角度, 水平速度, 垂直速度, 确认发送角度,
                                 查询位置, this);
     m_lamp = new LampControl(*m_commands, *m_send, 开, 关, 角度控制, this);
-    m_cruise = new CruiseControl(*m_commands, *m_link, 巡航模式, 水平速度, 垂直速度, 中,
+    m_cruise = new CruiseControl(*m_commands, *m_links, 巡航模式, 水平速度, 垂直速度, 中,
                                  {左上, 上, 右上, 右, 右下, 下, 左下, 左}, this);
 
     connect(CmdExit, &QPushButton::clicked, this, &MainForm::CmdExit_Click);
@@ -208,7 +217,7 @@ void MainForm::buildLogRegion()
     显示区->setGeometry(twips::rect(120, 3720, 3855, 3255));
     Label3 = label(QStringLiteral("Label3"), QStringLiteral("提示区"), 显示区,
                    twips::rect(240, 180, 1095, 255));
-    TxtDisplay = named(new LogBox(显示区), QStringLiteral("TxtDisplay"));
+    TxtDisplay = named(new LogBox(*m_log, 显示区), QStringLiteral("TxtDisplay"));
     TxtDisplay->setGeometry(twips::rect(240, 480, 3375, 2175));
     TxtDisplay->setAccessibleName(QStringLiteral("提示区"));
     CmdClearReceive = button(QStringLiteral("CmdClearReceive"), QStringLiteral("清空提示区"),
@@ -260,8 +269,7 @@ void MainForm::buildControlRegion()
     for (ByteBox *speed : {水平速度, 垂直速度}) {
         for (int n = 5; n <= 99; ++n)
             speed->addItem(QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0')));
-        speed->setCurrentIndex(-1);
-        speed->setEditText(QStringLiteral("00"));
+        speed->setValue(QStringLiteral("00"));
     }
 
     caption(0, QStringLiteral("水平角度："), rows[4]);
@@ -333,17 +341,12 @@ void MainForm::buildBottomRegion()
 
 void MainForm::CentreWindow()
 {
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    const QRect area = screen->geometry();
-    const QSize outer = frameGeometry().size();
-    move(area.width() / 2 - outer.width() / 2, area.height() / 2 - outer.height() / 2);
+    centreOnScreen(this);
 }
 
 void MainForm::Form_Load()
 {
-    // The outer size was 15555 x 8670 twips on the Windows consoles; this is its client area.
+    // The window is 15555 x 8670 twips with its frame; this is the client area inside it.
     setFixedSize(twips::size(15435, 8265));
     CentreWindow();
     Image1->setPixmap(QPixmap(m_programDir + apptexts::kLogoPath));
@@ -359,10 +362,8 @@ void MainForm::Form_Load()
     设备IP->setEnabled(false);
     ComboComm->setEnabled(true);
     TxtDisplay->setEnabled(false);
-    探照灯->setCurrentIndex(0);
-    m_link->探照灯_Click();
-    巡航模式->setCurrentIndex(2);
-    m_cruise->巡航模式_Click();
+    探照灯->choose(0);
+    巡航模式->choose(2);
     LoadTimetableFlags();
     LoadTimetableRows();
     m_angles->PanAngleText = QStringLiteral("060");
@@ -390,9 +391,9 @@ void MainForm::TmrDateTime_Timer()
 
 void MainForm::CmdExit_Click()
 {
-    if (m_link->MSComm().isOpen())
-        m_link->MSComm().close();
-    m_link->网络Client().close();
+    if (m_links->serial().isOpen())
+        m_links->serial().close();
+    m_links->tcp().close();
     SaveDeviceIp();
     SaveTimetableRows();
     SaveTimetableFlags();
@@ -412,8 +413,8 @@ void MainForm::CmdAbout_Click()
 
 void MainForm::CmdClearReceive_Click()
 {
-    TxtDisplay->clearAll();
-    m_link->MSComm().discardInput();
+    m_log->clear();
+    m_links->serial().discardInput();
 }
 
 void MainForm::LoadDeviceIp() {}

@@ -19,7 +19,9 @@ class LampControl;
 class ReceivePath;
 class SendPath;
 class LinkController;
+class Links;
 class LogBox;
+class LogText;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -42,6 +44,8 @@ public:
 
     QString programDir() const { return m_programDir; }
     LinkController &link() { return *m_link; }
+    Links &links() { return *m_links; }
+    LogText &log() { return *m_log; }
     SendPath &send() { return *m_send; }
     HeadCommands &commands() { return *m_commands; }
     JogControl &jog() { return *m_jog; }
@@ -84,6 +88,8 @@ private:
     void ScheduleScan();
 
     QString m_programDir;
+    std::unique_ptr<Links> m_links;
+    LogText *m_log;
 
     QLabel *LblTitle;
     QGroupBox *FramePort;

@@ -1,8 +1,8 @@
 #include "benchsupport.h"
 
+#include "app/linkcontroller.h"
 #include "app/mainform.h"
-#include "link/linkcontroller.h"
-#include "link/prompt.h"
+#include "ui/prompt.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -118,39 +118,6 @@ QByteArray upFrameAt01()
     return QByteArray::fromHex("ff010008003f48");
 }
 
-PseudoTerminal::PseudoTerminal()
-{
-    m_master = posix_openpt(O_RDWR | O_NOCTTY);
-    if (m_master < 0) {
-        m_error = QStringLiteral("posix_openpt: ") + errnoText();
-        return;
-    }
-    if (grantpt(m_master) != 0 || unlockpt(m_master) != 0) {
-        m_error = QStringLiteral("grantpt/unlockpt: ") + errnoText();
-        ::close(m_master);
-        m_master = -1;
-        return;
-    }
-    m_slavePath = QString::fromLocal8Bit(ptsname(m_master));
-    ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
-}
-
-PseudoTerminal::~PseudoTerminal()
-{
-    if (m_master >= 0)
-        ::close(m_master);
-}
-
-bool PseudoTerminal::publish(const QString &programDir, int n)
-{
-    QDir dir(programDir);
-    if (!dir.mkpath(QStringLiteral("ports")))
-        return false;
-    const QString link = dir.filePath(QStringLiteral("ports/COM%1").arg(n));
-    QFile::remove(link);
-    return QFile::link(m_slavePath, link);
-}
-
 int listenOnLoopback(const char *address, std::uint16_t port, QString *error)
 {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
@@ -177,41 +144,6 @@ int listenOnLoopback(const char *address, std::uint16_t port, QString *error)
         return -1;
     }
     return fd;
-}
-
-void JogFrameStream::feed(const char *data, std::size_t n, TimePoint at)
-{
-    const long long read = reads++;
-    m_pending.append(data, qsizetype(n));
-    m_pendingRead.insert(m_pendingRead.end(), n, read);
-    qsizetype start = 0;
-    const qsizetype size = m_pending.size();
-    while (true) {
-        while (start < size && quint8(m_pending.at(start)) != 0xFF) {
-            ++strayBytes;
-            ++start;
-        }
-        if (size - start < 7)
-            break;
-        unsigned sum = 0;
-        for (qsizetype i = start + 1; i <= start + 5; ++i)
-            sum += quint8(m_pending.at(i));
-        if ((sum & 0xFF) != quint8(m_pending.at(start + 6))) {
-            ++wrongChecksum;
-            ++strayBytes;
-            ++start;
-            continue;
-        }
-        ++goodFrames;
-        if (m_pending.mid(start, 7) != m_expected)
-            ++unexpectedFrames;
-        if (m_pendingRead[std::size_t(start)] != read)
-            ++splitFrames;
-        frameTimes.push_back(at);
-        start += 7;
-    }
-    m_pending.remove(0, start);
-    m_pendingRead.erase(m_pendingRead.begin(), m_pendingRead.begin() + start);
 }
 
 std::vector<double> gapsMs(const std::vector<TimePoint> &times)

@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include "support.h"
+
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -50,57 +52,26 @@ QString metText(bool met);
 // The bytes of the jog frame for "up" at address 01 with tilt speed 63.
 QByteArray upFrameAt01();
 
-// The serial line of a benchmark: a pseudo-terminal whose slave end the console opens as COMn.
-class PseudoTerminal
-{
-public:
-    // The master end, kept by the benchmark, is non-blocking.
-    PseudoTerminal();
-    ~PseudoTerminal();
-    PseudoTerminal(const PseudoTerminal &) = delete;
-    PseudoTerminal &operator=(const PseudoTerminal &) = delete;
-
-    bool isValid() const { return m_master >= 0; }
-    int master() const { return m_master; }
-    QString error() const { return m_error; }
-    bool publish(const QString &programDir, int n);
-
-private:
-    int m_master = -1;
-    QString m_slavePath;
-    QString m_error;
-};
+// The serial line of a benchmark is the tests' pseudo-terminal pair.
+using PseudoTerminal = PtyPair;
 
 // A non-blocking TCP socket listening on a loopback address; -1 and an error text on failure.
 int listenOnLoopback(const char *address, std::uint16_t port, QString *error);
 
-// Reassembles and checks the console's jog frames from the bytes read at the head's end.
-class JogFrameStream
+// The head's end reading the console's jog frames, with the arrival time of each good one
+// (taken at the read that completed it).
+class JogFrameStream : public FrameStream
 {
 public:
-    // A frame is seven bytes starting with 0xFF whose last byte is the low eight bits of the
-    // sum of bytes 1..5. After a wrong checksum the search for 0xFF resumes one byte later.
-    explicit JogFrameStream(QByteArray expected) : m_expected(std::move(expected)) {}
+    explicit JogFrameStream(QByteArray expected) : FrameStream(std::move(expected)) {}
 
-    // One read's worth of bytes, all of which arrived at the given time.
-    void feed(const char *data, std::size_t n, TimePoint at);
+    void feed(const char *data, std::size_t n, TimePoint at)
+    {
+        const int completed = FrameStream::feed(data, qsizetype(n));
+        frameTimes.insert(frameTimes.end(), std::size_t(completed), at);
+    }
 
-    // Arrival time of every frame with a good checksum, taken at the read that completed it.
     std::vector<TimePoint> frameTimes;
-    long long goodFrames = 0;
-    // Good checksum but not the frame that was expected.
-    long long unexpectedFrames = 0;
-    long long wrongChecksum = 0;
-    // Bytes that ended up in no frame with a good checksum.
-    long long strayBytes = 0;
-    // Frames whose bytes came out of more than one read.
-    long long splitFrames = 0;
-    long long reads = 0;
-
-private:
-    QByteArray m_expected;
-    QByteArray m_pending;
-    std::vector<long long> m_pendingRead;
 };
 
 // The gaps between consecutive times, in milliseconds.
@@ -131,7 +102,7 @@ public:
     QStringList messages;
 
 private:
-    QTemporaryDir m_dir;
+    ProgramDir m_dir;
     std::unique_ptr<MainForm> m_form;
 };
 

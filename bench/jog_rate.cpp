@@ -2,16 +2,14 @@
 // console's jog frames reach the head's end of the line, and what the console spends on it.
 #include "benchsupport.h"
 
+#include "app/linkcontroller.h"
 #include "app/mainform.h"
 #include "control/jogcontrol.h"
-#include "link/linkcontroller.h"
 
 #include <QApplication>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-
-#include "control/ticker.h"
 
 #include "control/ticker.h"
 
@@ -119,7 +117,7 @@ int main(int argc, char **argv)
 
     PseudoTerminal pty;
     if (!pty.isValid())
-        return fail(pty.error());
+        return fail(QStringLiteral("no pseudo-terminal"));
     Console console;
     if (!pty.publish(console.programDir(), kComPort))
         return fail(QStringLiteral("cannot publish the pseudo-terminal as COM%1").arg(kComPort));

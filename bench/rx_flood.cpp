@@ -2,11 +2,12 @@
 // TCP: whether the console's clock and jog scan keep time while replies pour in.
 #include "benchsupport.h"
 
+#include "app/linkcontroller.h"
 #include "app/mainform.h"
 #include "control/jogcontrol.h"
-#include "link/linkcontroller.h"
-#include "link/logbox.h"
+#include "link/links.h"
 #include "link/receivepath.h"
+#include "ui/logbox.h"
 
 #include <QApplication>
 #include <QPushButton>
@@ -235,7 +236,7 @@ bool floodAndReport(const char *title, Console &console, FloodPeer &peer, bool s
             });
         } else {
             // On TCP every arrival is read and logged at once.
-            QObject::connect(&form.link().网络Client(), &Link::bytesArrived, &probe,
+            QObject::connect(&form.links().tcp(), &TcpLink::received, &probe,
                              [&] { chunks.push_back(Clock::now()); });
         }
         QObject::connect(log, &QPlainTextEdit::textChanged, &probe,
@@ -341,7 +342,7 @@ int main(int argc, char **argv)
     {
         PseudoTerminal pty;
         if (!pty.isValid())
-            return fail("serial", pty.error());
+            return fail("serial", QStringLiteral("no pseudo-terminal"));
         Console console;
         if (!pty.publish(console.programDir(), kComPort))
             return fail("serial", QStringLiteral("cannot publish the pseudo-terminal"));

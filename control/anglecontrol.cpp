@@ -1,10 +1,10 @@
 #include "control/anglecontrol.h"
 
-#include "control/choicebox.h"
-#include "link/prompt.h"
 #include "link/sendpath.h"
 #include "protocol/anglecheck.h"
 #include "protocol/textcommand.h"
+#include "ui/choicebox.h"
+#include "ui/prompt.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -37,12 +37,10 @@ void AngleControl::确认发送角度_Click()
 {
     const QString command = protocol::goToAngleCommand(
         PanAngleText, TiltAngleText, 水平速度->currentText(), 垂直速度->currentText());
-    m_send.SendTextCommand(command);
-    m_send.LogSentText(command);
+    m_send.SendText(command);
 }
 
 void AngleControl::查询位置_Click()
 {
-    m_send.SendTextCommand(protocol::kQueryPositionText);
-    m_send.LogSentText(protocol::kQueryPositionText);
+    m_send.SendText(protocol::kQueryPositionText);
 }

@@ -7,7 +7,7 @@
 class ByteBox;
 class ChoiceBox;
 class HeadCommands;
-class LinkController;
+class Links;
 class QPushButton;
 class QWidget;
 
@@ -18,8 +18,8 @@ class CruiseControl : public QObject
 {
     Q_OBJECT
 public:
-    CruiseControl(HeadCommands &commands, LinkController &link, ChoiceBox *pattern,
-                  ByteBox *panSpeed, ByteBox *tiltSpeed, QPushButton *centre,
+    CruiseControl(HeadCommands &commands, const Links &links, ChoiceBox *pattern, ByteBox *panSpeed,
+                  ByteBox *tiltSpeed, QPushButton *centre,
                   const std::array<QPushButton *, 8> &directions, QWidget *window);
 
     bool ZidongXunhang = false;
@@ -32,7 +32,7 @@ public:
 
 private:
     HeadCommands &m_commands;
-    LinkController &m_link;
+    const Links &m_links;
     ChoiceBox *巡航模式;
     ByteBox *水平速度;
     ByteBox *垂直速度;

@@ -1,72 +1,65 @@
 #include "control/headcommands.h"
 
-#include "control/choicebox.h"
 #include "link/sendpath.h"
 
 using namespace protocol;
 
-HeadCommands::HeadCommands(SendPath &send, const ByteBox &address, const ByteBox &panSpeed,
-                           const ByteBox &tiltSpeed)
-    : m_send(send), m_address(address), m_panSpeed(panSpeed), m_tiltSpeed(tiltSpeed)
+HeadCommands::HeadCommands(SendPath &send, FrameSources sources)
+    : m_send(send), m_sources(std::move(sources))
 {
 }
 
-void HeadCommands::send(const Frame &frame)
+void HeadCommands::burst(const Builder &build)
 {
-    m_send.FrameBuf = frame;
-    m_send.SendFrame(m_send.FrameBuf, qint16(m_send.FrameBuf.size()));
+    for (int i = 0; i < kBurst; ++i) {
+        const std::optional<Frame> frame = build();
+        if (!frame)
+            return;
+        m_send.SendFrame(*frame);
+    }
+}
+
+void HeadCommands::sendIf(const std::optional<Frame> &frame)
+{
+    if (frame)
+        m_send.SendFrame(*frame);
 }
 
 void HeadCommands::SendJogFrame(Direction direction)
 {
-    send(jogFrame(m_address.value(), direction, m_panSpeed.value(), m_tiltSpeed.value()));
+    m_send.SendFrame(
+        jogFrame(m_sources.address(), direction, m_sources.panSpeed(), m_sources.tiltSpeed()));
 }
 
 void HeadCommands::SendLampFrames(bool on)
 {
-    for (int i = 0; i < 3; ++i)
-        send(lampFrame(m_address.value(), on));
+    burst([&] { return std::optional(lampFrame(m_sources.address(), on)); });
 }
 
 void HeadCommands::SendPresetSet(int preset)
 {
-    if (const auto frame = presetSetFrame(m_address.value(), preset))
-        send(*frame);
+    sendIf(presetSetFrame(m_sources.address(), preset));
 }
 
 void HeadCommands::SendPresetRecall(int preset)
 {
-    if (const auto frame = presetRecallFrame(m_address.value(), preset))
-        send(*frame);
+    sendIf(presetRecallFrame(m_sources.address(), preset));
 }
 
 void HeadCommands::SendCruiseStart(int pattern)
 {
-    for (int i = 0; i < 3; ++i) {
-        const auto frame =
-            cruiseStartFrame(m_address.value(), pattern, m_panSpeed.value(), m_tiltSpeed.value());
-        if (!frame)
-            return;
-        send(*frame);
-    }
+    burst([&] {
+        return cruiseStartFrame(m_sources.address(), pattern, m_sources.panSpeed(),
+                                m_sources.tiltSpeed());
+    });
 }
 
 void HeadCommands::SendTimetableCruiseStart(int pattern)
 {
-    for (int i = 0; i < 3; ++i) {
-        const auto frame = timetableCruiseStartFrame(m_address.value(), pattern);
-        if (!frame)
-            return;
-        send(*frame);
-    }
+    burst([&] { return timetableCruiseStartFrame(m_sources.address(), pattern); });
 }
 
 void HeadCommands::SendCruiseStop(int pattern)
 {
-    for (int i = 0; i < 3; ++i) {
-        const auto frame = cruiseStopFrame(m_address.value(), pattern);
-        if (!frame)
-            return;
-        send(*frame);
-    }
+    burst([&] { return cruiseStopFrame(m_sources.address(), pattern); });
 }

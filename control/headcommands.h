@@ -2,19 +2,33 @@
 
 #include "protocol/frame.h"
 
-class ByteBox;
+#include <functional>
+#include <optional>
+
 class SendPath;
 
-// The frame builders: each fills the frame buffer with the address and speeds read from the
-// boxes at that moment and sends it. Repeated frames read the boxes again for every repetition.
+// Where the frame builders read the address and the speeds: the searchlight and speed boxes,
+// read at the moment each frame is built.
+struct FrameSources
+{
+    std::function<quint8()> address;
+    std::function<quint8()> panSpeed;
+    std::function<quint8()> tiltSpeed;
+};
+
+// The frame builders: each builds its frame from the address and speeds of this moment and
+// hands it to the send path. Repeated frames read the sources again for every repetition.
 class HeadCommands
 {
 public:
-    HeadCommands(SendPath &send, const ByteBox &address, const ByteBox &panSpeed,
-                 const ByteBox &tiltSpeed);
+    // Lamp, cruise and preset commands go out this many times.
+    static constexpr int kBurst = 3;
+
+    HeadCommands(SendPath &send, FrameSources sources);
 
     void SendJogFrame(protocol::Direction direction);
     void SendLampFrames(bool on);
+    // One frame per call; the preset dialog repeats it with pauses between.
     void SendPresetSet(int preset);
     void SendPresetRecall(int preset);
     // Patterns 1 to 3 with the speeds in the boxes; anything else sends nothing.
@@ -25,10 +39,11 @@ public:
     void SendCruiseStop(int pattern);
 
 private:
-    void send(const protocol::Frame &frame);
+    using Builder = std::function<std::optional<protocol::Frame>()>;
+    // Builds and sends kBurst frames back to back, or none when the builder gives no frame.
+    void burst(const Builder &build);
+    void sendIf(const std::optional<protocol::Frame> &frame);
 
     SendPath &m_send;
-    const ByteBox &m_address;
-    const ByteBox &m_panSpeed;
-    const ByteBox &m_tiltSpeed;
+    FrameSources m_sources;
 };

@@ -1,11 +1,10 @@
 #include "control/jogcontrol.h"
 
 #include "control/headcommands.h"
-#include "control/holdbutton.h"
+#include "control/ticker.h"
 #include "link/sendpath.h"
 #include "protocol/textcommand.h"
-
-#include "control/ticker.h"
+#include "ui/holdbutton.h"
 
 JogControl::JogControl(HeadCommands &commands, SendPath &send,
                        const std::array<HoldButton *, 8> &buttons, QPushButton *stopButton,
@@ -38,8 +37,7 @@ void JogControl::scan()
 
 void JogControl::停止运动_Click()
 {
-    m_send.SendTextCommand(protocol::kStopText);
-    m_send.LogSentText(protocol::kStopText);
+    m_send.SendText(protocol::kStopText);
 }
 
 void JogControl::releaseAll()

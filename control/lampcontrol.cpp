@@ -29,8 +29,7 @@ void LampControl::switchLamp(bool on)
 {
     if (角度控制->isChecked()) {
         const QString &command = on ? protocol::kLampOnText : protocol::kLampOffText;
-        m_send.SendTextCommand(command);
-        m_send.LogSentText(command);
+        m_send.SendText(command);
         return;
     }
     m_commands.SendLampFrames(on);

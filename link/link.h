@@ -3,8 +3,8 @@
 #include <QByteArray>
 #include <QObject>
 
-// One link to the head controller, a serial port or a TCP connection. The send path and the
-// receive path talk to whichever is selected without caring which it is.
+// One link to the head controller, a serial port or a TCP connection. The send path writes to
+// whichever is selected without caring which it is.
 class Link : public QObject
 {
     Q_OBJECT
@@ -18,11 +18,8 @@ public:
     virtual bool sendFrame(const QByteArray &bytes) = 0;
     // A text command, in one write. False when nothing went out.
     virtual bool sendText(const QByteArray &bytes) = 0;
-    // Every byte that has arrived and not been read yet.
-    virtual QByteArray readAll() = 0;
 
 signals:
-    void bytesArrived();
     // The device or the peer went away while the link was open; said once per loss.
     void lost();
 };

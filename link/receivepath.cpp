@@ -1,21 +1,21 @@
 #include "link/receivepath.h"
 
-#include "link/linkcontroller.h"
-#include "link/logbox.h"
+#include "link/links.h"
+#include "link/logtext.h"
 #include "protocol/reply.h"
 
 #include <QTimer>
 
-ReceivePath::ReceivePath(LinkController &link, LogBox &log, QObject *parent)
-    : QObject(parent), m_link(link), m_log(log)
+ReceivePath::ReceivePath(Links &links, LogText &log, QObject *parent)
+    : QObject(parent), m_links(links), m_log(log)
 {
     Rtimer = new QTimer(this);
     Rtimer->setObjectName(QStringLiteral("Rtimer"));
     Rtimer->setTimerType(Qt::PreciseTimer);
     Rtimer->setInterval(kTickMs);
     connect(Rtimer, &QTimer::timeout, this, &ReceivePath::Rtimer_Timer);
-    connect(&m_link.MSComm(), &Link::bytesArrived, this, &ReceivePath::MSComm_OnComm);
-    connect(&m_link.网络Client(), &Link::bytesArrived, this, &ReceivePath::网络Client_DataArrival);
+    connect(&m_links.serial(), &SerialLink::commEvent, this, &ReceivePath::MSComm_OnComm);
+    connect(&m_links.tcp(), &TcpLink::received, this, &ReceivePath::LogReceivedChunk);
 }
 
 bool ReceivePath::gathering() const
@@ -23,29 +23,24 @@ bool ReceivePath::gathering() const
     return Rtimer->isActive();
 }
 
-void ReceivePath::MSComm_OnComm()
+void ReceivePath::MSComm_OnComm(int code)
 {
     // More bytes while gathering change nothing: the read still comes on the third tick
     // counted from the first notification.
-    if (!Rtimer->isActive())
+    if (code == SerialLink::kDataReceived && !Rtimer->isActive())
         Rtimer->start();
 }
 
 void ReceivePath::Rtimer_Timer()
 {
     ++RxTickCount;
-    if (RxTickCount > 2) {
+    if (RxTickCount >= kReadTick) {
         RxTickCount = 0;
         Rtimer->stop();
         // A port closed during the gathering reads nothing, and an empty chunk is dropped.
-        LogReceivedChunk(m_link.MSComm().readAll());
+        LogReceivedChunk(m_links.serial().readAll());
     }
     m_log.clearIfFull();
-}
-
-void ReceivePath::网络Client_DataArrival()
-{
-    LogReceivedChunk(m_link.网络Client().readAll());
 }
 
 void ReceivePath::LogReceivedChunk(const QByteArray &chunk)

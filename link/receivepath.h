@@ -3,8 +3,8 @@
 #include <QByteArray>
 #include <QObject>
 
-class LinkController;
-class LogBox;
+class Links;
+class LogText;
 class QTimer;
 
 // Replies from the head, shown in the log and nothing else. The serial link gathers bytes for
@@ -15,19 +15,20 @@ class ReceivePath : public QObject
     Q_OBJECT
 public:
     static constexpr int kTickMs = 10;
+    // The read comes on this tick counted from the first notification.
+    static constexpr int kReadTick = 3;
 
-    ReceivePath(LinkController &link, LogBox &log, QObject *parent = nullptr);
+    ReceivePath(Links &links, LogText &log, QObject *parent = nullptr);
 
     qint16 RxTickCount = 0;
     bool gathering() const;
 
-    void MSComm_OnComm();
+    void MSComm_OnComm(int code);
     void Rtimer_Timer();
-    void 网络Client_DataArrival();
     void LogReceivedChunk(const QByteArray &chunk);
 
 private:
-    LinkController &m_link;
-    LogBox &m_log;
+    Links &m_links;
+    LogText &m_log;
     QTimer *Rtimer;
 };

@@ -1,48 +1,54 @@
 #include "link/sendpath.h"
 
-#include "link/linkcontroller.h"
-#include "link/logbox.h"
+#include "link/links.h"
+#include "link/logtext.h"
+#include "protocol/textcommand.h"
 
 namespace {
-const QString kSentLabel = QStringLiteral("-->发送：");
+const QString kSentLabel = QStringLiteral("\r\n-->发送\uFF1A");
 const QString kLineEnd = QStringLiteral("\r\n");
 } // namespace
 
-SendPath::SendPath(LinkController &link, LogBox &log, QObject *parent)
-    : QObject(parent), m_link(link), m_log(log)
+SendPath::SendPath(Links &links, LogText &log, QObject *parent)
+    : QObject(parent), m_links(links), m_log(log)
 {
 }
 
-void SendPath::SendFrame(protocol::Frame &buffer, qint16 length)
+void SendPath::SendFrame(const protocol::Frame &frame)
 {
-    m_checksum = 0;
-    if (!m_link.linkOpen()) {
+    if (!m_links.isOpen()) {
         emit frameRefused();
         return;
     }
-    const qint16 size = std::clamp<qint16>(length, 2, qint16(buffer.size()));
-    for (int i = 1; i <= size - 2; ++i)
-        m_checksum = qint16(m_checksum + buffer[i]);
-    buffer[size - 1] = quint8(m_checksum & 0xFF);
-
-    const QByteArray bytes(reinterpret_cast<const char *>(buffer.data()), size);
+    const QByteArray bytes = protocol::toBytes(protocol::withChecksum(frame));
     LogSentFrame(bytes);
-    // A write that fails under an open caption (the device went away a moment ago) is dropped;
+    // A write that fails under an open link (the device went away a moment ago) is dropped;
     // the loss itself is reported by the link.
-    m_link.selectedLink().sendFrame(bytes);
+    m_links.selected().sendFrame(bytes);
 }
 
-void SendPath::SendTextCommand(const QString &text)
+bool SendPath::SendTextCommand(const QByteArray &bytes)
 {
-    m_link.selectedLink().sendText(text.toLatin1());
+    return m_links.selected().sendText(bytes);
 }
 
 void SendPath::LogSentFrame(const QByteArray &bytes)
 {
-    m_log.addEntry(kLineEnd + kSentLabel + protocol::hexText(bytes) + kLineEnd);
+    m_log.addEntry(kSentLabel + protocol::hexText(bytes) + kLineEnd);
 }
 
 void SendPath::LogSentText(const QString &text)
 {
-    m_log.addEntry(kLineEnd + kSentLabel + text + kLineEnd);
+    m_log.addEntry(kSentLabel + text + kLineEnd);
+}
+
+void SendPath::SendText(const QString &command)
+{
+    const std::optional<QByteArray> bytes = protocol::textCommandBytes(command);
+    if (!bytes) {
+        emit textRefused(command);
+        return;
+    }
+    SendTextCommand(*bytes);
+    LogSentText(QString::fromLatin1(*bytes));
 }

@@ -2,36 +2,39 @@
 
 #include "protocol/frame.h"
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 
-class LinkController;
-class LogBox;
+class Links;
+class LogText;
 
 // Everything that leaves the console passes here: control frames (link test, checksum, log
-// line, write) and text commands (write only; the caller adds the log line).
+// line, write) and text commands (write, and the log line of exactly the bytes written).
 class SendPath : public QObject
 {
     Q_OBJECT
 public:
-    SendPath(LinkController &link, LogBox &log, QObject *parent = nullptr);
-
-    // The one frame buffer the builders fill (bytes 0 to 5) before handing it to SendFrame.
-    protocol::Frame FrameBuf{};
+    SendPath(Links &links, LogText &log, QObject *parent = nullptr);
 
     // Refused without a word while no link is open; then every held jog direction is let go.
-    void SendFrame(protocol::Frame &buffer, qint16 length);
+    // Otherwise byte 6 is replaced by the checksum, and the frame is logged and written.
+    void SendFrame(const protocol::Frame &frame);
     // Written to the selected link whether or not it is open; a failed write is dropped.
-    void SendTextCommand(const QString &text);
+    bool SendTextCommand(const QByteArray &bytes);
     void LogSentFrame(const QByteArray &bytes);
     void LogSentText(const QString &text);
+    // A text command as the operator's buttons send it: written and then logged. A command the
+    // head cannot take (a character outside printable ASCII) is neither sent nor logged.
+    void SendText(const QString &command);
 
 signals:
     // A frame was refused because no link is open.
     void frameRefused();
+    // A text command held characters the head cannot take, so nothing went out.
+    void textRefused(const QString &command);
 
 private:
-    LinkController &m_link;
-    LogBox &m_log;
-    qint16 m_checksum = 0;
+    Links &m_links;
+    LogText &m_log;
 };

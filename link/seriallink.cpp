@@ -2,7 +2,13 @@
 
 #include "link/portpaths.h"
 
+#include <QFile>
 #include <QStringList>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -54,12 +60,27 @@ bool parseSettings(const QString &text, LineSettings *out)
     return true;
 }
 
+// Qt reports a port locked by another program and a device this user may not open alike, as a
+// permission error. Only the first is "held": a device we have no right to is just not there.
+bool deniedToUs(const QString &path)
+{
+#ifdef Q_OS_UNIX
+    const QByteArray native = QFile::encodeName(path);
+    if (::access(native.constData(), R_OK | W_OK) != 0)
+        return errno == EACCES || errno == EPERM || errno == EROFS;
+#else
+    Q_UNUSED(path);
+#endif
+    return false;
+}
+
 } // namespace
 
 SerialLink::SerialLink(const QString &programDir, QObject *parent)
     : Link(parent), m_programDir(programDir)
 {
     connect(&m_port, &QSerialPort::readyRead, this, &SerialLink::onReadyRead);
+    connect(&m_port, &QSerialPort::bytesWritten, this, &SerialLink::onBytesWritten);
     connect(&m_port, &QSerialPort::errorOccurred, this, &SerialLink::onError);
 }
 
@@ -113,8 +134,7 @@ void SerialLink::discardInput()
 
 void SerialLink::discardOutput()
 {
-    if (m_port.isOpen() && m_port.bytesToWrite() > 0)
-        m_port.clear(QSerialPort::Output);
+    m_queued.clear();
 }
 
 SerialLink::OpenResult SerialLink::open()
@@ -137,12 +157,13 @@ SerialLink::OpenResult SerialLink::open()
     m_port.setStopBits(s.stopBits);
     m_port.setFlowControl(QSerialPort::NoFlowControl);
     m_lostReported = false;
+    m_queued.clear();
     if (m_port.open(QIODevice::ReadWrite)) {
         m_lastError.clear();
         return OpenResult::Opened;
     }
     m_lastError = m_port.errorString();
-    const bool held = m_port.error() == QSerialPort::PermissionError;
+    const bool held = m_port.error() == QSerialPort::PermissionError && !deniedToUs(path);
     m_port.clearError();
     return held ? OpenResult::Held : OpenResult::Failed;
 }
@@ -154,32 +175,49 @@ bool SerialLink::isOpen() const
 
 void SerialLink::close()
 {
+    m_queued.clear();
     if (m_port.isOpen())
         m_port.close();
 }
 
-bool SerialLink::write(const QByteArray &bytes)
+bool SerialLink::send(const QByteArray &bytes)
 {
     if (!m_port.isOpen())
         return false;
-    if (m_port.write(bytes) != bytes.size())
-        return false;
-    // Hand the bytes to the driver now instead of on the next turn of the event loop, so the
-    // three frames of a burst each reach the line whole.
-    m_port.flush();
+    discardOutput();
+    // While the port's own buffer still holds the rest of a command, the new one waits whole
+    // behind it; it goes out as soon as the line has taken that rest.
+    if (m_port.bytesToWrite() > 0) {
+        m_queued.append(bytes);
+        return true;
+    }
+    handOver(bytes);
     return true;
+}
+
+void SerialLink::handOver(const QByteArray &bytes)
+{
+    if (m_port.write(bytes) != bytes.size())
+        return;
+    // Hand the bytes to the driver now instead of on the next turn of the event loop, so the
+    // three frames of a burst each reach the line at once.
+    m_port.flush();
+}
+
+void SerialLink::onBytesWritten()
+{
+    if (m_port.bytesToWrite() == 0 && !m_queued.isEmpty())
+        handOver(m_queued.takeFirst());
 }
 
 bool SerialLink::sendFrame(const QByteArray &bytes)
 {
-    discardOutput();
-    return write(bytes);
+    return send(bytes);
 }
 
 bool SerialLink::sendText(const QByteArray &bytes)
 {
-    discardOutput();
-    return write(bytes);
+    return send(bytes);
 }
 
 QByteArray SerialLink::readAll()
@@ -192,7 +230,7 @@ QByteArray SerialLink::readAll()
 void SerialLink::onReadyRead()
 {
     if (m_receiveThreshold > 0 && m_port.bytesAvailable() >= m_receiveThreshold)
-        emit bytesArrived();
+        emit commEvent(kDataReceived);
 }
 
 void SerialLink::onError(QSerialPort::SerialPortError error)

@@ -5,7 +5,7 @@ TcpLink::TcpLink(QObject *parent) : Link(parent)
     connect(&m_socket, &QTcpSocket::connected, this, &TcpLink::onConnected);
     connect(&m_socket, &QTcpSocket::errorOccurred, this, &TcpLink::onError);
     connect(&m_socket, &QTcpSocket::disconnected, this, &TcpLink::onDisconnected);
-    connect(&m_socket, &QTcpSocket::readyRead, this, &Link::bytesArrived);
+    connect(&m_socket, &QTcpSocket::readyRead, this, &TcpLink::onReadyRead);
     // Commands are a few bytes each and must not wait for an acknowledgement.
     m_socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
 }
@@ -29,21 +29,24 @@ void TcpLink::close()
     m_established = false;
 }
 
+bool TcpLink::roomFor(const QByteArray &bytes) const
+{
+    return m_socket.bytesToWrite() + bytes.size() <= kBacklogLimit;
+}
+
 bool TcpLink::sendFrame(const QByteArray &bytes)
 {
-    if (!isOpen())
+    if (!isOpen() || !roomFor(bytes))
         return false;
-    for (const char byte : bytes) {
-        if (m_socket.write(&byte, 1) != 1)
-            return false;
-    }
+    for (const char byte : bytes)
+        m_socket.write(&byte, 1);
     m_socket.flush();
     return true;
 }
 
 bool TcpLink::sendText(const QByteArray &bytes)
 {
-    if (!isOpen())
+    if (!isOpen() || !roomFor(bytes))
         return false;
     if (m_socket.write(bytes) != bytes.size())
         return false;
@@ -51,15 +54,17 @@ bool TcpLink::sendText(const QByteArray &bytes)
     return true;
 }
 
-QByteArray TcpLink::readAll()
-{
-    return m_socket.readAll();
-}
-
 void TcpLink::onConnected()
 {
     m_established = true;
     emit connected();
+}
+
+void TcpLink::onReadyRead()
+{
+    const QByteArray chunk = m_socket.readAll();
+    if (!chunk.isEmpty())
+        emit received(chunk);
 }
 
 void TcpLink::onError(QAbstractSocket::SocketError)

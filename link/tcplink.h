@@ -10,6 +10,9 @@ class TcpLink : public Link
     Q_OBJECT
 public:
     static constexpr quint16 kRemotePort = 4196;
+    // A peer that stops reading must not make the console hoard commands: beyond this many
+    // bytes waiting to go out, new commands are dropped whole.
+    static constexpr qint64 kBacklogLimit = 64 * 1024;
 
     explicit TcpLink(QObject *parent = nullptr);
 
@@ -25,14 +28,17 @@ public:
     // One send per byte, in order; they reach the peer as one continuous run.
     bool sendFrame(const QByteArray &bytes) override;
     bool sendText(const QByteArray &bytes) override;
-    QByteArray readAll() override;
 
 signals:
     void connected();
     void connectFailed();
+    // Everything one arrival delivered, as one chunk.
+    void received(const QByteArray &chunk);
 
 private:
+    bool roomFor(const QByteArray &bytes) const;
     void onConnected();
+    void onReadyRead();
     void onError(QAbstractSocket::SocketError error);
     void onDisconnected();
 

@@ -5,7 +5,7 @@
 // Checking what the operator types into an angle box, keystroke by keystroke.
 namespace protocol {
 
-// The number at the start of a text, read the way the old console read it: blanks anywhere are
+// The number at the start of a text, read as a desktop number reader reads it: blanks anywhere are
 // skipped, an optional sign, digits, one period as decimal point, an optional exponent
 // (E or D, optional sign, digits); reading stops at the first character that cannot continue the
 // number. No leading number (also the empty text) reads as 0.

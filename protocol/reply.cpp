@@ -20,7 +20,7 @@ quint8 byteAt(const QByteArray &chunk, qsizetype i)
 }
 
 // Appends the digit texts of bytes first..last; false as soon as one does not convert, with the
-// text left as far as it got (that is what the old console showed).
+// text left as far as it got, so the log shows the reply up to the byte that did not convert.
 bool appendDigits(QString &text, const QByteArray &chunk, qsizetype first, qsizetype last)
 {
     for (qsizetype i = first; i <= last; ++i) {
@@ -36,8 +36,8 @@ bool appendDigits(QString &text, const QByteArray &chunk, qsizetype first, qsize
 
 std::optional<QString> replyDigitText(quint8 byte)
 {
-    // The head sends ASCII digits; the old console took the hex text of each byte as if it were
-    // decimal and subtracted 30, so '5' (0x35) shows as 5 and other bytes give odd numbers.
+    // The head sends ASCII digits: the hex text of each byte read as a decimal number, minus 30,
+    // turns '5' (0x35) into 5; other bytes give odd numbers, and a hex letter gives none.
     if ((byte >> 4) > 9 || (byte & 0x0F) > 9)
         return std::nullopt;
     const int asDecimal = (byte >> 4) * 10 + (byte & 0x0F);

@@ -2,13 +2,15 @@
 // read back at the far end of a real pseudo-terminal and a real loopback socket.
 #include "support.h"
 
+#include "app/linkcontroller.h"
 #include "app/mainform.h"
-#include "control/choicebox.h"
 #include "control/cruisecontrol.h"
 #include "control/jogcontrol.h"
-#include "link/linkcontroller.h"
-#include "link/logbox.h"
+#include "link/hostpart.h"
+#include "link/links.h"
+#include "link/logtext.h"
 #include "link/sendpath.h"
+#include "ui/choicebox.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -279,31 +281,27 @@ void CommandsTest::sendLogLimit()
 {
     SerialConsole c;
     SendPath &send = c.form->send();
-    const auto sendOne = [&] {
-        send.FrameBuf = {0xFF, 0x01, 0x00, 0x08, 0x00, 0x3F, 0x00};
-        send.SendFrame(send.FrameBuf, 7);
-    };
+    // Any checksum goes in; the one the head needs comes out.
+    const protocol::Frame up{0xFF, 0x01, 0x00, 0x08, 0x00, 0x3F, 0x77};
     for (int i = 0; i < 4; ++i)
-        sendOne();
+        send.SendFrame(up);
     QCOMPARE(c.log().size(), 124);
-    QCOMPARE(send.FrameBuf[6], quint8(0x48)); // the old checksum byte is overwritten
-    sendOne();
+    QCOMPARE(c.pty.read(28).toHex(' '), hex("FF 01 00 08 00 3F 48").repeated(4).toHex(' '));
+    send.SendFrame(up);
     QCOMPARE(c.log(), QString());
-    QCOMPARE(c.pty.read(35).size(), 35);
+    QCOMPARE(c.pty.read(7).size(), 7);
 
     // Text lines are 21 characters: the seventh empties the log.
-    for (int i = 0; i < 6; ++i) {
-        send.SendTextCommand("Roooooooooo");
-        send.LogSentText("Roooooooooo");
-    }
+    for (int i = 0; i < 6; ++i)
+        send.SendText("Roooooooooo");
     QCOMPARE(c.log().size(), 126);
     send.LogSentText("Roooooooooo");
     QCOMPARE(c.log(), QString());
+    c.pty.read(66);
 
     // A checksum that needs more than eight bits keeps the low eight.
-    send.FrameBuf = {0xFF, 0xFF, 0x39, 0x6F, 0x00, 0x00, 0x00};
-    send.SendFrame(send.FrameBuf, 7);
-    QCOMPARE(send.FrameBuf[6], quint8(0xA7));
+    send.SendFrame({0xFF, 0xFF, 0x39, 0x6F, 0x00, 0x00, 0x00});
+    QCOMPARE(c.pty.read(7).toHex(' '), hex("FF FF 39 6F 00 00 A7").toHex(' '));
 }
 
 void CommandsTest::framesOnTcpArriveAsOneRun()

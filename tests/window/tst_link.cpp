@@ -1,8 +1,10 @@
 // Choosing, opening and closing the link on a real pseudo-terminal and a real loopback socket.
 #include "support.h"
 
+#include "app/linkcontroller.h"
 #include "app/mainform.h"
-#include "link/linkcontroller.h"
+#include "link/hostpart.h"
+#include "link/links.h"
 #include "link/portpaths.h"
 
 #include <QCheckBox>
@@ -203,21 +205,21 @@ void LinkTest::serialConnectAndDisconnect()
     QVERIFY(c.lampOn());
     QVERIFY(!c.lampOff());
     QVERIFY(c.form->link().LinkOn);
-    QVERIFY(c.form->link().MSComm().isOpen());
+    QVERIFY(c.form->links().serial().isOpen());
     for (const char *name : {"串口", "网络", "ComboComm", "搜索"})
         QVERIFY2(!c.enabled(name), name);
 
     // The port really is the pseudo-terminal: bytes written at the far end arrive.
     QVERIFY(pty.write("ping"));
     QByteArray got;
-    QTRY_VERIFY((got += c.form->link().MSComm().readAll()) == "ping");
+    QTRY_VERIFY((got += c.form->links().serial().readAll()) == "ping");
 
     c.clickConnect();
     QCOMPARE(c.status(), QStringLiteral("COM3，已关闭"));
     QCOMPARE(c.caption(), kConnect);
     QVERIFY(!c.lampOn());
     QVERIFY(c.lampOff());
-    QVERIFY(!c.form->link().MSComm().isOpen());
+    QVERIFY(!c.form->links().serial().isOpen());
     for (const char *name : {"串口", "网络", "ComboComm", "搜索"})
         QVERIFY2(c.enabled(name), name);
     QCOMPARE(c.prompts.messages.size(), 1);
@@ -295,7 +297,7 @@ void LinkTest::serialDeviceLost()
     QTRY_COMPARE(c.status(), QStringLiteral("设备已断开连接"));
     QCOMPARE(c.caption(), kConnect);
     QVERIFY(!c.form->link().LinkOn);
-    QVERIFY(!c.form->link().MSComm().isOpen());
+    QVERIFY(!c.form->links().serial().isOpen());
     QVERIFY(c.lampOff());
     for (const char *name : {"串口", "网络", "ComboComm", "搜索"})
         QVERIFY2(c.enabled(name), name);
@@ -341,7 +343,7 @@ void LinkTest::tcpConnectAndDisconnect()
     c.clickConnect();
     // Nothing changes until the connection is made.
     QCOMPARE(c.caption(), kConnect);
-    QCOMPARE(c.form->link().网络Client().remotePort(), quint16(4196));
+    QCOMPARE(c.form->links().tcp().remotePort(), quint16(4196));
     QTRY_COMPARE(c.caption(), kDisconnect);
     QCOMPARE(c.status(), QStringLiteral("已连接到 : 127.0.0.21"));
     QCOMPARE(c.prompts.messages, QStringList{kConnected});

@@ -2,15 +2,18 @@
 // pseudo-terminal and a real loopback socket.
 #include "support.h"
 
+#include "app/linkcontroller.h"
 #include "app/mainform.h"
 #include "control/anglecontrol.h"
-#include "link/linkcontroller.h"
-#include "link/logbox.h"
+#include "link/hostpart.h"
+#include "link/links.h"
+#include "link/logtext.h"
 #include "link/receivepath.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QTcpServer>

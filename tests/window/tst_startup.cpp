@@ -1,11 +1,13 @@
 // The main window as the operator finds it: start-up state, captions, layout, clock, About, exit.
 #include "support.h"
 
+#include "app/linkcontroller.h"
 #include "app/mainform.h"
 #include "app/twips.h"
 #include "control/anglecontrol.h"
-#include "link/linkcontroller.h"
-#include "link/prompt.h"
+#include "link/hostpart.h"
+#include "link/links.h"
+#include "ui/prompt.h"
 
 #include <QAccessible>
 #include <QCheckBox>
@@ -230,11 +232,11 @@ void StartupTest::exitClosesTheLinkAndEnds()
     QSignalSpy exits(&form, &MainForm::exitRequested);
     child<QComboBox>(&form, "ComboComm")->setEditText(QStringLiteral("COM29"));
     QTest::mouseClick(child<QPushButton>(&form, "连接And断开连接"), Qt::LeftButton);
-    QVERIFY(form.link().MSComm().isOpen());
+    QVERIFY(form.links().serial().isOpen());
 
     QTest::mouseClick(child<QPushButton>(&form, "CmdExit"), Qt::LeftButton);
     QCOMPARE(exits.count(), 1);
-    QVERIFY(!form.link().MSComm().isOpen());
+    QVERIFY(!form.links().serial().isOpen());
 }
 
 void StartupTest::aboutWindowIsSingleAndDiscarded()

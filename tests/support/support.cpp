@@ -1,9 +1,9 @@
 #include "support.h"
 
+#include "app/linkcontroller.h"
 #include "app/mainform.h"
-#include "link/linkcontroller.h"
-#include "link/logbox.h"
-#include "link/prompt.h"
+#include "link/logtext.h"
+#include "ui/prompt.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -110,7 +110,11 @@ ProgramDir::ProgramDir() = default;
 
 PromptRecorder::PromptRecorder()
 {
-    prompt::setHook([this](const QString &text) { messages.append(text); });
+    prompt::setHook([this](const QString &text) {
+        messages.append(text);
+        if (onMessage)
+            onMessage(text);
+    });
 }
 
 PromptRecorder::~PromptRecorder()
@@ -123,9 +127,61 @@ QByteArray hex(const char *text)
     return QByteArray::fromHex(QByteArray(text).replace(' ', ""));
 }
 
-Console::Console(int port) : m_port(port)
+FrameStream::FrameStream(QByteArray expected, bool keepFrames)
+    : m_expected(std::move(expected)), m_keep(keepFrames)
+{
+}
+
+int FrameStream::feed(const char *data, qsizetype n)
+{
+    const long long read = reads++;
+    m_pending.append(data, n);
+    for (qsizetype i = 0; i < n; ++i)
+        m_pendingRead.append(read);
+    int completed = 0;
+    qsizetype start = 0;
+    const qsizetype size = m_pending.size();
+    while (true) {
+        while (start < size && quint8(m_pending.at(start)) != 0xFF) {
+            ++strayBytes;
+            ++start;
+        }
+        if (size - start < 7)
+            break;
+        unsigned sum = 0;
+        for (qsizetype i = start + 1; i <= start + 5; ++i)
+            sum += quint8(m_pending.at(i));
+        if ((sum & 0xFF) != quint8(m_pending.at(start + 6))) {
+            ++wrongChecksum;
+            ++strayBytes;
+            ++start;
+            continue;
+        }
+        ++goodFrames;
+        ++completed;
+        const QByteArray frame = m_pending.mid(start, 7);
+        if (!m_expected.isEmpty() && frame != m_expected)
+            ++unexpectedFrames;
+        if (m_keep)
+            frames.append(frame);
+        if (m_pendingRead[start] != read)
+            ++splitFrames;
+        start += 7;
+    }
+    m_pending.remove(0, start);
+    m_pendingRead.remove(0, start);
+    return completed;
+}
+
+Console::Console(int port, bool startNow) : m_port(port)
 {
     pty.publish(dir.path(), port);
+    if (startNow)
+        start();
+}
+
+void Console::start()
+{
     form = std::make_unique<MainForm>(dir.path());
     form->show();
     form->activateWindow();
@@ -142,7 +198,12 @@ QWidget *Console::window() const
 
 QString Console::log()
 {
-    return get<LogBox>("TxtDisplay")->text();
+    return form->log().text();
+}
+
+QString Console::status()
+{
+    return get<QLineEdit>("TxtStatus")->text();
 }
 
 void Console::click(const char *name)

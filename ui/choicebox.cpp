@@ -1,10 +1,11 @@
-#include "control/choicebox.h"
+#include "ui/choicebox.h"
 
 #include "protocol/frame.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QValidator>
+#include <QWheelEvent>
 
 namespace {
 
@@ -46,6 +47,68 @@ ChoiceBox::ChoiceBox(QWidget *parent) : QComboBox(parent)
     setLineEdit(new TypingLine(this));
     setInsertPolicy(QComboBox::NoInsert);
     setCompleter(nullptr);
+    // The wheel must not take the focus on its way past: turning it over a closed box the
+    // operator is not working in would pick another searchlight.
+    setFocusPolicy(Qt::StrongFocus);
+    // Every way of picking from the list ends in activated, right after the value has changed.
+    connect(this, &QComboBox::activated, this, &ChoiceBox::afterChoice);
+}
+
+void ChoiceBox::choose(int index)
+{
+    noteValueBeforeChoice();
+    setCurrentIndex(index);
+    afterChoice();
+}
+
+void ChoiceBox::setValue(const QString &text)
+{
+    const int index = findText(text, Qt::MatchFixedString | Qt::MatchCaseSensitive);
+    setCurrentIndex(index);
+    setEditText(text);
+}
+
+void ChoiceBox::clearAll()
+{
+    clear();
+    clearEditText();
+}
+
+void ChoiceBox::showPopup()
+{
+    noteValueBeforeChoice();
+    QComboBox::showPopup();
+}
+
+void ChoiceBox::keyPressEvent(QKeyEvent *event)
+{
+    noteValueBeforeChoice();
+    QComboBox::keyPressEvent(event);
+}
+
+void ChoiceBox::wheelEvent(QWheelEvent *event)
+{
+    // As on a desktop where the wheel goes to the focused control: only the box being worked
+    // in turns.
+    if (!hasFocus()) {
+        event->ignore();
+        return;
+    }
+    noteValueBeforeChoice();
+    QComboBox::wheelEvent(event);
+}
+
+void ChoiceBox::noteValueBeforeChoice()
+{
+    m_before = currentText();
+}
+
+void ChoiceBox::afterChoice()
+{
+    if (currentText() == m_before)
+        return;
+    m_before = currentText();
+    emit chosen();
 }
 
 ByteBox::ByteBox(QWidget *parent) : ChoiceBox(parent)

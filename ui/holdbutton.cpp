@@ -1,4 +1,4 @@
-#include "control/holdbutton.h"
+#include "ui/holdbutton.h"
 
 #include <QMouseEvent>
 

@@ -1,4 +1,4 @@
-#include "link/prompt.h"
+#include "ui/prompt.h"
 
 #include <QAbstractButton>
 #include <QIcon>

@@ -1,13 +1,15 @@
-#include "link/logbox.h"
+#include "ui/logbox.h"
+
+#include "link/logtext.h"
 
 #include <QPalette>
-#include <QTimer>
 
-LogBox::LogBox(QWidget *parent) : QPlainTextEdit(parent)
+LogBox::LogBox(const LogText &log, QWidget *parent) : QPlainTextEdit(parent), m_log(log)
 {
     m_refresh.setSingleShot(true);
     m_refresh.setTimerType(Qt::PreciseTimer);
     connect(&m_refresh, &QTimer::timeout, this, &LogBox::showText);
+    connect(&m_log, &LogText::changed, this, &LogBox::render);
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     setUndoRedoEnabled(false);
     // The box is disabled so that nobody can type into it or move its caret; keep its text
@@ -18,36 +20,9 @@ LogBox::LogBox(QWidget *parent) : QPlainTextEdit(parent)
     setPalette(p);
 }
 
-void LogBox::addEntry(const QString &entry)
+QString LogBox::text() const
 {
-    m_text += entry;
-    if (m_text.size() >= kLimit)
-        m_text.clear();
-    render();
-}
-
-void LogBox::addPartial(const QString &text)
-{
-    if (text.isEmpty())
-        return;
-    // A partial entry skips the size check, so a run of them (a device sending garbage) would
-    // grow the log without end; empty it first when it is already full instead.
-    if (m_text.size() >= kLimit)
-        m_text.clear();
-    m_text += text;
-    render();
-}
-
-void LogBox::clearIfFull()
-{
-    if (m_text.size() >= kLimit)
-        clearAll();
-}
-
-void LogBox::clearAll()
-{
-    m_text.clear();
-    render();
+    return m_log.text();
 }
 
 void LogBox::render()
@@ -69,9 +44,10 @@ void LogBox::showText()
 {
     m_lastShown.start();
     // The box shows a few lines; laying out megabytes of a runaway reply would freeze the
-    // window, so only the end of a very long text is put on screen. text() stays whole.
+    // window, so only the end of a very long text is put on screen. The log text stays whole.
     constexpr qsizetype kShownAtMost = 4096;
-    QString shown = m_text.size() > kShownAtMost ? m_text.right(kShownAtMost) : m_text;
+    const QString &text = m_log.text();
+    QString shown = text.size() > kShownAtMost ? text.right(kShownAtMost) : text;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     if (shown == toPlainText())
         return;

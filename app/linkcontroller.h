@@ -1,13 +1,12 @@
 #pragma once
 
-#include "link/seriallink.h"
-#include "link/tcplink.h"
-
 #include <QObject>
 #include <QString>
 
+class ChoiceBox;
+class ByteBox;
+class Links;
 class QCheckBox;
-class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -18,31 +17,27 @@ struct LinkControls
 {
     QCheckBox *串口 = nullptr;
     QCheckBox *网络 = nullptr;
-    QComboBox *ComboComm = nullptr;
+    ChoiceBox *ComboComm = nullptr;
     QPushButton *搜索 = nullptr;
     QLineEdit *设备IP = nullptr;
     QPushButton *连接And断开连接 = nullptr;
     QLabel *ImgSwitchOn = nullptr;
     QLabel *ImgSwitchOff = nullptr;
     QLineEdit *TxtStatus = nullptr;
-    QComboBox *探照灯 = nullptr;
+    ByteBox *探照灯 = nullptr;
 };
 
-// Link selection and connection: which link is used, finding serial ports, opening and closing
-// the serial port or the TCP connection, and everything the operator sees of it.
+// The link panel: which link is used, finding serial ports, opening and closing the serial port
+// or the TCP connection, and everything the operator sees of it.
 class LinkController : public QObject
 {
     Q_OBJECT
 public:
     static constexpr int kHighestPort = 36;
 
-    LinkController(const LinkControls &controls, const QString &programDir, QWidget *window);
+    LinkController(const LinkControls &controls, Links &links, QWidget *window);
 
-    SerialLink &MSComm() { return m_serial; }
-    TcpLink &网络Client() { return m_tcp; }
-    // The link the selected check box points at.
-    Link &selectedLink();
-    bool serialSelected() const;
+    Links &links() { return m_links; }
     // A link is open exactly while the connect button offers to disconnect.
     bool linkOpen() const;
 
@@ -56,18 +51,23 @@ public:
     void SetDeviceIpHost(int n);
 
     void 连接And断开连接_Click();
+    // Run once for every change of the box, however it came (mouse, keyboard, an
+    // accessibility action or code); each keeps exactly one of the two boxes ticked.
     void 串口_Click();
     void 网络_Click();
     void 探照灯_Click();
     void 搜索_Click();
     void 网络Client_Connect();
 
-    // Setting a link check box from code runs its click handler, as a click would.
+    // Ticking a link box from code runs its handler, as a click would.
     void setSerialChecked(bool checked);
     void setTcpChecked(bool checked);
 
 private:
+    void connectSerial();
+    // The caption, the indicator and the open flag the rest of the console reads, together.
     void showLinkOpen(bool open);
+    QString portName() const;
     void serialLost();
     void tcpLost();
     void tcpConnectFailed();
@@ -75,11 +75,6 @@ private:
                                   const QString &dataBits, const QString &stopBits);
 
     LinkControls c;
+    Links &m_links;
     QWidget *m_window;
-    SerialLink m_serial;
-    TcpLink m_tcp;
 };
-
-// The address with its last part replaced by n; parts that are missing or not a number 0-255
-// count as 0, and only the first four parts are read.
-QString replaceHostPart(const QString &address, int n);

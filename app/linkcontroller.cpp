@@ -1,59 +1,34 @@
-#include "link/linkcontroller.h"
+#include "app/linkcontroller.h"
 
+#include "link/hostpart.h"
+#include "link/links.h"
 #include "link/linktexts.h"
 #include "link/portpaths.h"
-#include "link/prompt.h"
+#include "ui/choicebox.h"
+#include "ui/prompt.h"
 
 #include <QCheckBox>
-#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStringList>
-
-#include <array>
 
 using namespace linktexts;
 
-QString replaceHostPart(const QString &address, int n)
-{
-    std::array<int, 4> parts = {0, 0, 0, 0};
-    const QStringList pieces = address.split(u'.');
-    for (int i = 0; i < pieces.size() && i < 4; ++i) {
-        bool ok = false;
-        const int value = pieces[i].trimmed().toInt(&ok, 10);
-        parts[i] = (ok && value >= 0 && value <= 255) ? value : 0;
-    }
-    parts[3] = n;
-    return QStringLiteral("%1.%2.%3.%4").arg(parts[0]).arg(parts[1]).arg(parts[2]).arg(parts[3]);
-}
-
-LinkController::LinkController(const LinkControls &controls, const QString &programDir,
-                               QWidget *window)
-    : QObject(window), c(controls), m_window(window), m_serial(programDir)
+LinkController::LinkController(const LinkControls &controls, Links &links, QWidget *window)
+    : QObject(window), c(controls), m_links(links), m_window(window)
 {
     connect(c.连接And断开连接, &QPushButton::clicked, this, &LinkController::连接And断开连接_Click);
-    connect(c.串口, &QCheckBox::clicked, this, &LinkController::串口_Click);
-    connect(c.网络, &QCheckBox::clicked, this, &LinkController::网络_Click);
-    connect(c.探照灯, &QComboBox::activated, this, &LinkController::探照灯_Click);
+    connect(c.串口, &QCheckBox::toggled, this, &LinkController::串口_Click);
+    connect(c.网络, &QCheckBox::toggled, this, &LinkController::网络_Click);
+    connect(c.探照灯, &ChoiceBox::chosen, this, &LinkController::探照灯_Click);
     connect(c.搜索, &QPushButton::clicked, this, &LinkController::搜索_Click);
-    connect(&m_tcp, &TcpLink::connected, this, &LinkController::网络Client_Connect);
-    connect(&m_tcp, &TcpLink::connectFailed, this, &LinkController::tcpConnectFailed);
+    TcpLink &tcp = m_links.tcp();
+    connect(&tcp, &TcpLink::connected, this, &LinkController::网络Client_Connect);
+    connect(&tcp, &TcpLink::connectFailed, this, &LinkController::tcpConnectFailed);
     // A loss is handled after the port's own error handling has returned.
-    connect(&m_tcp, &Link::lost, this, &LinkController::tcpLost, Qt::QueuedConnection);
-    connect(&m_serial, &Link::lost, this, &LinkController::serialLost, Qt::QueuedConnection);
-}
-
-Link &LinkController::selectedLink()
-{
-    if (serialSelected())
-        return m_serial;
-    return m_tcp;
-}
-
-bool LinkController::serialSelected() const
-{
-    return c.串口->isChecked();
+    connect(&tcp, &Link::lost, this, &LinkController::tcpLost, Qt::QueuedConnection);
+    connect(&m_links.serial(), &Link::lost, this, &LinkController::serialLost,
+            Qt::QueuedConnection);
 }
 
 bool LinkController::linkOpen() const
@@ -67,15 +42,21 @@ QString LinkController::settingsString(const QString &baud, const QString &parit
     return baud + u',' + parity.left(1) + u',' + dataBits + u',' + stopBits;
 }
 
+QString LinkController::portName() const
+{
+    return QStringLiteral("COM%1").arg(m_links.serial().portNumber());
+}
+
 void LinkController::FindSerialPorts()
 {
-    c.ComboComm->clear();
+    SerialLink &port = m_links.serial();
+    c.ComboComm->clearAll();
     for (int n = 1; n <= kHighestPort; ++n) {
-        if (!m_serial.setPortNumber(n))
+        if (!port.setPortNumber(n))
             continue;
-        switch (m_serial.open()) {
+        switch (port.open()) {
         case SerialLink::OpenResult::Opened:
-            m_serial.close();
+            port.close();
             c.ComboComm->addItem(QStringLiteral("COM%1").arg(n));
             break;
         case SerialLink::OpenResult::Held:
@@ -86,31 +67,34 @@ void LinkController::FindSerialPorts()
         }
     }
     if (c.ComboComm->count() > 0)
-        c.ComboComm->setCurrentIndex(0);
+        c.ComboComm->setValue(c.ComboComm->itemText(0));
 }
 
 bool LinkController::InitSerialPort(const QString &port, const QString &baud, const QString &parity,
                                     const QString &dataBits, const QString &stopBits)
 {
-    // The first step that fails ends the set-up; the rest is not applied.
-    if (!m_serial.setPortNumber(portpaths::portNumberFromText(port)))
+    // The first step that fails ends the set-up; the rest is not applied. The receive settings
+    // are the serial link's own defaults, so they hold on every open all the same.
+    SerialLink &serial = m_links.serial();
+    if (!serial.setPortNumber(portpaths::portNumberFromText(port)))
         return false;
-    if (!m_serial.setSettings(settingsString(baud, parity, dataBits, stopBits)))
+    if (!serial.setSettings(settingsString(baud, parity, dataBits, stopBits)))
         return false;
-    m_serial.setBufferSizes(100, 100);
-    m_serial.discardInput();
-    m_serial.discardOutput();
-    m_serial.setThresholds(1, 1);
-    m_serial.setReadLength(0);
-    m_serial.setBinaryInput(true);
+    serial.setBufferSizes(100, 100);
+    serial.discardInput();
+    serial.discardOutput();
+    serial.setThresholds(1, 1);
+    serial.setReadLength(0);
+    serial.setBinaryInput(true);
     return true;
 }
 
 bool LinkController::SetPortParams(const QString &port, const QString &baud, const QString &parity,
                                    const QString &dataBits, const QString &stopBits)
 {
-    return m_serial.setPortNumber(portpaths::portNumberFromText(port)) &&
-           m_serial.setSettings(settingsString(baud, parity, dataBits, stopBits));
+    SerialLink &serial = m_links.serial();
+    return serial.setPortNumber(portpaths::portNumberFromText(port)) &&
+           serial.setSettings(settingsString(baud, parity, dataBits, stopBits));
 }
 
 void LinkController::SetDeviceIpHost(int n)
@@ -123,6 +107,7 @@ void LinkController::showLinkOpen(bool open)
     c.连接And断开连接->setText(open ? kDisconnect : kConnect);
     c.ImgSwitchOn->setVisible(open);
     c.ImgSwitchOff->setVisible(!open);
+    m_links.setOpen(open);
 }
 
 void LinkController::连接And断开连接_Click()
@@ -130,52 +115,29 @@ void LinkController::连接And断开连接_Click()
     if (LinkOn) {
         LinkOn = false;
         showLinkOpen(false);
-        m_tcp.close();
+        m_links.tcp().close();
         c.设备IP->setEnabled(true);
     } else {
         LinkOn = true;
     }
 
     if (LinkOn && c.串口->isChecked()) {
-        const QString portText = c.ComboComm->currentText();
-        SerialLink::OpenResult result = SerialLink::OpenResult::Failed;
-        if (SetPortParams(portText, QStringLiteral("9600"), QStringLiteral("N"),
-                          QStringLiteral("8"), QStringLiteral("1")))
-            result = m_serial.open();
-        if (result == SerialLink::OpenResult::Held) {
-            LinkOn = false;
-            prompt::show(m_window,
-                         QStringLiteral("COM%1").arg(m_serial.portNumber()) + kPortHeldSuffix);
-            return;
-        }
-        if (result == SerialLink::OpenResult::Failed) {
-            // Nothing was opened: back to serial ready, and say so instead of staying silent.
-            LinkOn = false;
-            c.TxtStatus->setText(portText + kOpenFailedSuffix);
-            return;
-        }
-        c.ComboComm->setEnabled(false);
-        c.搜索->setEnabled(false);
-        c.TxtStatus->setText(QStringLiteral("COM%1").arg(m_serial.portNumber()) + kOpenedInfix +
-                             m_serial.settings());
-        showLinkOpen(true);
-        prompt::show(m_window, kDeviceConnected);
-        c.网络->setEnabled(false);
-        c.串口->setEnabled(false);
+        connectSerial();
     } else if (LinkOn && c.网络->isChecked()) {
-        m_tcp.setRemoteHost(c.设备IP->text());
-        m_tcp.setRemotePort(TcpLink::kRemotePort);
-        m_tcp.connectToRemote();
-        m_serial.close();
+        TcpLink &tcp = m_links.tcp();
+        tcp.setRemoteHost(c.设备IP->text());
+        tcp.setRemotePort(TcpLink::kRemotePort);
+        tcp.connectToRemote();
+        m_links.serial().close();
     } else if (!LinkOn && c.串口->isChecked()) {
-        c.TxtStatus->setText(QStringLiteral("COM%1").arg(m_serial.portNumber()) + kClosedSuffix);
+        c.TxtStatus->setText(portName() + kClosedSuffix);
         c.ComboComm->setEnabled(true);
         c.搜索->setEnabled(true);
-        m_serial.close();
+        m_links.serial().close();
         c.网络->setEnabled(true);
         c.串口->setEnabled(true);
     } else if (!LinkOn && c.网络->isChecked()) {
-        m_tcp.close();
+        m_links.tcp().close();
         c.TxtStatus->setText(kTcpClosed);
         c.串口->setEnabled(true);
         c.网络->setEnabled(true);
@@ -183,17 +145,48 @@ void LinkController::连接And断开连接_Click()
     }
 }
 
+void LinkController::connectSerial()
+{
+    SerialLink &serial = m_links.serial();
+    const QString portText = c.ComboComm->currentText();
+    SerialLink::OpenResult result = SerialLink::OpenResult::Failed;
+    if (SetPortParams(portText, QStringLiteral("9600"), QStringLiteral("N"), QStringLiteral("8"),
+                      QStringLiteral("1")))
+        result = serial.open();
+    if (result == SerialLink::OpenResult::Held) {
+        LinkOn = false;
+        prompt::show(m_window, portName() + kPortHeldSuffix);
+        return;
+    }
+    if (result == SerialLink::OpenResult::Failed) {
+        // Nothing was opened: back to serial ready, and say so instead of staying silent.
+        LinkOn = false;
+        const QString shown = portText.trimmed().isEmpty() ? kNoPortChosen : portText;
+        c.TxtStatus->setText(shown + kOpenFailedSuffix);
+        return;
+    }
+    c.ComboComm->setEnabled(false);
+    c.搜索->setEnabled(false);
+    c.TxtStatus->setText(portName() + kOpenedInfix + serial.settings());
+    showLinkOpen(true);
+    prompt::show(m_window, kDeviceConnected);
+    // While the message was up the device may have gone, and the panel with it back to serial
+    // ready: the link kind must then stay free to change.
+    if (!LinkOn || !serial.isOpen() || !c.串口->isChecked())
+        return;
+    c.网络->setEnabled(false);
+    c.串口->setEnabled(false);
+}
+
 void LinkController::网络Client_Connect()
 {
     c.TxtStatus->setText(kConnectedTo + c.设备IP->text());
-    c.ImgSwitchOn->setVisible(true);
     c.ComboComm->setEnabled(false);
     c.串口->setEnabled(false);
     c.网络->setEnabled(false);
     c.搜索->setEnabled(false);
     c.设备IP->setEnabled(false);
-    c.ImgSwitchOff->setVisible(false);
-    c.连接And断开连接->setText(kDisconnect);
+    showLinkOpen(true);
     LinkOn = true;
     prompt::show(m_window, kDeviceConnected);
 }
@@ -204,8 +197,8 @@ void LinkController::tcpConnectFailed()
     if (!LinkOn || linkOpen() || !c.网络->isChecked())
         return;
     LinkOn = false;
-    m_tcp.close();
-    c.TxtStatus->setText(kCannotConnectTo + m_tcp.remoteHost());
+    m_links.tcp().close();
+    c.TxtStatus->setText(kCannotConnectTo + m_links.tcp().remoteHost());
 }
 
 void LinkController::tcpLost()
@@ -219,7 +212,7 @@ void LinkController::tcpLost()
 void LinkController::serialLost()
 {
     if (!linkOpen() || !c.串口->isChecked()) {
-        m_serial.close();
+        m_links.serial().close();
         return;
     }
     连接And断开连接_Click();
@@ -229,10 +222,11 @@ void LinkController::serialLost()
 void LinkController::串口_Click()
 {
     if (c.串口->isChecked()) {
+        m_links.setKind(Links::Kind::Serial);
         setTcpChecked(false);
         c.ComboComm->setEnabled(true);
         c.设备IP->setEnabled(false);
-        m_tcp.close();
+        m_links.tcp().close();
         LinkOn = false;
         showLinkOpen(false);
         c.TxtStatus->setText(kSerialReady);
@@ -244,6 +238,7 @@ void LinkController::串口_Click()
 void LinkController::网络_Click()
 {
     if (c.网络->isChecked()) {
+        m_links.setKind(Links::Kind::Tcp);
         setSerialChecked(false);
         c.ComboComm->setEnabled(false);
         c.设备IP->setEnabled(true);
@@ -257,18 +252,12 @@ void LinkController::网络_Click()
 
 void LinkController::setSerialChecked(bool checked)
 {
-    if (c.串口->isChecked() == checked)
-        return;
     c.串口->setChecked(checked);
-    串口_Click();
 }
 
 void LinkController::setTcpChecked(bool checked)
 {
-    if (c.网络->isChecked() == checked)
-        return;
     c.网络->setChecked(checked);
-    网络_Click();
 }
 
 void LinkController::探照灯_Click()
@@ -276,16 +265,14 @@ void LinkController::探照灯_Click()
     if (!c.网络->isChecked())
         return;
     LinkOn = false;
-    c.ImgSwitchOn->setVisible(false);
-    c.ImgSwitchOff->setVisible(true);
+    showLinkOpen(false);
     c.串口->setEnabled(true);
     c.网络->setEnabled(true);
     c.搜索->setEnabled(true);
     c.ComboComm->setEnabled(true);
-    c.连接And断开连接->setText(kConnect);
     c.设备IP->setEnabled(true);
     c.TxtStatus->setText(kDeviceDropped);
-    m_tcp.close();
+    m_links.tcp().close();
     SetDeviceIpHost(c.探照灯->currentText().toInt());
 }
 

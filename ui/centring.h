@@ -1,0 +1,8 @@
+#pragma once
+
+class QWidget;
+
+// Centres a top-level window, its frame included, on the available area of the screen it is
+// on, and again once the window manager has put its frame around it (the frame's size is only
+// known then). Call before the window is first shown.
+void centreOnScreen(QWidget *window);
