@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+
+// Texts of the timetable as the operator sees them: the pieces of a row, the cruise words and
+// the messages of the editor and the settings files.
+namespace scheduletexts {
+
+// Pieces of a row text, in the order they appear after the two-digit slot number.
+inline const QString kOnLabel = QStringLiteral("开：");
+inline const QString kOffLabel = QStringLiteral("关：");
+inline const QString kCruiseLabel = QStringLiteral("自动巡航：");
+inline const QString kGap = QStringLiteral("   ");
+// Cruise word and times of a row that was never edited.
+inline const QString kDesignCruiseWord = QStringLiteral("NO");
+inline const QString kDesignTime = QStringLiteral("00:00:00");
+
+// Cruise words written into a row, for the editor's Check1 .. Check4 in this order;
+// the second to fourth name patterns 1 to 3.
+inline const QString kNoCruise = QStringLiteral("无巡航");
+inline const QString kCruiseOne = QStringLiteral("巡航一");
+inline const QString kCruiseTwo = QStringLiteral("巡航二");
+inline const QString kCruiseThree = QStringLiteral("巡航三");
+
+// Shown by the editor when a time box holds no valid date or time; it only warns.
+inline const QString kInvalidTimeMessage =
+    QStringLiteral("输入时间有误，请重新输入，如有疑问请点击面板上的“定时配置说明”查看");
+// Shown by the help button of the timetable region.
+inline const QString kTimetableHelpMessage =
+    QStringLiteral("自动巡航模式的定时设置，必须在“英文输入法”下设置时间,格式如下：12:12:12");
+
+// A settings file could not be written at exit.
+inline const QString kSaveFailedPrefix = QStringLiteral("无法保存设置文件：");
+
+// "无法保存设置文件：<path>", then the reason on its own line.
+inline QString saveFailedText(const QString &path, const QString &reason)
+{
+    return kSaveFailedPrefix + path + QLatin1Char('\n') + reason;
+}
+
+} // namespace scheduletexts

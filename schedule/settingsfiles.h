@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// The three settings files beside the program: 123.ini (device IP, one line), 321.ini (the 99
+// row texts) and 322.ini (the 99 row selections, "True"/"False"). Plain lists of lines in
+// GB18030, which writes every GBK character as the same bytes as GBK (save the euro sign, 0x80
+// in code page 936, A2 E3 here), so files stay interchangeable with GBK files while a character
+// outside GBK still survives; CR LF after every line, the last included; no byte-order mark.
+//
+// The readers take what the files hold and stop silently at the first line they cannot use,
+// keeping what came before; the caller applies line k to row k. A file we did not write is
+// untrusted: only regular files are opened, and at most what 99 lines of kMaxLineBytes need is
+// read, so a huge file, a pipe or a directory costs nothing. Lines end at CR LF, LF or CR; a last
+// line without an end counts. A line longer than kMaxLineBytes, or holding a NUL byte (never
+// part of a text we write; a UTF-16 file is full of them), ends the reading there as a failure.
+// Bytes that are not GB18030 become U+FFFD or are dropped within their own line; the following
+// lines are not affected.
+namespace schedule {
+
+// Longest line a reader takes, in bytes without the line end. A row built by the editor from two
+// times of normal length is about 45 bytes.
+inline constexpr int kMaxLineBytes = 4096;
+
+QString deviceIpPath(const QString &programDir); // <dir>/123.ini
+QString rowsPath(const QString &programDir);     // <dir>/321.ini
+QString flagsPath(const QString &programDir);    // <dir>/322.ini
+
+// Line 1 of 123.ini. No value when the file is missing, unreadable or has no line at all (the
+// box stays as it is); the empty text when the first line is empty.
+std::optional<QString> readDeviceIp(const QString &path);
+
+// Up to 99 row texts, each as written, without checking their form.
+QStringList readRows(const QString &path);
+
+// Up to 99 selections. A line is "True" or "False" in any case, or a decimal number with an
+// optional sign, fraction and exponent ("-1", "0", "2.5", "1e3"), non-zero meaning true; blanks
+// around it do not count. Any other line, the empty line included, ends the reading there.
+QList<bool> readFlags(const QString &path);
+
+// One of the selection lines of 322.ini read as a Boolean; no value when it is neither.
+std::optional<bool> flagOfLine(const QString &line);
+
+// Outcome of a writer: on failure, the operator text naming the file and the reason.
+struct SaveResult
+{
+    bool ok = false;
+    QString message;
+};
+
+// Each writer replaces the whole file at once: until the new content is complete on disk the old
+// file stays as it was, so a kill, a crash or a full disk never leaves half a file behind.
+SaveResult writeDeviceIp(const QString &path, const QString &ip);
+SaveResult writeRows(const QString &path, const QStringList &rows);
+SaveResult writeFlags(const QString &path, const QList<bool> &flags);
+
+} // namespace schedule
