@@ -5,7 +5,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
-#include "support.h"
+#include "linesupport.h"
 
 #include <chrono>
 #include <cstddef>

@@ -212,18 +212,34 @@ void TestFrames::goToAngle_data()
 {
     QTest::addColumn<QStringList>("fields");
     QTest::addColumn<QString>("expected");
+    QTest::addColumn<QByteArray>("bytes"); // what goes on the line; empty: nothing may go out
 
-    QTest::newRow("padded angles")
-        << QStringList{"045", "090", "20", "10"} << QStringLiteral("R0450902010");
+    QTest::newRow("padded angles") << QStringList{"045", "090", "20", "10"}
+                                   << QStringLiteral("R0450902010") << QByteArray("R0450902010");
     QTest::newRow("one-digit speed kept short")
-        << QStringList{"060", "060", "63", "5"} << QStringLiteral("R060060635");
+        << QStringList{"060", "060", "63", "5"} << QStringLiteral("R060060635")
+        << QByteArray("R060060635");
+    QTest::newRow("fraction kept as typed")
+        << QStringList{"007.5", "00", "63", "63"} << QStringLiteral("R007.5006363")
+        << QByteArray("R007.5006363");
+    // The head takes printable ASCII only: these must not go out as '?' or anything else.
+    QTest::newRow("unit typed after the angle")
+        << QStringList{QStringLiteral("060度"), "060", "63", "63"}
+        << QStringLiteral("R060度0606363") << QByteArray();
+    QTest::newRow("full-width digit") << QStringList{QStringLiteral("０60"), "060", "63", "63"}
+                                      << QStringLiteral("R０600606363") << QByteArray();
+    QTest::newRow("control character") << QStringList{"06\t0", "060", "63", "63"}
+                                       << QStringLiteral("R06\t00606363") << QByteArray();
 }
 
 void TestFrames::goToAngle()
 {
     QFETCH(QStringList, fields);
     QFETCH(QString, expected);
-    QCOMPARE(goToAngleCommand(fields[0], fields[1], fields[2], fields[3]), expected);
+    QFETCH(QByteArray, bytes);
+    const QString command = goToAngleCommand(fields[0], fields[1], fields[2], fields[3]);
+    QCOMPARE(command, expected);
+    QCOMPARE(textCommandBytes(command).value_or(QByteArray()), bytes);
 }
 
 QTEST_APPLESS_MAIN(TestFrames)

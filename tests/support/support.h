@@ -1,5 +1,7 @@
 #pragma once
 
+#include "linesupport.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QElapsedTimer>
@@ -14,46 +16,6 @@ class MainForm;
 class QTcpServer;
 class QTcpSocket;
 class QWidget;
-
-// A real pseudo-terminal pair. The slave end is published as <program dir>/ports/COMn, where the
-// console opens it like any serial port; the test reads and writes the master end.
-class PtyPair
-{
-public:
-    PtyPair();
-    ~PtyPair();
-    PtyPair(const PtyPair &) = delete;
-    PtyPair &operator=(const PtyPair &) = delete;
-
-    bool isValid() const { return m_master >= 0; }
-    // The master end, non-blocking: the head's side of the line.
-    int master() const { return m_master; }
-    QString slavePath() const { return m_slavePath; }
-    // Makes the slave reachable as COMn of the given program directory.
-    bool publish(const QString &programDir, int n);
-    // Everything the console has written so far, waiting up to timeoutMs for at least minBytes.
-    QByteArray read(int minBytes = 1, int timeoutMs = 2000);
-    // Whatever arrives within the window, without waiting for a count.
-    QByteArray drain(int windowMs);
-    bool write(const QByteArray &bytes);
-    void closeMaster();
-
-private:
-    int m_master = -1;
-    QString m_slavePath;
-};
-
-// A temporary program directory for one test, with the pictures and settings in it if asked.
-class ProgramDir
-{
-public:
-    ProgramDir();
-    QString path() const { return m_dir.path(); }
-    bool isValid() const { return m_dir.isValid(); }
-
-private:
-    QTemporaryDir m_dir;
-};
 
 // Answers every operator message at once and keeps its text. onMessage, when set, runs while
 // the message is up, as the operator's wait before pressing OK.
@@ -74,42 +36,6 @@ template <typename T> T *child(QWidget *window, const char *name)
         qWarning("no control named %s", name);
     return w;
 }
-
-// Bytes from a hex text with blanks ("FF 01 00").
-QByteArray hex(const char *text);
-
-// The head's end of the line, reading the console's control frames as a head would: a frame is
-// seven bytes starting with 0xFF whose last byte is the low eight bits of the sum of bytes 1..5;
-// after a wrong checksum the search for 0xFF resumes one byte later.
-class FrameStream
-{
-public:
-    // expected, when given, is the one frame the reader counts as right.
-    explicit FrameStream(QByteArray expected = {}, bool keepFrames = false);
-
-    // One read's worth of bytes; returns how many good frames it completed.
-    int feed(const char *data, qsizetype n);
-    int feed(const QByteArray &bytes) { return feed(bytes.constData(), bytes.size()); }
-
-    QList<QByteArray> frames; // every good frame, when kept
-    long long goodFrames = 0;
-    // Good checksum but not the frame that was expected.
-    long long unexpectedFrames = 0;
-    long long wrongChecksum = 0;
-    // Bytes that ended up in no frame with a good checksum.
-    long long strayBytes = 0;
-    // Frames whose bytes came out of more than one read.
-    long long splitFrames = 0;
-    long long reads = 0;
-    // Bytes of a frame begun but not yet complete.
-    qsizetype pending() const { return m_pending.size(); }
-
-private:
-    QByteArray m_expected;
-    bool m_keep;
-    QByteArray m_pending;
-    QList<long long> m_pendingRead;
-};
 
 // The real console window in a program directory of its own, with a pseudo-terminal published
 // as serial port COM<port> and every operator message recorded. The window is shown and active,

@@ -12,13 +12,17 @@
 #include "link/sendpath.h"
 #include "ui/choicebox.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QWheelEvent>
 #include <QtTest>
+
+#include <unistd.h>
 
 namespace {
 
@@ -65,6 +69,9 @@ private slots:
     void patternChoicePresetsSpeeds();
     void speedChoiceRestartsRunningCruise();
     void typedValuesNeverReachTheHeadWrong();
+    void scanOrderWithTwoDirectionsHeld();
+    void choiceBoxesShowTheirValueInTheList();
+    void wheelTurnsOnlyTheFocusedBox();
 };
 
 void CommandsTest::jogFrames_data()
@@ -446,6 +453,80 @@ void CommandsTest::typedValuesNeverReachTheHeadWrong()
     c.get<QLineEdit>("水平角度")->setFocus();
     QTRY_COMPARE(light->currentText(), QStringLiteral("9"));
     QVERIFY(c.prompts.messages.isEmpty());
+}
+
+void CommandsTest::scanOrderWithTwoDirectionsHeld()
+{
+    SerialConsole c;
+    c.setAddress("01");
+    QTest::mousePress(c.get<QPushButton>("左"), Qt::LeftButton);
+    QTest::mousePress(c.get<QPushButton>("上"), Qt::LeftButton);
+    c.pty.drain(40);
+    // One scan by hand, with no turn of the event loop: up comes before left, whichever was
+    // pressed first.
+    c.form->jog().scan();
+    QByteArray got;
+    char buffer[64];
+    ssize_t n;
+    while ((n = ::read(c.pty.master(), buffer, sizeof buffer)) > 0)
+        got.append(buffer, n);
+    QCOMPARE(got.toHex(' '), hex("FF 01 00 08 00 3F 48 FF 01 00 04 3F 00 44").toHex(' '));
+    QTest::mouseRelease(c.get<QPushButton>("上"), Qt::LeftButton);
+    QTest::mouseRelease(c.get<QPushButton>("左"), Qt::LeftButton);
+}
+
+void CommandsTest::choiceBoxesShowTheirValueInTheList()
+{
+    SerialConsole c;
+    // Every choice box set from code has the entry of its text current, or none when the text
+    // is not in the list.
+    for (const char *name : {"探照灯", "巡航模式", "水平速度", "垂直速度"}) {
+        auto *box = c.get<QComboBox>(name);
+        QCOMPARE(box->currentIndex(), box->findText(box->currentText()));
+    }
+    auto *pan = c.get<QComboBox>("水平速度");
+    QCOMPARE(pan->currentText(), QStringLiteral("63"));
+    c.choose("巡航模式", 0);
+    auto *tilt = c.get<QComboBox>("垂直速度");
+    QCOMPARE(tilt->currentText(), QStringLiteral("5"));
+    QCOMPARE(tilt->currentIndex(), -1);
+    QCOMPARE(pan->itemText(pan->currentIndex()), QStringLiteral("63"));
+
+    // While cruising, opening the list and taking the entry shown is not a choice: no restart.
+    c.choose("巡航模式", 2);
+    c.click("中");
+    QCOMPARE(c.pty.read(21).size(), 21);
+    pan->showPopup();
+    QTRY_VERIFY(pan->view()->isVisible());
+    QCOMPARE(pan->view()->currentIndex().data().toString(), QStringLiteral("63"));
+    QTest::keyClick(pan->view(), Qt::Key_Return);
+    QTRY_VERIFY(!pan->view()->isVisible());
+    QCOMPARE(pan->currentText(), QStringLiteral("63"));
+    QCOMPARE(c.pty.drain(40), QByteArray());
+    // A real change still restarts the cruise.
+    c.choose("水平速度", 10);
+    QCOMPARE(c.pty.read(21).size(), 21);
+}
+
+void CommandsTest::wheelTurnsOnlyTheFocusedBox()
+{
+    SerialConsole c;
+    auto *light = c.get<QComboBox>("探照灯");
+    const auto turn = [&] {
+        QWheelEvent wheel(QPointF(5, 5), light->mapToGlobal(QPointF(5, 5)), QPoint(),
+                          QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(light, &wheel);
+    };
+    c.get<QLineEdit>("水平角度")->setFocus();
+    QTRY_VERIFY(c.get<QLineEdit>("水平角度")->hasFocus());
+    turn();
+    QCOMPARE(light->currentText(), QStringLiteral("00"));
+    QVERIFY(!light->hasFocus());
+
+    light->setFocus();
+    QTRY_VERIFY(light->hasFocus());
+    turn();
+    QCOMPARE(light->currentText(), QStringLiteral("01"));
 }
 
 QTEST_MAIN(CommandsTest)

@@ -7,6 +7,7 @@
 #include "link/links.h"
 #include "link/portpaths.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -82,6 +83,10 @@ private slots:
     void deviceIpHost_data();
     void deviceIpHost();
     void switchingLinkKinds();
+    void linkKindFollowsEveryWayOfTicking_data();
+    void linkKindFollowsEveryWayOfTicking();
+    void lossWhileTheConnectMessageIsUp();
+    void nothingFoundEmptiesThePortBox();
     void serialConnectAndDisconnect();
     void serialPortHeldElsewhere();
     void serialOpenFailureReturnsToReady();
@@ -185,6 +190,104 @@ void LinkTest::switchingLinkKinds()
     QVERIFY(c.get<QCheckBox>("串口")->isChecked());
     QVERIFY(!c.get<QCheckBox>("网络")->isChecked());
     QCOMPARE(c.status(), QStringLiteral("串口已就绪"));
+    QVERIFY(c.prompts.messages.isEmpty());
+}
+
+void LinkTest::linkKindFollowsEveryWayOfTicking_data()
+{
+    QTest::addColumn<QString>("way");
+    QTest::newRow("mouse") << "mouse";
+    QTest::newRow("space") << "space";
+    QTest::newRow("accessibility toggle") << "toggle";
+    QTest::newRow("code") << "code";
+}
+
+void LinkTest::linkKindFollowsEveryWayOfTicking()
+{
+    QFETCH(QString, way);
+    Peer peer;
+    QVERIFY(peer.listen("127.0.0.26"));
+    LinkConsole c;
+    c.start();
+    auto *serial = c.get<QCheckBox>("串口");
+    auto *tcp = c.get<QCheckBox>("网络");
+    const auto flip = [&](QCheckBox *box) {
+        if (way == "mouse") {
+            c.clickBox(box->objectName().toUtf8().constData());
+        } else if (way == "space") {
+            box->setFocus();
+            QTest::keyClick(box, Qt::Key_Space);
+        } else if (way == "toggle") {
+            QAccessibleInterface *face = QAccessible::queryAccessibleInterface(box);
+            QVERIFY(face && face->actionInterface());
+            face->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+        } else {
+            box->setChecked(!box->isChecked());
+        }
+    };
+
+    flip(serial);
+    QVERIFY(!serial->isChecked());
+    QVERIFY(tcp->isChecked());
+    QCOMPARE(c.status(), QStringLiteral("网络已就绪"));
+    QVERIFY(!c.enabled("ComboComm"));
+    QVERIFY(c.enabled("设备IP"));
+
+    // The connect that follows really uses TCP.
+    c.get<QLineEdit>("设备IP")->setText("127.0.0.26");
+    c.clickConnect();
+    QTRY_COMPARE(c.caption(), kDisconnect);
+    QTRY_VERIFY(peer.accepted);
+    c.clickConnect();
+
+    flip(tcp);
+    QVERIFY(serial->isChecked());
+    QVERIFY(!tcp->isChecked());
+    QCOMPARE(c.status(), QStringLiteral("串口已就绪"));
+    QVERIFY(c.enabled("ComboComm"));
+    QVERIFY(!c.enabled("设备IP"));
+    QCOMPARE(c.prompts.messages.size(), 1);
+}
+
+void LinkTest::lossWhileTheConnectMessageIsUp()
+{
+    LinkConsole c;
+    auto pty = std::make_unique<PtyPair>();
+    QVERIFY(pty->publish(c.dir.path(), 8));
+    c.start();
+    c.get<QComboBox>("ComboComm")->setEditText("COM8");
+    // The adapter is pulled out while the operator reads "device connected".
+    c.prompts.onMessage = [&](const QString &) {
+        pty.reset();
+        (void)QTest::qWaitFor([&] { return c.status() == QStringLiteral("设备已断开连接"); }, 3000);
+    };
+    c.clickConnect();
+    c.prompts.onMessage = nullptr;
+    QCOMPARE(c.status(), QStringLiteral("设备已断开连接"));
+    QCOMPARE(c.caption(), kConnect);
+    for (const char *name : {"串口", "网络", "ComboComm", "搜索"})
+        QVERIFY2(c.enabled(name), name);
+    // The operator can change the link kind.
+    c.clickBox("网络");
+    QCOMPARE(c.status(), QStringLiteral("网络已就绪"));
+}
+
+void LinkTest::nothingFoundEmptiesThePortBox()
+{
+    LinkConsole c;
+    c.dir.hideMachinePorts();
+    c.start();
+    auto *ports = c.get<QComboBox>("ComboComm");
+    QCOMPARE(ports->count(), 0);
+    ports->setEditText("COM9");
+    QTest::mouseClick(c.get<QPushButton>("搜索"), Qt::LeftButton);
+    QCOMPARE(ports->count(), 0);
+    QCOMPARE(ports->currentText(), QString());
+
+    // Connecting with nothing chosen says so.
+    c.clickConnect();
+    QCOMPARE(c.status(), QStringLiteral("未选择串口，打开失败"));
+    QCOMPARE(c.caption(), kConnect);
     QVERIFY(c.prompts.messages.isEmpty());
 }
 

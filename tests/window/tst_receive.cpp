@@ -55,6 +55,8 @@ private slots:
     void angleEntry();
     void refusedAnglesAreEmptied();
     void goToAngleAndQuery();
+    void noPortAtStartUpStillReceives();
+    void angleTheHeadCannotTakeIsNotSent();
 };
 
 void ReceiveTest::serialBurstsWithinTheWindowAreOneChunk()
@@ -376,6 +378,38 @@ void ReceiveTest::goToAngleAndQuery()
     c.click("CmdClearReceive");
     c.click("查询位置");
     QCOMPARE(c.log(), QStringLiteral("\r\n-->发送：Rllllllllll\r\n"));
+    QCOMPARE(c.pty.drain(40), QByteArray());
+}
+
+void ReceiveTest::noPortAtStartUpStillReceives()
+{
+    // Start-up finds no port, so the port set-up stops at its first step; a port that turns up
+    // later still gets every reply.
+    Console c(5, false);
+    QFile::remove(c.dir.path() + "/ports/COM5");
+    c.dir.hideMachinePorts();
+    c.start();
+    auto *ports = c.get<QComboBox>("ComboComm");
+    QCOMPARE(ports->count(), 0);
+    QVERIFY(c.pty.publish(c.dir.path(), 5));
+    c.click("搜索");
+    QCOMPARE(ports->currentText(), QStringLiteral("COM5"));
+    QVERIFY(c.openSerial());
+    QVERIFY(c.pty.write(hex("FF 01 00 00 00 00 01")));
+    QTRY_COMPARE(c.log(), kReceived + "FF 01 00 00 00 00 01 \r\n");
+}
+
+void ReceiveTest::angleTheHeadCannotTakeIsNotSent()
+{
+    ReceiveConsole c;
+    QVERIFY(c.openSerial());
+    c.typeAngle("水平角度", "60");
+    c.get<QLineEdit>("水平角度")->insert(QStringLiteral("度"));
+    QCOMPARE(c.form->angles().PanAngleText, QStringLiteral("060度"));
+    c.click("确认发送角度");
+    QCOMPARE(c.prompts.messages.size(), 1);
+    QVERIFY(c.prompts.messages.first().endsWith(QStringLiteral("R060度06063 63").remove(' ')));
+    QCOMPARE(c.log(), QString());
     QCOMPARE(c.pty.drain(40), QByteArray());
 }
 

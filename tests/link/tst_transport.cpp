@@ -1,0 +1,209 @@
+// The transport on its own: the log text, the serial gathering, the send path's bytes on a real
+// pseudo-terminal, and how a port that cannot be opened is told apart. No window anywhere.
+#include "linesupport.h"
+
+#include "link/links.h"
+#include "link/logtext.h"
+#include "link/receivepath.h"
+#include "link/sendpath.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+// The serial link open on a pseudo-terminal published as COM4, as the link panel leaves it.
+struct OpenSerial
+{
+    ProgramDir dir;
+    PtyPair pty;
+    Links links{dir.path()};
+    LogText log;
+    SendPath send{links, log};
+    ReceivePath receive{links, log};
+
+    bool open()
+    {
+        if (!pty.publish(dir.path(), 4) || !links.serial().setPortNumber(4))
+            return false;
+        if (links.serial().open() != SerialLink::OpenResult::Opened)
+            return false;
+        links.setOpen(true);
+        return true;
+    }
+};
+
+} // namespace
+
+class TransportTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void logLimit_data();
+    void logLimit();
+    void gatheringReadsOnTheThirdTick();
+    void framesStayWholeWhenTheFarEndStalls();
+    void refusedFramesAndUnsendableText();
+    void deniedPortIsNotHeld();
+};
+
+void TransportTest::logLimit_data()
+{
+    QTest::addColumn<QList<int>>("entries"); // lengths; a negative one is a partial entry
+    QTest::addColumn<int>("length");
+
+    QTest::newRow("four frame lines") << QList<int>{31, 31, 31, 31} << 124;
+    QTest::newRow("the fifth empties") << QList<int>{31, 31, 31, 31, 31} << 0;
+    QTest::newRow("127 stays") << QList<int>{31, 31, 31, 34} << 127;
+    QTest::newRow("exactly 128 empties") << QList<int>{31, 31, 31, 35} << 0;
+    QTest::newRow("one long entry") << QList<int>{128} << 0;
+    QTest::newRow("six text lines") << QList<int>{21, 21, 21, 21, 21, 21} << 126;
+    // A partial entry is not checked, but never lands on a full log.
+    QTest::newRow("partial past the limit") << QList<int>{31, 31, 31, -60} << 153;
+    QTest::newRow("partial on a full log") << QList<int>{31, 31, 31, -60, -10} << 10;
+}
+
+void TransportTest::logLimit()
+{
+    QFETCH(QList<int>, entries);
+    QFETCH(int, length);
+    LogText log;
+    for (const int n : entries) {
+        if (n < 0)
+            log.addPartial(QString(-n, u'x'));
+        else
+            log.addEntry(QString(n, u'x'));
+    }
+    QCOMPARE(log.text().size(), length);
+}
+
+void TransportTest::gatheringReadsOnTheThirdTick()
+{
+    OpenSerial s;
+    QVERIFY(s.open());
+    QSignalSpy notified(&s.links.serial(), &SerialLink::commEvent);
+    QVERIFY(s.pty.write(QByteArray::fromHex("FF01005900005A")));
+    QVERIFY(notified.wait(2000));
+    QCOMPARE(notified.first().first().toInt(), SerialLink::kDataReceived);
+    QVERIFY(s.receive.gathering());
+
+    // The ticks by hand, with no turn of the event loop in between: the window's own timer
+    // cannot add one.
+    s.receive.Rtimer_Timer();
+    s.receive.Rtimer_Timer();
+    QCOMPARE(s.receive.RxTickCount, qint16(2));
+    QCOMPARE(s.log.text(), QString());
+    s.receive.Rtimer_Timer();
+    QCOMPARE(s.log.text(), QStringLiteral("\r\n<--接收：FF 01 00 59 00 00 5A \r\n"));
+    QCOMPARE(s.receive.RxTickCount, qint16(0));
+    QVERIFY(!s.receive.gathering());
+}
+
+void TransportTest::framesStayWholeWhenTheFarEndStalls()
+{
+    OpenSerial s;
+    QVERIFY(s.open());
+    // The head falls behind: it reads a few bytes now and then while the console keeps sending
+    // far more than the line holds, so the line is full and takes a frame only in part.
+    constexpr int kFrames = 20000;
+    FrameStream head({}, true);
+    for (int i = 0; i < kFrames; ++i) {
+        s.send.SendFrame({0xFF, quint8(i), quint8(i >> 8), 0x08, 0x00, 0x3F, 0x00});
+        QVERIFY(s.links.serial().queuedCommands() <= 1);
+        if (i % 16 == 0) {
+            QCoreApplication::processEvents();
+            char some[3];
+            const ssize_t n = ::read(s.pty.master(), some, sizeof some);
+            if (n > 0)
+                head.feed(some, n);
+        }
+    }
+    // Then it catches up: whatever arrives is whole frames, in the order they were sent.
+    QElapsedTimer quiet;
+    quiet.start();
+    while (quiet.elapsed() < 300) {
+        const QByteArray got = s.pty.drain(20);
+        if (!got.isEmpty()) {
+            head.feed(got);
+            quiet.restart();
+        }
+    }
+    QVERIFY(head.goodFrames > 100);
+    QCOMPARE(head.wrongChecksum, 0);
+    QCOMPARE(head.strayBytes, 0);
+    QCOMPARE(head.pending(), 0);
+    int last = -1;
+    for (const QByteArray &frame : head.frames) {
+        const int number = quint8(frame[1]) | quint8(frame[2]) << 8;
+        QVERIFY2(number > last, "frames out of order");
+        last = number;
+    }
+    // The last command sent is never the one dropped.
+    QCOMPARE(last, kFrames - 1);
+}
+
+void TransportTest::refusedFramesAndUnsendableText()
+{
+    OpenSerial s;
+    QVERIFY(s.open());
+    QSignalSpy refusedFrame(&s.send, &SendPath::frameRefused);
+    QSignalSpy refusedText(&s.send, &SendPath::textRefused);
+
+    s.send.SendText(QStringLiteral("R060度0606363"));
+    QCOMPARE(refusedText.size(), 1);
+    QCOMPARE(s.log.text(), QString());
+    s.send.SendText(QStringLiteral("Rllllllllll"));
+    QCOMPARE(s.pty.read(11), QByteArray("Rllllllllll"));
+    QCOMPARE(s.log.text(), QStringLiteral("\r\n-->发送：Rllllllllll\r\n"));
+
+    // With the link shown closed, frames are refused before anything is logged or written,
+    // and text commands still log although nothing can go out.
+    s.links.setOpen(false);
+    s.links.serial().close();
+    s.send.SendFrame({0xFF, 0x01, 0x02, 0x00, 0x00, 0x00, 0x00});
+    QCOMPARE(refusedFrame.size(), 1);
+    s.send.SendText(QStringLiteral("Rssssssssss"));
+    QCOMPARE(s.log.text(),
+             QStringLiteral("\r\n-->发送：Rllllllllll\r\n\r\n-->发送：Rssssssssss\r\n"));
+    QCOMPARE(s.pty.drain(30), QByteArray());
+}
+
+void TransportTest::deniedPortIsNotHeld()
+{
+    // A port this user may not open is no port at all; only one another program holds is
+    // "held". Root may open anything, so the attempt is made as an ordinary user.
+    ProgramDir dir;
+    PtyPair pty;
+    QVERIFY(pty.publish(dir.path(), 9));
+    QVERIFY(::chmod(QFile::encodeName(dir.path()).constData(), 0755) == 0);
+    QVERIFY(::chmod(QFile::encodeName(dir.path() + "/ports").constData(), 0755) == 0);
+    if (::geteuid() != 0)
+        QVERIFY(::chmod(QFile::encodeName(pty.slavePath()).constData(), 0) == 0);
+
+    const pid_t child = ::fork();
+    QVERIFY(child >= 0);
+    if (child == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(10);
+        SerialLink port(dir.path());
+        if (!port.setPortNumber(9))
+            ::_exit(11);
+        const SerialLink::OpenResult result = port.open();
+        ::_exit(result == SerialLink::OpenResult::Failed ? 0
+                : result == SerialLink::OpenResult::Held ? 1
+                                                         : 2);
+    }
+    int status = 0;
+    QCOMPARE(::waitpid(child, &status, 0), child);
+    QVERIFY(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 10)
+        QSKIP("cannot become an ordinary user here");
+    QCOMPARE(WEXITSTATUS(status), 0);
+}
+
+QTEST_GUILESS_MAIN(TransportTest)
+#include "tst_transport.moc"
