@@ -2,12 +2,14 @@
 
 #include <QPushButton>
 
-// A direction button of the jog pad: held while any mouse button is down on it.
+// A direction button of the jog pad: held from a press of any mouse button on it until that
+// button comes up (wherever the pointer is by then), while Space is held on it, or for the
+// moment of an accessibility press. held() and letGo() come once per change.
 class HoldButton : public QPushButton
 {
     Q_OBJECT
 public:
-    using QPushButton::QPushButton;
+    explicit HoldButton(const QString &text, QWidget *parent = nullptr);
 
     bool isHeld() const { return m_held; }
 
@@ -21,7 +23,9 @@ protected:
     bool event(QEvent *event) override;
 
 private:
+    void hold();
     void release();
 
     bool m_held = false;
+    bool m_mouseHeld = false;
 };

@@ -13,6 +13,7 @@
 #include "ui/choicebox.h"
 
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -55,6 +56,7 @@ private slots:
     void jogFrames_data();
     void jogFrames();
     void jogWithAnyMouseButton();
+    void jogWithTheKeyboardAndAnAccessibilityPress();
     void pressAndReleaseBetweenTicksSendsNothing();
     void refusedFrameLetsGoOfEverything();
     void lostReleaseLetsGo();
@@ -155,6 +157,29 @@ void CommandsTest::jogWithAnyMouseButton()
     QTest::mouseRelease(up, Qt::RightButton);
     QVERIFY(!c.form->jog().JogHeld[1]);
     QVERIFY(got.startsWith(hex("FF 01 00 08 00 3F 48")));
+}
+
+void CommandsTest::jogWithTheKeyboardAndAnAccessibilityPress()
+{
+    SerialConsole c;
+    c.setAddress("01");
+    auto *right = c.get<QPushButton>("右");
+    right->setFocus();
+    QTRY_VERIFY(right->hasFocus());
+    QTest::keyPress(right, Qt::Key_Space);
+    QVERIFY(c.form->jog().JogHeld[3]);
+    QVERIFY(c.pty.read(14).startsWith(hex("FF 01 00 02 3F 00 42")));
+    QTest::keyRelease(right, Qt::Key_Space);
+    QVERIFY(!c.form->jog().JogHeld[3]);
+    c.pty.drain(30);
+
+    // An accessibility press is a short hold.
+    QAccessibleInterface *face = QAccessible::queryAccessibleInterface(right);
+    QVERIFY(face && face->actionInterface());
+    face->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QVERIFY(c.form->jog().JogHeld[3]);
+    QTRY_VERIFY(!c.form->jog().JogHeld[3]);
+    QVERIFY(c.pty.drain(30).startsWith(hex("FF 01 00 02 3F 00 42")));
 }
 
 void CommandsTest::pressAndReleaseBetweenTicksSendsNothing()
