@@ -1,7 +1,7 @@
 #include "app/aboutform.h"
 
-#include "app/twips.h"
 #include "ui/centring.h"
+#include "ui/twips.h"
 
 #include <QGroupBox>
 #include <QLabel>

@@ -8,6 +8,5 @@ namespace apptexts {
 inline const QString kWindowTitle = QStringLiteral("CorvaneV1.0");
 inline const QString kLogoPath = QStringLiteral("/123/Chinese&English.jpg");
 inline const QString kAboutPicturePath = QStringLiteral("/123/BQ.jpg");
-inline const QString kDesignRow = QStringLiteral("%1 开：00:00:00   关：00:00:00   自动巡航：NO");
 
 } // namespace apptexts

@@ -3,7 +3,6 @@
 #include "app/aboutform.h"
 #include "app/apptexts.h"
 #include "app/linkcontroller.h"
-#include "app/twips.h"
 #include "control/anglecontrol.h"
 #include "control/cruisecontrol.h"
 #include "control/headcommands.h"
@@ -14,17 +13,21 @@
 #include "link/logtext.h"
 #include "link/receivepath.h"
 #include "link/sendpath.h"
+#include "presets/presetcontroller.h"
+#include "presets/presettable.h"
+#include "schedule/timetable.h"
+#include "schedule/timetablecontroller.h"
 #include "ui/centring.h"
 #include "ui/choicebox.h"
 #include "ui/holdbutton.h"
 #include "ui/logbox.h"
 #include "ui/prompt.h"
+#include "ui/twips.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QDate>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -32,7 +35,6 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
-#include <QTime>
 #include <QTimer>
 
 namespace {
@@ -139,6 +141,14 @@ MainForm::MainForm(const QString &programDir, QWidget *parent)
     m_lamp = new LampControl(*m_commands, *m_send, 开, 关, 角度控制, this);
     m_cruise = new CruiseControl(*m_commands, *m_links, 巡航模式, 水平速度, 垂直速度, 中,
                                  {左上, 上, 右上, 右, 右下, 下, 左下, 左}, this);
+    m_presets = new PresetController(*m_commands, 探照灯, Yuzhiwei,
+                                     presettable::filePathIn(m_programDir), this);
+    connect(设置预置位, &QPushButton::clicked, m_presets, &PresetController::设置预置位_Click);
+    connect(调用预置位, &QPushButton::clicked, m_presets, &PresetController::调用预置位_Click);
+
+    m_timetable = new TimetableController(
+        *m_commands, m_programDir,
+        TimetableControls{this, 定时配置, 定时配置说明, 设备IP, Shuangjihang}, this);
 
     connect(CmdExit, &QPushButton::clicked, this, &MainForm::CmdExit_Click);
     connect(CmdAbout, &QPushButton::clicked, this, &MainForm::CmdAbout_Click);
@@ -232,8 +242,8 @@ void MainForm::buildTimetableRegion()
     定时配置->setGeometry(twips::rect(120, 300, 6735, 5490));
     定时配置->setSelectionMode(QAbstractItemView::MultiSelection);
     定时配置->setAccessibleName(QStringLiteral("定时配置"));
-    for (int n = 0; n < 99; ++n)
-        定时配置->addItem(apptexts::kDesignRow.arg(n, 2, 10, QLatin1Char('0')));
+    for (int n = 0; n < schedule::kRowCount; ++n)
+        定时配置->addItem(schedule::designRow(n));
     定时配置说明 = button(QStringLiteral("定时配置说明"), QStringLiteral("定时配置说明"), Frame1,
                           twips::rect(5040, 5910, 1815, 435));
 }
@@ -379,9 +389,11 @@ void MainForm::closeEvent(QCloseEvent *event)
 
 void MainForm::TmrDateTime_Timer()
 {
+    // One reading for both boxes, so the date and the time never come from different days.
+    const QDateTime now = m_clock ? m_clock() : QDateTime::currentDateTime();
+    const QString date = now.toString(QStringLiteral("yyyy-MM-dd"));
+    const QString time = now.toString(QStringLiteral("HH:mm:ss"));
     // Rewriting an unchanged box would still repaint it ten times a second.
-    const QString date = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"));
-    const QString time = QTime::currentTime().toString(QStringLiteral("HH:mm:ss"));
     if (TxtDate->text() != date)
         TxtDate->setText(date);
     if (TxtTime->text() != time)
@@ -389,15 +401,27 @@ void MainForm::TmrDateTime_Timer()
     ScheduleScan();
 }
 
+void MainForm::setClock(Clock clock)
+{
+    m_clock = std::move(clock);
+}
+
 void MainForm::CmdExit_Click()
 {
+    if (m_exiting)
+        return;
+    m_exiting = true;
     if (m_links->serial().isOpen())
         m_links->serial().close();
     m_links->tcp().close();
+    // No timetable scan while a message about the files may be up.
+    TmrDateTime->stop();
     SaveDeviceIp();
     SaveTimetableRows();
     SaveTimetableFlags();
-    TmrDateTime->stop();
+    // A file that could not be written is told once; the program ends all the same.
+    m_timetable->reportSaveFailures();
+    m_timetable->closeEditor();
     emit exitRequested();
 }
 
@@ -417,10 +441,37 @@ void MainForm::CmdClearReceive_Click()
     m_links->serial().discardInput();
 }
 
-void MainForm::LoadDeviceIp() {}
-void MainForm::LoadTimetableFlags() {}
-void MainForm::LoadTimetableRows() {}
-void MainForm::SaveDeviceIp() {}
-void MainForm::SaveTimetableRows() {}
-void MainForm::SaveTimetableFlags() {}
-void MainForm::ScheduleScan() {}
+void MainForm::LoadDeviceIp()
+{
+    m_timetable->LoadDeviceIp();
+}
+
+void MainForm::LoadTimetableFlags()
+{
+    m_timetable->LoadTimetableFlags();
+}
+
+void MainForm::LoadTimetableRows()
+{
+    m_timetable->LoadTimetableRows();
+}
+
+void MainForm::SaveDeviceIp()
+{
+    m_timetable->SaveDeviceIp();
+}
+
+void MainForm::SaveTimetableRows()
+{
+    m_timetable->SaveTimetableRows();
+}
+
+void MainForm::SaveTimetableFlags()
+{
+    m_timetable->SaveTimetableFlags();
+}
+
+void MainForm::ScheduleScan()
+{
+    m_timetable->ScheduleScan(TxtTime->text());
+}

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <QDateTime>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
 
 #include <array>
+#include <functional>
 #include <memory>
 
 class AngleControl;
@@ -16,8 +18,10 @@ class HeadCommands;
 class HoldButton;
 class JogControl;
 class LampControl;
+class PresetController;
 class ReceivePath;
 class SendPath;
+class TimetableController;
 class LinkController;
 class Links;
 class LogBox;
@@ -52,6 +56,13 @@ public:
     CruiseControl &cruise() { return *m_cruise; }
     AngleControl &angles() { return *m_angles; }
     ReceivePath &receive() { return *m_receive; }
+    TimetableController &timetable() { return *m_timetable; }
+
+    // Where the clock tick reads the date and time; an empty clock is the wall clock.
+    using Clock = std::function<QDateTime()>;
+    void setClock(Clock clock);
+    // The 100 ms clock tick: date and time boxes, then the timetable scan.
+    void TmrDateTime_Timer();
 
     qint16 Yuzhiwei = 0;
     qint16 Shuangjihang = 0;
@@ -73,7 +84,6 @@ private:
     void Form_Load();
     void CentreWindow();
 
-    void TmrDateTime_Timer();
     void CmdExit_Click();
     void CmdAbout_Click();
     void CmdClearReceive_Click();
@@ -148,6 +158,10 @@ private:
     QLabel *Image1;
 
     QTimer *TmrDateTime;
+    Clock m_clock;
+    TimetableController *m_timetable = nullptr;
+    // Set by the exit button, so a second press while its message is up does nothing.
+    bool m_exiting = false;
 
     LinkController *m_link = nullptr;
     SendPath *m_send = nullptr;
@@ -157,5 +171,6 @@ private:
     CruiseControl *m_cruise = nullptr;
     AngleControl *m_angles = nullptr;
     ReceivePath *m_receive = nullptr;
+    PresetController *m_presets = nullptr;
     QPointer<FrmAbout> m_about;
 };

@@ -42,4 +42,15 @@ inline QString failure(const QString &operation, const QString &filePath, const 
            QDir::toNativeSeparators(filePath);
 }
 
+// The preset dialog.
+inline const QString kDialogTitle = QStringLiteral("Form1");
+// What a label box shows until the labels of a searchlight are loaded into it.
+inline const QString kDesignLabel = QStringLiteral("A区");
+
+// The caption of preset button 1 to 9: the digit, a space, then the words.
+inline QString presetCaption(int preset)
+{
+    return QStringLiteral("%1 号位置").arg(preset);
+}
+
 } // namespace presettexts

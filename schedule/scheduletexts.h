@@ -38,4 +38,17 @@ inline QString saveFailedText(const QString &path, const QString &reason)
     return kSaveFailedPrefix + path + QLatin1Char('\n') + reason;
 }
 
+// The editor window.
+inline const QString kEditorTitle = QStringLiteral("Form2");
+inline const QString kTimesFrame = QStringLiteral("灯开关时间配置");
+inline const QString kCruiseFrame = QStringLiteral("巡航模式配置");
+// Captions of Check1 .. Check4; the words they write into a row are the cruise words.
+inline const QString kCheckCaptions[4] = {
+    QStringLiteral("不自动巡航"),
+    QStringLiteral("巡航模式一"),
+    QStringLiteral("巡航模式二"),
+    QStringLiteral("巡航模式三"),
+};
+inline const QString kConfirm = QStringLiteral("确定");
+
 } // namespace scheduletexts

@@ -3,7 +3,7 @@
 
 #include "app/linkcontroller.h"
 #include "app/mainform.h"
-#include "app/twips.h"
+#include "ui/twips.h"
 #include "control/anglecontrol.h"
 #include "link/hostpart.h"
 #include "link/links.h"

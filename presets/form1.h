@@ -1,0 +1,36 @@
+#pragma once
+
+#include "presets/presetstore.h"
+
+#include <QWidget>
+
+#include <array>
+
+class QLineEdit;
+class QPushButton;
+
+// The preset dialog: nine preset buttons, each with the operator's label for it underneath. It
+// only shows and collects; what a press does is decided by whoever listens to presetPressed.
+class Form1 : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit Form1(QWidget *parent = nullptr);
+
+    // The preset button pressed last, 1 to 9; 0 until the first press.
+    qint16 CounterA = 0;
+
+    // Element k - 1 is the text of box k.
+    PresetLabels labels() const;
+    void setLabels(const PresetLabels &labels);
+
+signals:
+    // Preset button k was pressed; CounterA already holds k.
+    void presetPressed(int preset);
+
+private:
+    void 预置位_Click(int preset);
+
+    std::array<QPushButton *, presettable::kPresetCount> m_buttons{};
+    std::array<QLineEdit *, presettable::kPresetCount> m_boxes{};
+};

@@ -1,0 +1,109 @@
+#include "presets/presetcontroller.h"
+
+#include "control/headcommands.h"
+#include "presets/form1.h"
+#include "ui/centring.h"
+#include "ui/prompt.h"
+
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QScreen>
+
+#include <thread>
+
+PresetController::PresetController(HeadCommands &commands, QComboBox *searchlight, qint16 &mode,
+                                   const QString &storePath, QWidget *window)
+    : QObject(window), m_commands(commands), m_searchlight(searchlight), m_mode(mode),
+      m_store(storePath), m_window(window)
+{
+}
+
+Form1 *PresetController::dialog() const
+{
+    return m_dialog;
+}
+
+void PresetController::设置预置位_Click()
+{
+    open(kSet);
+}
+
+void PresetController::调用预置位_Click()
+{
+    open(kRecall);
+}
+
+void PresetController::open(qint16 mode)
+{
+    m_mode = mode;
+    ++m_openings;
+    if (!m_dialog) {
+        // Kept from now on: its close box and the preset buttons only hide it.
+        m_dialog = new Form1(m_window);
+        connect(m_dialog, &Form1::presetPressed, this, &PresetController::预置位_Click);
+        // Takes care of the first showing, when the window manager's frame is not known yet.
+        centreOnScreen(m_dialog);
+    }
+    centre();
+    m_dialog->show();
+    m_dialog->raise();
+    m_dialog->activateWindow();
+    LoadPresetLabels();
+}
+
+void PresetController::centre()
+{
+    const QScreen *screen = m_window->screen();
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    const QSize outer = m_dialog->frameGeometry().size();
+    // A top-level widget's position is that of its frame.
+    m_dialog->move(area.x() + (area.width() - outer.width()) / 2,
+                   area.y() + (area.height() - outer.height()) / 2);
+}
+
+void PresetController::LoadPresetLabels()
+{
+    const PresetLoad load = m_store.load(m_searchlight->currentText());
+    // On a failure these are nine empty labels, shown before the message explains them.
+    m_dialog->setLabels(load.labels);
+    if (!load.ok)
+        prompt::show(m_dialog, load.error);
+}
+
+void PresetController::SavePresetLabels()
+{
+    const PresetSave save = m_store.save(m_searchlight->currentText(), m_dialog->labels());
+    if (!save.ok)
+        prompt::show(m_dialog, save.error);
+}
+
+void PresetController::预置位_Click(int preset)
+{
+    if (m_mode == kSet)
+        burst(&HeadCommands::SendPresetSet, preset);
+    else if (m_mode == kRecall)
+        burst(&HeadCommands::SendPresetRecall, preset);
+
+    const quint64 opening = m_openings;
+    SavePresetLabels();
+    // While a message was up, the dialog may have been closed or opened anew: a new opening
+    // stands, with its own mode and freshly loaded labels.
+    if (m_dialog && m_openings == opening)
+        m_dialog->hide();
+}
+
+void PresetController::burst(void (HeadCommands::*send)(int), int preset)
+{
+    for (int i = 0; i < HeadCommands::kBurst; ++i) {
+        // The pauses hold the whole window thread, not an event loop: no jog frame, clock tick
+        // or received reply may come between the frames of a burst. The jog scan drops the
+        // ticks it missed meanwhile instead of catching up with a run of frames.
+        if (i > 0)
+            std::this_thread::sleep_for(kPause);
+        (m_commands.*send)(preset);
+    }
+}

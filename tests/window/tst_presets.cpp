@@ -1,0 +1,471 @@
+// Storing and recalling head positions from the real window: the preset dialog, its frames
+// with their arrival times at the far end of a real pseudo-terminal, and the labels in a real
+// SQLite file in the console's program directory.
+#include "support.h"
+
+#include "app/mainform.h"
+#include "control/jogcontrol.h"
+#include "presets/form1.h"
+#include "presets/presettable.h"
+#include "presets/presettexts.h"
+#include "ui/twips.h"
+
+#include <QAccessible>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QtTest>
+
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <poll.h>
+#include <thread>
+#include <unistd.h>
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+const QStringList kLabels{"东门", "西门", "南塔", "北塔", "码头", "仓库", "", "七号", "九"};
+
+// The head's end of the line, read on a thread of its own so that arrival times are taken while
+// the window thread is busy. Each frame is stamped with the arrival of its last byte.
+class ArrivalRecorder
+{
+public:
+    struct Frame
+    {
+        QByteArray bytes;
+        Clock::time_point at;
+    };
+
+    explicit ArrivalRecorder(int fd) : m_thread([this, fd] { run(fd); }) {}
+    ~ArrivalRecorder() { stop(); }
+    void stop()
+    {
+        m_stop = true;
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+    QList<Frame> frames() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_frames;
+    }
+
+private:
+    void run(int fd)
+    {
+        while (!m_stop) {
+            pollfd watch{fd, POLLIN, 0};
+            if (::poll(&watch, 1, 2) <= 0)
+                continue;
+            char buffer[512];
+            const ssize_t n = ::read(fd, buffer, sizeof buffer);
+            const Clock::time_point at = Clock::now();
+            if (n <= 0) {
+                std::this_thread::sleep_for(1ms);
+                continue;
+            }
+            std::lock_guard lock(m_mutex);
+            m_pending.append(buffer, n);
+            for (; m_pending.size() >= 7; m_pending.remove(0, 7))
+                m_frames.append({m_pending.left(7), at});
+        }
+    }
+
+    mutable std::mutex m_mutex;
+    QByteArray m_pending;
+    QList<Frame> m_frames;
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread; // last: starts once everything above exists
+};
+
+// Another program on the preset file, with a plain connection of its own and SQL written out
+// here, so that a renamed table or column in the console fails.
+class OtherProgram
+{
+public:
+    explicit OtherProgram(const QString &path)
+        : m_name(QStringLiteral("other%1").arg(++s_count)),
+          m_db(QSqlDatabase::addDatabase("QSQLITE", m_name))
+    {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        m_db.setDatabaseName(path);
+        m_db.open();
+    }
+    ~OtherProgram()
+    {
+        m_db.close();
+        m_db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(m_name);
+    }
+    bool run(const QString &sql, const QVariantList &values = {})
+    {
+        QSqlQuery query(m_db);
+        query.prepare(sql);
+        for (const QVariant &value : values)
+            query.addBindValue(value);
+        return query.exec();
+    }
+    bool seed(const QString &key, const QStringList &labels)
+    {
+        return run("CREATE TABLE IF NOT EXISTS 预置位信息 (探照灯 TEXT, A1号 TEXT, A2号 TEXT, "
+                   "A3号 TEXT, A4号 TEXT, A5号 TEXT, A6号 TEXT, A7号 TEXT, A8号 TEXT, A9号 "
+                   "TEXT)") &&
+               run("INSERT INTO 预置位信息 VALUES (?,?,?,?,?,?,?,?,?,?)",
+                   QVariantList{key} + QVariantList(labels.begin(), labels.end()));
+    }
+    // The nine labels of the key's rows one after the other; empty when it has none.
+    QStringList row(const QString &key)
+    {
+        QSqlQuery query(m_db);
+        query.prepare("SELECT A1号, A2号, A3号, A4号, A5号, A6号, A7号, A8号, A9号 "
+                      "FROM 预置位信息 WHERE 探照灯 = ?");
+        query.addBindValue(key);
+        query.exec();
+        QStringList labels;
+        while (query.next()) {
+            for (int i = 0; i < 9; ++i)
+                labels << query.value(i).toString();
+        }
+        return labels;
+    }
+
+private:
+    static inline int s_count = 0;
+    QString m_name;
+    QSqlDatabase m_db;
+};
+
+// The console on COM11 with its preset dialog, the serial link open unless asked otherwise.
+struct PresetConsole : Console
+{
+    explicit PresetConsole(bool open = true) : Console(11)
+    {
+        if (open)
+            openSerial();
+    }
+    QString storePath() const { return presettable::filePathIn(dir.path()); }
+    void setSearchlight(const char *text)
+    {
+        get<QComboBox>("探照灯")->setEditText(QString::fromUtf8(text));
+    }
+    Form1 *dialog() { return form->findChild<Form1 *>("Form1"); }
+    QPushButton *button(int preset)
+    {
+        return dialog()->findChild<QPushButton *>(QStringLiteral("预置位%1").arg(preset));
+    }
+    QLineEdit *box(int preset)
+    {
+        return dialog()->findChild<QLineEdit *>(QStringLiteral("Text%1").arg(preset));
+    }
+    QStringList shown()
+    {
+        const PresetLabels labels = dialog()->labels();
+        return QStringList(labels.begin(), labels.end());
+    }
+    void press(int preset) { QTest::mouseClick(button(preset), Qt::LeftButton); }
+    // The dialog's frame centred on the available area of the main window's screen.
+    bool centred()
+    {
+        const QRect area = form->screen()->availableGeometry();
+        const QPoint offset = dialog()->frameGeometry().center() - area.center();
+        return offset.manhattanLength() <= 2;
+    }
+};
+
+QStringList with(QStringList labels, int preset, const QString &text)
+{
+    labels[preset - 1] = text;
+    return labels;
+}
+
+} // namespace
+
+class PresetsTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void burst_data();
+    void burst();
+    void jogScanWaitsForTheBurstAndDoesNotCatchUp();
+    void searchlightChangedWhileOpen();
+    void noLinkAndNoFile();
+    void closeBoxAndReopening();
+    void storeNotADatabase();
+    void storeLocked();
+    void layout();
+};
+
+void PresetsTest::burst_data()
+{
+    QTest::addColumn<QString>("opening");
+    QTest::addColumn<QString>("searchlight");
+    QTest::addColumn<int>("preset");
+    QTest::addColumn<QByteArray>("frame");
+    QTest::newRow("set 3 on 05") << "设置预置位"
+                                 << "05" << 3 << hex("FF 05 63 00 00 00 68");
+    QTest::newRow("recall 9 on 255") << "调用预置位"
+                                     << "255" << 9 << hex("FF FF 39 00 00 00 38");
+}
+
+void PresetsTest::burst()
+{
+    QFETCH(QString, opening);
+    QFETCH(QString, searchlight);
+    QFETCH(int, preset);
+    QFETCH(QByteArray, frame);
+    PresetConsole c;
+    OtherProgram other(c.storePath());
+    QVERIFY(other.seed(searchlight, kLabels));
+    QVERIFY(other.seed("06", kLabels));
+    c.setSearchlight(searchlight.toUtf8());
+
+    c.click(opening.toUtf8());
+    QCOMPARE(int(c.form->Yuzhiwei), opening == "设置预置位" ? 1 : 2);
+    QVERIFY(c.dialog()->isVisible());
+    QCOMPARE(c.shown(), kLabels);
+    c.box(4)->setText("改过");
+
+    ArrivalRecorder head(c.pty.master());
+    c.press(preset);
+    QVERIFY(!c.dialog()->isVisible());
+    QTRY_COMPARE(head.frames().size(), 3);
+    head.stop();
+    const auto frames = head.frames();
+    for (const auto &f : frames)
+        QCOMPARE(f.bytes.toHex(' '), frame.toHex(' '));
+    for (int i = 1; i < 3; ++i) {
+        const auto gap = std::chrono::duration<double, std::milli>(frames[i].at - frames[i - 1].at);
+        qInfo("gap %d: %.2f ms", i, gap.count());
+        QVERIFY2(gap >= 40ms, qPrintable(QString::number(gap.count())));
+    }
+    QCOMPARE(int(c.dialog()->CounterA), preset);
+    const QString line =
+        "\r\n-->发送：" + QString::fromLatin1(frame.toHex(' ').toUpper()) + " \r\n";
+    QCOMPARE(c.log(), line + line + line);
+    QCOMPARE(other.row(searchlight), with(kLabels, 4, "改过"));
+    QCOMPARE(other.row("06"), kLabels);
+    QVERIFY(c.prompts.messages.isEmpty());
+}
+
+void PresetsTest::jogScanWaitsForTheBurstAndDoesNotCatchUp()
+{
+    PresetConsole c;
+    c.setSearchlight("01");
+    c.click("设置预置位");
+    // The main window lets go of held buttons when it loses the focus: hold one only after.
+    QTRY_COMPARE(QApplication::activeWindow(), c.dialog());
+    Clock::time_point done;
+    connect(c.button(2), &QPushButton::clicked, this, [&] { done = Clock::now(); });
+
+    ArrivalRecorder head(c.pty.master());
+    auto *up = c.get<QPushButton>("上");
+    QTest::mousePress(up, Qt::LeftButton);
+    QTRY_VERIFY(head.frames().size() >= 3);
+    c.press(2);
+    QTest::qWait(100);
+    QVERIFY(c.form->jog().JogHeld[1]);
+    QTest::mouseRelease(up, Qt::LeftButton);
+    QTest::qWait(30);
+    head.stop();
+
+    const QByteArray jog = hex("FF 01 00 08 00 3F 48");
+    const QByteArray set = hex("FF 01 62 00 00 00 63");
+    const auto frames = head.frames();
+    qsizetype first = 0;
+    while (first < frames.size() && frames[first].bytes == jog)
+        ++first;
+    QVERIFY(first >= 3);
+    QVERIFY(first + 3 < frames.size());
+    for (qsizetype i = first; i < first + 3; ++i)
+        QCOMPARE(frames[i].bytes.toHex(' '), set.toHex(' '));
+    // Nothing comes between the three, and the scan resumes at its own pace: the ticks missed
+    // during the pauses are not made up for. Counted from the end of the press, when the scan
+    // may first run again, so a reader thread that was slow to wake can only lower the counts.
+    int soon = 0, within60 = 0;
+    for (qsizetype i = first + 3; i < frames.size(); ++i) {
+        QCOMPARE(frames[i].bytes.toHex(' '), jog.toHex(' '));
+        soon += frames[i].at <= done + 10ms;
+        within60 += frames[i].at <= done + 60ms;
+    }
+    qInfo("jog frames after the burst: %d within 10 ms, %d within 60 ms", soon, within60);
+    QVERIFY2(soon <= 2, qPrintable(QString::number(soon)));
+    QVERIFY2(within60 <= 8, qPrintable(QString::number(within60)));
+}
+
+void PresetsTest::searchlightChangedWhileOpen()
+{
+    PresetConsole c;
+    OtherProgram other(c.storePath());
+    QVERIFY(other.seed("05", kLabels));
+    c.setSearchlight("05");
+    c.click("设置预置位");
+    QCOMPARE(c.shown(), kLabels);
+
+    // 07 has no row yet: the labels loaded for 05 go into a new one.
+    c.setSearchlight("07");
+    c.press(2);
+    QCOMPARE(c.pty.read(21).toHex(' '), hex("FF 07 62 00 00 00 69").repeated(3).toHex(' '));
+    QCOMPARE(other.row("07"), kLabels);
+    QCOMPARE(other.row("05"), kLabels);
+    QVERIFY(!c.dialog()->isVisible());
+}
+
+void PresetsTest::noLinkAndNoFile()
+{
+    PresetConsole c(false);
+    QVERIFY(!QFile::exists(c.storePath()));
+    c.click("调用预置位");
+    // A fresh machine: nine empty boxes, and reading creates nothing.
+    QCOMPARE(c.shown(), QStringList(9, QString()));
+    QVERIFY(!QFile::exists(c.storePath()));
+    c.box(4)->setText("北塔");
+    c.press(4);
+    QVERIFY(!c.dialog()->isVisible());
+    QCOMPARE(c.pty.drain(120), QByteArray());
+    QVERIFY(c.log().isEmpty());
+    QVERIFY(c.prompts.messages.isEmpty());
+    OtherProgram other(c.storePath());
+    QCOMPARE(other.row("00"), with(QStringList(9, QString()), 4, "北塔"));
+}
+
+void PresetsTest::closeBoxAndReopening()
+{
+    PresetConsole c;
+    OtherProgram other(c.storePath());
+    QVERIFY(other.seed("00", kLabels));
+    c.click("设置预置位");
+    QTRY_VERIFY(c.centred());
+    c.box(1)->setText("改过");
+    c.dialog()->close();
+    QVERIFY(!c.dialog()->isVisible());
+    QCOMPARE(other.row("00"), kLabels);
+
+    // Another program changes the row meanwhile; the next opening shows the change.
+    QVERIFY(other.run("UPDATE 预置位信息 SET A1号 = '新' WHERE 探照灯 = '00'"));
+    c.dialog()->move(0, 0);
+    c.click("调用预置位");
+    QCOMPARE(int(c.form->Yuzhiwei), 2);
+    QVERIFY(c.dialog()->isVisible());
+    QCOMPARE(c.shown(), with(kLabels, 1, "新"));
+    QTRY_VERIFY(c.centred());
+
+    // Opening again while shown: new mode, centred again, edits discarded, still one dialog.
+    c.box(2)->setText("丢掉");
+    c.dialog()->move(0, 0);
+    c.click("设置预置位");
+    QCOMPARE(int(c.form->Yuzhiwei), 1);
+    QCOMPARE(c.shown(), with(kLabels, 1, "新"));
+    QTRY_VERIFY(c.centred());
+    QCOMPARE(c.form->findChildren<Form1 *>().size(), 1);
+    c.press(5);
+    QCOMPARE(c.pty.read(21).toHex(' '), hex("FF 00 65 00 00 00 65").repeated(3).toHex(' '));
+    QVERIFY(c.prompts.messages.isEmpty());
+}
+
+void PresetsTest::storeNotADatabase()
+{
+    PresetConsole c;
+    QVERIFY(QDir(c.dir.path()).mkpath("123"));
+    QFile file(c.storePath());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray("these are not the labels you are looking for\n").repeated(40));
+    file.close();
+    const auto failed = [&](const QString &operation) {
+        return presettexts::failure(operation, c.storePath(), presettexts::kNotDatabase);
+    };
+
+    c.click("设置预置位");
+    QCOMPARE(c.prompts.messages, QStringList{failed(presettexts::kLoadFailed)});
+    QCOMPARE(c.shown(), QStringList(9, QString()));
+    c.prompts.messages.clear();
+    c.press(3);
+    QCOMPARE(c.pty.read(21).toHex(' '), hex("FF 00 63 00 00 00 63").repeated(3).toHex(' '));
+    QCOMPARE(c.prompts.messages, QStringList{failed(presettexts::kSaveFailed)});
+    QVERIFY(!c.dialog()->isVisible());
+    QVERIFY(c.form->isVisible());
+}
+
+void PresetsTest::storeLocked()
+{
+    PresetConsole c;
+    OtherProgram other(c.storePath());
+    QVERIFY(other.seed("00", kLabels));
+    c.click("设置预置位");
+    c.box(1)->setText("改过");
+    QVERIFY(other.run("BEGIN EXCLUSIVE"));
+
+    QElapsedTimer clock;
+    clock.start();
+    c.press(1);
+    QVERIFY(clock.elapsed() >= 1500);
+    QCOMPARE(c.pty.read(21).toHex(' '), hex("FF 00 61 00 00 00 61").repeated(3).toHex(' '));
+    const QString locked =
+        presettexts::failure(presettexts::kSaveFailed, c.storePath(), presettexts::kLocked);
+    QCOMPARE(c.prompts.messages, QStringList{locked});
+    QVERIFY(!c.dialog()->isVisible());
+    QCOMPARE(other.row("00"), kLabels);
+    QVERIFY(other.run("ROLLBACK"));
+
+    // The lock goes and the dialog is opened anew while the message is up: that opening stands.
+    c.click("设置预置位");
+    QVERIFY(other.run("BEGIN EXCLUSIVE"));
+    c.prompts.messages.clear();
+    c.prompts.onMessage = [&](const QString &) {
+        other.run("ROLLBACK");
+        c.click("调用预置位");
+    };
+    c.press(1);
+    QCOMPARE(c.prompts.messages, QStringList{locked});
+    QVERIFY(c.dialog()->isVisible());
+    QCOMPARE(int(c.form->Yuzhiwei), 2);
+    QCOMPARE(c.shown(), kLabels);
+}
+
+void PresetsTest::layout()
+{
+    Form1 form;
+    QCOMPARE(form.windowTitle(), QStringLiteral("Form1"));
+    QCOMPARE(form.minimumSize(), twips::size(4080, 3510));
+    QCOMPARE(form.maximumSize(), twips::size(4080, 3510));
+    QVERIFY(!form.isModal());
+    const int columns[] = {360, 1680, 3000};
+    const int tops[] = {240, 1320, 2400};
+    QList<QWidget *> tabOrder;
+    for (int k = 1; k <= 9; ++k) {
+        const int left = columns[(k - 1) % 3];
+        const int top = tops[(k - 1) / 3];
+        auto *b = child<QPushButton>(&form, QStringLiteral("预置位%1").arg(k).toUtf8());
+        QVERIFY(b);
+        QCOMPARE(b->geometry(), twips::rect(left, top, 735, 615));
+        QCOMPARE(b->text(), QStringLiteral("%1 号位置").arg(k));
+        QCOMPARE(QAccessible::queryAccessibleInterface(b)->text(QAccessible::Name), b->text());
+        auto *t = child<QLineEdit>(&form, QStringLiteral("Text%1").arg(k).toUtf8());
+        QVERIFY(t);
+        QCOMPARE(t->geometry(), twips::rect(left, top + 600, 735, 270));
+        QCOMPARE(t->text(), QStringLiteral("A区"));
+        QCOMPARE(t->alignment(), Qt::AlignCenter);
+        QVERIFY(!t->isReadOnly());
+        QCOMPARE(QAccessible::queryAccessibleInterface(t)->text(QAccessible::Name),
+                 QStringLiteral("Text%1").arg(k));
+        tabOrder.insert(k - 1, b);
+        tabOrder.append(t);
+    }
+    QWidget *w = tabOrder.first();
+    for (qsizetype i = 1; i < tabOrder.size(); ++i) {
+        do
+            w = w->nextInFocusChain();
+        while (!(w->focusPolicy() & Qt::TabFocus));
+        QCOMPARE(w->objectName(), tabOrder[i]->objectName());
+    }
+}
+
+QTEST_MAIN(PresetsTest)
+#include "tst_presets.moc"

@@ -1,0 +1,619 @@
+// The timetable from the real window: the editor, the settings files beside the program and the
+// lamp and cruise switched by a clock the test sets, read back on a real pseudo-terminal.
+#include "support.h"
+
+#include "app/mainform.h"
+#include "schedule/form2.h"
+#include "schedule/scheduletexts.h"
+#include "schedule/timetablecontroller.h"
+#include "ui/twips.h"
+
+#include <QAccessible>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPointer>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStringEncoder>
+#include <QTimer>
+#include <QtTest>
+
+#include <algorithm>
+
+namespace {
+
+const QString kInvalid = scheduletexts::kInvalidTimeMessage;
+const QByteArray kLampOn = hex("FF 01 02 00 00 00 03");
+const QByteArray kLampOff = hex("FF 01 04 00 00 00 05");
+const QByteArray kStartOne = hex("FF 01 00 40 05 3F 85");
+const QByteArray kStartTwo = hex("FF 01 00 20 3F 05 65");
+const QByteArray kStartThree = hex("FF 01 00 80 3F 3F FF");
+const QByteArray kStop = hex("FF 01 01 00 00 00 02");
+// Row 0 as designed, in GBK, with its line end.
+const QByteArray kDesignRowZero = hex("30 30 20 BF AA A3 BA 30 30 3A 30 30 3A 30 30 20 20 20 B9 D8 "
+                                      "A3 BA 30 30 3A 30 30 3A 30 30 20 20 20 D7 D4 B6 AF D1 B2 BA "
+                                      "BD A3 BA 4E 4F 0D 0A");
+
+QString row(int n, const QString &on, const QString &off, const QString &word)
+{
+    return QStringLiteral("%1 开：%2   关：%3   自动巡航：%4")
+        .arg(n, 2, 10, QLatin1Char('0'))
+        .arg(on, off, word);
+}
+
+QString designRow(int n)
+{
+    return row(n, QStringLiteral("00:00:00"), QStringLiteral("00:00:00"), QStringLiteral("NO"));
+}
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QList<QByteArray> sortedFrames(const QByteArray &bytes)
+{
+    QList<QByteArray> frames;
+    for (qsizetype i = 0; i < bytes.size(); i += 7)
+        frames.append(bytes.mid(i, 7));
+    std::sort(frames.begin(), frames.end());
+    return frames;
+}
+
+// The console on COM11 with its clock standing still at a time the test chooses.
+struct Timetable : Console
+{
+    explicit Timetable(bool startNow = true) : Console(11, false)
+    {
+        if (startNow)
+            begin();
+    }
+    void begin()
+    {
+        start();
+        setTime("12:00:00");
+    }
+    void setTime(const char *time, int day = 0)
+    {
+        now = QDateTime(QDate(2026, 12, 8).addDays(day), QTime::fromString(time, "HH:mm:ss"));
+        form->setClock([this] { return now; });
+    }
+    void tick() { form->TmrDateTime_Timer(); }
+
+    QListWidget *list() { return get<QListWidget>("定时配置"); }
+    QListWidgetItem *item(int n) { return list()->item(n); }
+    TimetableController &timetable() { return form->timetable(); }
+    schedule::SlotStore &store() { return timetable().slotStore(); }
+    Form2 *editor() { return timetable().editor(); }
+    template <typename T> T *edit(const char *name) { return child<T>(editor(), name); }
+    QTimer *timer(const char *name) { return child<QTimer>(form.get(), name); }
+
+    // A real double-click as the window system delivers it: press, release, press, release.
+    void doubleClick(int n)
+    {
+        list()->scrollToItem(item(n));
+        const QPoint at =
+            list()->viewport()->mapTo(form.get(), list()->visualItemRect(item(n)).center());
+        QTest::mouseDClick(form->windowHandle(), Qt::LeftButton, {}, at);
+    }
+    void type(const char *box, const QString &text)
+    {
+        auto *line = edit<QLineEdit>(box);
+        line->selectAll();
+        QTest::keyClicks(line, text);
+    }
+    void tickBox(int check)
+    {
+        auto *box = edit<QCheckBox>(qPrintable(QStringLiteral("Check%1").arg(check)));
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
+    }
+    void confirm() { QTest::mouseClick(edit<QPushButton>("退出配置"), Qt::LeftButton); }
+    QString ticked()
+    {
+        QString state;
+        for (int i = 1; i <= 4; ++i)
+            state += edit<QCheckBox>(qPrintable(QStringLiteral("Check%1").arg(i)))->isChecked()
+                         ? QLatin1Char('1')
+                         : QLatin1Char('0');
+        return state;
+    }
+    QStringList texts()
+    {
+        QStringList all;
+        for (int n = 0; n < list()->count(); ++n)
+            all << item(n)->text() + (item(n)->isSelected() ? "|selected" : "");
+        return all;
+    }
+    QString file(const char *name) { return dir.path() + QLatin1Char('/') + name; }
+    void exit()
+    {
+        QSignalSpy exits(form.get(), &MainForm::exitRequested);
+        click("CmdExit");
+        QCOMPARE(exits.count(), 1);
+    }
+
+    QDateTime now;
+};
+
+} // namespace
+
+class TimetableTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void editorLayout_data();
+    void editorLayout();
+    void confirmWritesOnlyTheEditedRow();
+    void doubleClickTogglesOnceAndEnterOpens();
+    void cruiseChoice_data();
+    void cruiseChoice();
+    void timeBoxWarnings_data();
+    void timeBoxWarnings();
+    void closingByTheFrameOnlyHides();
+    void firstStartThenExitWritesTheFiles();
+    void startUpReadsTheFiles();
+    void roundTripThroughExit();
+    void unwritableFilesAtExit_data();
+    void unwritableFilesAtExit();
+    void scan_data();
+    void scan();
+};
+
+void TimetableTest::editorLayout_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QRect>("geometry");
+    const auto row = [](const char *name, const char *caption, int l, int t, int w, int h) {
+        QTest::newRow(name) << QString::fromUtf8(name) << QString::fromUtf8(caption)
+                            << twips::rect(l, t, w, h);
+    };
+    row("灯开关时间配置", "灯开关时间配置", 120, 240, 8535, 1455);
+    row("Lab1", "开：", 840, 675, 600, 255);
+    row("开_00", "00:00:00", 1320, 600, 1435, 405);
+    row("Lab2", "关：", 6120, 675, 600, 255);
+    row("关_00", "00:00:00", 6600, 600, 1435, 405);
+    row("巡航模式", "巡航模式配置", 120, 1800, 8535, 1695);
+    row("Check1", "不自动巡航", 240, 720, 1935, 375);
+    row("Check2", "巡航模式一", 2280, 720, 1935, 375);
+    row("Check3", "巡航模式二", 4320, 720, 1935, 375);
+    row("Check4", "巡航模式三", 6360, 720, 1935, 375);
+    row("退出配置", "确定", 7560, 3600, 1095, 495);
+}
+
+void TimetableTest::editorLayout()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, caption);
+    QFETCH(QRect, geometry);
+    Timetable c;
+    QVERIFY(!c.editor());
+    c.doubleClick(0);
+    Form2 *form2 = c.editor();
+    QVERIFY(form2 && form2->isVisible() && !form2->isModal());
+    QCOMPARE(form2->windowTitle(), QStringLiteral("Form2"));
+    QCOMPARE(form2->size(), twips::size(8880, 4200));
+    QWidget *w = form2->findChild<QWidget *>(name);
+    QVERIFY2(w, qPrintable(name));
+    QCOMPARE(w->geometry(), geometry);
+    QString shown;
+    if (auto *b = qobject_cast<QAbstractButton *>(w))
+        shown = b->text();
+    else if (auto *l = qobject_cast<QLabel *>(w))
+        shown = l->text();
+    else if (auto *g = qobject_cast<QGroupBox *>(w))
+        shown = g->title();
+    else if (auto *e = qobject_cast<QLineEdit *>(w))
+        shown = e->text();
+    QCOMPARE(shown, caption);
+    if (auto *e = qobject_cast<QLineEdit *>(w))
+        QCOMPARE(e->maxLength(), 64);
+    if (qobject_cast<QAbstractButton *>(w))
+        QCOMPARE(QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name), caption);
+    QCOMPARE(form2->findChildren<QPushButton *>().size(), 1); // no cancel button
+
+    // The help button of the timetable region says how to type times.
+    c.click("定时配置说明");
+    QCOMPARE(c.prompts.messages, QStringList{scheduletexts::kTimetableHelpMessage});
+}
+
+void TimetableTest::confirmWritesOnlyTheEditedRow()
+{
+    Timetable c;
+    // The double-click toggles the row like a click; confirming selects it whatever it was.
+    c.item(5)->setSelected(true);
+    c.item(4)->setSelected(true);
+    c.item(60)->setSelected(true);
+    c.doubleClick(5);
+    QVERIFY(!c.item(5)->isSelected());
+    QCOMPARE(c.form->Shuangjihang, qint16(5));
+    QCOMPARE(c.ticked(), QStringLiteral("0000"));
+    const QStringList before = c.texts();
+    c.type("开_00", "08:00:00");
+    c.type("关_00", "18:00:00");
+    c.tickBox(2);
+    c.confirm();
+
+    QVERIFY(!c.editor()->isVisible());
+    QCOMPARE(c.list()->count(), 99);
+    QCOMPARE(c.item(5)->text(),
+             QStringLiteral("05 开：08:00:00   关：18:00:00   自动巡航：巡航一"));
+    QVERIFY(c.item(5)->isSelected());
+    QCOMPARE(c.store().kai(5), QStringLiteral("08:00:00"));
+    QCOMPARE(c.store().guan(5), QStringLiteral("18:00:00"));
+    QStringList after = c.texts();
+    after[5] = before[5];
+    QCOMPARE(after, before);
+
+    // The next opening, on another row, shows what was confirmed last, not that row's times.
+    c.doubleClick(12);
+    QCOMPARE(c.edit<QLineEdit>("开_00")->text(), QStringLiteral("08:00:00"));
+    QCOMPARE(c.edit<QLineEdit>("关_00")->text(), QStringLiteral("18:00:00"));
+    QCOMPARE(c.ticked(), QStringLiteral("0100"));
+    c.confirm();
+    QCOMPARE(c.item(12)->text(),
+             QStringLiteral("12 开：08:00:00   关：18:00:00   自动巡航：巡航一"));
+    QCOMPARE(c.store().kai(12), QStringLiteral("08:00:00"));
+}
+
+void TimetableTest::doubleClickTogglesOnceAndEnterOpens()
+{
+    Timetable c;
+    c.doubleClick(20);
+    QVERIFY(c.item(20)->isSelected());
+    c.doubleClick(20);
+    QVERIFY(!c.item(20)->isSelected());
+    QCOMPARE(c.list()->selectedItems().size(), 0);
+    c.editor()->hide();
+
+    c.list()->setCurrentRow(30, QItemSelectionModel::NoUpdate);
+    QTest::keyClick(c.list(), Qt::Key_Return);
+    QCOMPARE(c.form->Shuangjihang, qint16(30));
+    QVERIFY(c.editor()->isVisible());
+    QVERIFY(!c.item(30)->isSelected());
+}
+
+void TimetableTest::cruiseChoice_data()
+{
+    QTest::addColumn<QStringList>("actions");
+    QTest::addColumn<QString>("ticked");
+    QTest::addColumn<QString>("word");
+    QTest::newRow("never ticked") << QStringList{} << "0000"
+                                  << "";
+    QTest::newRow("Check1") << QStringList{"1"} << "1000"
+                            << "无巡航";
+    QTest::newRow("Check2") << QStringList{"2"} << "0100"
+                            << "巡航一";
+    QTest::newRow("untick keeps the word") << QStringList{"2", "2"} << "0000"
+                                           << "巡航一";
+    QTest::newRow("Check3 after Check2") << QStringList{"2", "3"} << "0010"
+                                         << "巡航二";
+    QTest::newRow("accessible toggle of Check4") << QStringList{"2", "a4"} << "0001"
+                                                 << "巡航三";
+}
+
+void TimetableTest::cruiseChoice()
+{
+    QFETCH(QStringList, actions);
+    QFETCH(QString, ticked);
+    QFETCH(QString, word);
+    Timetable c;
+    c.doubleClick(7);
+    for (const QString &action : actions) {
+        const int check = action.right(1).toInt();
+        auto *box = c.edit<QCheckBox>(qPrintable(QStringLiteral("Check%1").arg(check)));
+        if (action.startsWith('a')) {
+            QAccessibleInterface *face = QAccessible::queryAccessibleInterface(box);
+            QVERIFY(face && face->actionInterface());
+            face->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+        } else {
+            c.tickBox(check);
+        }
+    }
+    QCOMPARE(c.ticked(), ticked);
+    c.confirm();
+    QCOMPARE(c.item(7)->text(), row(7, "00:00:00", "00:00:00", word));
+}
+
+void TimetableTest::timeBoxWarnings_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("warnings");
+    QTest::newRow("clearing the on time") << "开_00"
+                                          << "clear"
+                                          << "" << 1;
+    QTest::newRow("clearing the off time") << "关_00"
+                                           << "clear"
+                                           << "" << 1;
+    QTest::newRow("pasting nonsense") << "开_00"
+                                      << "paste"
+                                      << "abc" << 1;
+    QTest::newRow("pasting a time") << "关_00"
+                                    << "paste"
+                                    << "07:30:00" << 0;
+    // 8, 8:, 8:0, 8:00: and 8:00:0 are no times yet; 8:00 and 8:00:00 are.
+    QTest::newRow("typing a time") << "开_00"
+                                   << "type"
+                                   << "8:00:00" << 5;
+}
+
+void TimetableTest::timeBoxWarnings()
+{
+    QFETCH(QString, box);
+    QFETCH(QString, action);
+    QFETCH(QString, text);
+    QFETCH(int, warnings);
+    Timetable c;
+    c.doubleClick(9);
+    auto *line = c.edit<QLineEdit>(qPrintable(box));
+    line->selectAll();
+    if (action == "clear") {
+        QTest::keyClick(line, Qt::Key_Backspace);
+    } else if (action == "paste") {
+        QGuiApplication::clipboard()->setText(text);
+        QTest::keyClick(line, Qt::Key_V, Qt::ControlModifier);
+    } else {
+        QTest::keyClicks(line, text);
+    }
+    QCOMPARE(line->text(), text);
+    QCOMPARE(c.prompts.messages, QStringList(warnings, kInvalid));
+
+    // Only a warning: the text is confirmed as it stands.
+    c.confirm();
+    const QString on = box == "开_00" ? text : "00:00:00";
+    const QString off = box == "关_00" ? text : "00:00:00";
+    QCOMPARE(c.item(9)->text(), row(9, on, off, ""));
+    QCOMPARE(c.store().kai(9), on);
+    QCOMPARE(c.store().guan(9), off);
+}
+
+void TimetableTest::closingByTheFrameOnlyHides()
+{
+    Timetable c;
+    c.doubleClick(3);
+    c.type("开_00", "06:00:00");
+    c.confirm();
+    c.doubleClick(4);
+    QPointer<Form2> form2 = c.editor();
+    QVERIFY(form2->close());
+    QVERIFY(form2 && !form2->isVisible());
+    QCOMPARE(c.store().kai(3), QStringLiteral("06:00:00"));
+    c.doubleClick(40);
+    QCOMPARE(c.editor(), form2.data());
+    QVERIFY(form2->isVisible());
+    QCOMPARE(c.edit<QLineEdit>("开_00")->text(), QStringLiteral("06:00:00"));
+    QCOMPARE(c.form->Shuangjihang, qint16(40));
+
+    // Exit closes it.
+    c.exit();
+    QVERIFY(form2 && !form2->isVisible());
+}
+
+void TimetableTest::firstStartThenExitWritesTheFiles()
+{
+    Timetable c;
+    QCOMPARE(c.get<QLineEdit>("设备IP")->text(), QString());
+    QCOMPARE(c.list()->count(), 99);
+    for (int n = 0; n < 99; ++n)
+        QCOMPARE(c.item(n)->text(), designRow(n));
+    QVERIFY(c.list()->selectedItems().isEmpty());
+    QVERIFY(!QFile::exists(c.file("321.ini")));
+
+    c.exit();
+    QVERIFY(c.prompts.messages.isEmpty());
+    QCOMPARE(fileBytes(c.file("123.ini")), QByteArray("\r\n"));
+    QCOMPARE(fileBytes(c.file("322.ini")), QByteArray("False\r\n").repeated(99));
+    const QByteArray rows = fileBytes(c.file("321.ini"));
+    QCOMPARE(rows.size(), 99 * 47);
+    QCOMPARE(rows.left(47), kDesignRowZero);
+    for (int n = 1; n < 99; ++n) {
+        QByteArray expected = kDesignRowZero;
+        expected.replace(0, 2, QByteArray::number(n).rightJustified(2, '0'));
+        QCOMPARE(rows.mid(n * 47, 47), expected);
+    }
+}
+
+void TimetableTest::startUpReadsTheFiles()
+{
+    Timetable c(false);
+    QStringEncoder gbk("GBK");
+    QByteArray rows;
+    for (int n = 0; n < 10; ++n)
+        rows += QByteArray(gbk.encode(row(n, "07:00:00", "19:00:00", "巡航二"))) + "\r\n";
+    QVERIFY(writeFile(c.file("321.ini"), rows));
+    QVERIFY(writeFile(c.file("322.ini"), "False\r\nFalse\r\nFalse\r\nTrue\r\n"));
+    QVERIFY(writeFile(c.file("123.ini"), "10.1.2.3\r\n10.9.9.9\r\n"));
+    c.begin();
+
+    QCOMPARE(c.get<QLineEdit>("设备IP")->text(), QStringLiteral("10.1.2.3"));
+    QCOMPARE(c.list()->selectedItems(), QList<QListWidgetItem *>{c.item(3)});
+    for (int n = 0; n < 99; ++n)
+        QCOMPARE(c.item(n)->text(),
+                 n < 10 ? row(n, "07:00:00", "19:00:00", "巡航二") : designRow(n));
+    // The rows are shown, but only the editor fills the slot store.
+    for (int n = 0; n < 99; ++n)
+        QVERIFY(c.store().kai(n).isEmpty() && c.store().guan(n).isEmpty());
+}
+
+void TimetableTest::roundTripThroughExit()
+{
+    Timetable c;
+    c.get<QLineEdit>("设备IP")->setText("192.168.8.30");
+    c.doubleClick(5);
+    c.type("开_00", "08:00:00");
+    c.type("关_00", "18:00:00");
+    c.tickBox(4);
+    c.confirm();
+    c.item(60)->setText(QStringLiteral("60 手工：巡航三：额外：€"));
+    c.item(98)->setSelected(true);
+    const QStringList shown = c.texts();
+    c.exit();
+
+    c.form.reset();
+    c.begin();
+    QCOMPARE(c.texts(), shown);
+    QCOMPARE(c.get<QLineEdit>("设备IP")->text(), QStringLiteral("192.168.8.30"));
+    QVERIFY(c.store().kai(5).isEmpty());
+}
+
+void TimetableTest::unwritableFilesAtExit_data()
+{
+    QTest::addColumn<bool>("readOnlyDirectory");
+    QTest::newRow("read-only program directory") << true;
+    QTest::newRow("directories in the way") << false;
+}
+
+void TimetableTest::unwritableFilesAtExit()
+{
+    QFETCH(bool, readOnlyDirectory);
+    Timetable c(false);
+    const QByteArray oldRows = QByteArray("old row\r\n");
+    if (readOnlyDirectory) {
+        QVERIFY(writeFile(c.file("321.ini"), oldRows));
+    } else {
+        QVERIFY(QDir(c.dir.path()).mkdir("123.ini"));
+        QVERIFY(QDir(c.dir.path()).mkdir("322.ini"));
+    }
+    c.begin();
+    c.doubleClick(1);
+
+    QFile dir(c.dir.path());
+    const QFile::Permissions permissions = dir.permissions();
+    if (readOnlyDirectory) {
+        QVERIFY(dir.setPermissions(QFile::ReadOwner | QFile::ExeOwner));
+        QFile probe(c.file("probe"));
+        if (probe.open(QIODevice::WriteOnly)) {
+            probe.remove();
+            dir.setPermissions(permissions);
+            QSKIP("this user can write into a read-only directory");
+        }
+    }
+    c.exit();
+    dir.setPermissions(permissions);
+
+    QCOMPARE(c.prompts.messages.size(), 1);
+    const QString message = c.prompts.messages.first();
+    QVERIFY2(message.contains(c.file("123.ini")), qPrintable(message));
+    QVERIFY2(message.contains(c.file("322.ini")), qPrintable(message));
+    QCOMPARE(message.contains(c.file("321.ini")), readOnlyDirectory);
+    QCOMPARE(message.count(scheduletexts::kSaveFailedPrefix), readOnlyDirectory ? 3 : 2);
+    QVERIFY(!c.editor()->isVisible());
+    if (readOnlyDirectory) {
+        QCOMPARE(fileBytes(c.file("321.ini")), oldRows);
+        QCOMPARE(QDir(c.dir.path()).entryList(QDir::Files), QStringList{"321.ini"});
+    } else {
+        QCOMPARE(fileBytes(c.file("321.ini")).size(), 99 * 47);
+    }
+}
+
+void TimetableTest::scan_data()
+{
+    // A slot is "row|on|off|cruise word|selected".
+    QTest::addColumn<QStringList>("slotRows");
+    QTest::addColumn<bool>("link");
+    QTest::addColumn<bool>("angleControl");
+    QTest::addColumn<QByteArray>("lamp");
+    QTest::addColumn<QString>("timers");
+    QTest::addColumn<int>("pattern");
+    QTest::addColumn<QByteArray>("cruise");
+    QTest::newRow("selected slot") << QStringList{"3|08:00:00|18:00:00|巡航二|1"} << true << false
+                                   << kLampOn.repeated(3) << "3" << 2 << kStartTwo.repeated(3);
+    QTest::newRow("unselected slot") << QStringList{"3|08:00:00|18:00:00|巡航二|0"} << true << false
+                                     << QByteArray() << "" << 0 << QByteArray();
+    QTest::newRow("two slots in one second")
+        << QStringList{"2|08:00:00|18:00:00|巡航一|1", "7|08:00:00|19:00:00|巡航三|1"} << true
+        << false << kLampOn.repeated(6) << "3" << 3 << kStartThree.repeated(3);
+    QTest::newRow("equal on and off times")
+        << QStringList{"4|08:00:00|08:00:00|巡航一|1"} << true << false
+        << kLampOn.repeated(3) + kLampOff.repeated(3) << "35" << 1
+        << kStartOne.repeated(3) + kStop.repeated(3);
+    QTest::newRow("empty off time") << QStringList{"6|08:00:00||巡航一|1"} << true << false
+                                    << kLampOn.repeated(3) << "3" << 0 << QByteArray();
+    QTest::newRow("no link open") << QStringList{"3|08:00:00|18:00:00|巡航二|1"} << false << false
+                                  << QByteArray() << "3" << 2 << QByteArray();
+    QTest::newRow("angle control ticked")
+        << QStringList{"3|08:00:00|18:00:00|无巡航|1"} << true << true << kLampOn.repeated(3) << "3"
+        << 0 << QByteArray();
+}
+
+void TimetableTest::scan()
+{
+    QFETCH(QStringList, slotRows);
+    QFETCH(bool, link);
+    QFETCH(bool, angleControl);
+    QFETCH(QByteArray, lamp);
+    QFETCH(QString, timers);
+    QFETCH(int, pattern);
+    QFETCH(QByteArray, cruise);
+    Timetable c;
+    c.setTime("07:59:59");
+    c.get<QComboBox>("探照灯")->setEditText("01");
+    c.get<QCheckBox>("角度控制")->setChecked(angleControl);
+    if (link)
+        QVERIFY(c.openSerial());
+    for (const QString &slot : slotRows) {
+        const QStringList f = slot.split('|');
+        const int n = f[0].toInt();
+        c.item(n)->setText(row(n, f[1], f[2], f[3]));
+        c.item(n)->setSelected(f[4] == "1");
+        c.store().StoreSlotTimes(n, f[1], f[2]);
+    }
+    QTimer *start = c.timer("CommandApply_3定时1000");
+    QTimer *stop = c.timer("CommandApply_5定时1000");
+    QVERIFY(!start->isActive() && !stop->isActive());
+    c.tick();
+    QCOMPARE(c.pty.drain(30), QByteArray());
+
+    c.setTime("08:00:00");
+    QElapsedTimer sinceLamp;
+    sinceLamp.start();
+    c.tick();
+    QCOMPARE(start->isActive(), timers.contains('3'));
+    QCOMPARE(stop->isActive(), timers.contains('5'));
+    QCOMPARE(c.timetable().XunhangHao, qint16(pattern));
+    QByteArray got = c.pty.read(qMax<int>(1, lamp.size()), lamp.isEmpty() ? 30 : 3000);
+    QCOMPARE(got.toHex(' '), lamp.toHex(' '));
+    // The later scans of the same second find the times consumed.
+    c.tick();
+    for (const QString &slot : slotRows) {
+        const QStringList f = slot.split('|');
+        const bool fired = f[4] == "1";
+        QCOMPARE(c.store().kai(f[0].toInt()), fired ? QStringLiteral("0") : f[1]);
+        QCOMPARE(c.store().guan(f[0].toInt()), fired && f[2] == f[1] ? QStringLiteral("0") : f[2]);
+    }
+
+    // About a second later the delay timers send the cruise of the slot that fired last.
+    QByteArray later;
+    QTRY_VERIFY_WITH_TIMEOUT((later += c.pty.drain(5)).size() >= cruise.size() &&
+                                 !start->isActive() && !stop->isActive(),
+                             5000);
+    if (!timers.isEmpty())
+        QVERIFY2(sinceLamp.elapsed() >= 900, qPrintable(QString::number(sinceLamp.elapsed())));
+    later += c.pty.drain(100);
+    QCOMPARE(sortedFrames(later), sortedFrames(cruise));
+
+    // Consumed: the same time on the next day sends nothing.
+    c.setTime("08:00:00", 1);
+    c.tick();
+    QVERIFY(!start->isActive() && !stop->isActive());
+    QCOMPARE(c.pty.drain(30), QByteArray());
+}
+
+QTEST_MAIN(TimetableTest)
+#include "tst_timetable.moc"
