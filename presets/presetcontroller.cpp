@@ -6,8 +6,6 @@
 #include "ui/prompt.h"
 
 #include <QComboBox>
-#include <QGuiApplication>
-#include <QScreen>
 
 #include <thread>
 
@@ -53,16 +51,7 @@ void PresetController::open(qint16 mode)
 
 void PresetController::centre()
 {
-    const QScreen *screen = m_window->screen();
-    if (!screen)
-        screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    const QRect area = screen->availableGeometry();
-    const QSize outer = m_dialog->frameGeometry().size();
-    // A top-level widget's position is that of its frame.
-    m_dialog->move(area.x() + (area.width() - outer.width()) / 2,
-                   area.y() + (area.height() - outer.height()) / 2);
+    centreNow(m_dialog, m_window);
 }
 
 void PresetController::LoadPresetLabels()

@@ -9,9 +9,9 @@
 
 namespace {
 
-QSize placeCentred(QWidget *window)
+QSize placeCentred(QWidget *window, const QWidget *onScreenOf = nullptr)
 {
-    const QScreen *screen = window->screen();
+    const QScreen *screen = (onScreenOf ? onScreenOf : window)->screen();
     if (!screen)
         screen = QGuiApplication::primaryScreen();
     if (!screen)
@@ -73,4 +73,9 @@ private:
 void centreOnScreen(QWidget *window)
 {
     new Centrer(window);
+}
+
+void centreNow(QWidget *window, const QWidget *onScreenOf)
+{
+    placeCentred(window, onScreenOf);
 }

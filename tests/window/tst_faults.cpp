@@ -1,0 +1,383 @@
+// Faults from outside while the operator works: a head that sends garbage, a serial device that
+// vanishes mid-jog, a TCP peer that resets in the middle of a preset burst, a kill while the
+// settings files are written, and a flood of replies while the timetable fires.
+#include "support.h"
+
+#include "app/linkcontroller.h"
+#include "app/mainform.h"
+#include "control/jogcontrol.h"
+#include "link/links.h"
+#include "link/logtext.h"
+#include "schedule/settingsfiles.h"
+#include "schedule/slotstore.h"
+#include "schedule/timetable.h"
+#include "schedule/timetablecontroller.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QtTest>
+
+#include <arpa/inet.h>
+#include <atomic>
+#include <mutex>
+#include <netinet/in.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+QByteArray hostileChunk(QRandomGenerator &random)
+{
+    switch (random.bounded(5)) {
+    case 0:
+        return QByteArray(64 * 1024, '\xFF');
+    case 1:
+        return 'T' + QByteArray(20000, '7');
+    case 2:
+        return QByteArray(int(random.bounded(1, 4000)), 'l');
+    case 3: {
+        QByteArray noise(int(random.bounded(1, 300)), '\0');
+        for (char &c : noise)
+            c = char(random.bounded(256));
+        return noise;
+    }
+    default:
+        return QByteArray("T123456llll");
+    }
+}
+
+// The head's end of a link on a thread of its own: it keeps sending hostile chunks (or, when
+// asked, well-formed replies) and counts the console's frames as they arrive.
+class HostileHead
+{
+public:
+    explicit HostileHead(int fd, bool hostile = true)
+        : m_fd(fd), m_hostile(hostile), m_thread([this] { run(); })
+    {
+    }
+    ~HostileHead() { stop(); }
+    void stop()
+    {
+        m_stop = true;
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+    long long frames() const { return m_frames; }
+    // The console's frames as they came, once stopped.
+    QList<QByteArray> received() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_stream.frames;
+    }
+
+private:
+    void run()
+    {
+        QRandomGenerator random(4196);
+        while (!m_stop) {
+            const QByteArray chunk = m_hostile ? hostileChunk(random) : QByteArray("T090045llll");
+            for (qsizetype done = 0; done < chunk.size() && !m_stop;) {
+                const ssize_t n = ::write(m_fd, chunk.constData() + done, chunk.size() - done);
+                if (n > 0)
+                    done += n;
+                drain();
+            }
+            drain();
+            std::this_thread::sleep_for(std::chrono::milliseconds(3));
+        }
+    }
+    void drain()
+    {
+        pollfd p{m_fd, POLLIN, 0};
+        char buffer[4096];
+        while (::poll(&p, 1, 1) > 0 && (p.revents & POLLIN)) {
+            const ssize_t n = ::read(m_fd, buffer, sizeof buffer);
+            if (n <= 0)
+                return;
+            std::lock_guard lock(m_mutex);
+            m_frames += m_stream.feed(buffer, n);
+        }
+    }
+
+    int m_fd;
+    bool m_hostile;
+    std::atomic<bool> m_stop{false};
+    std::atomic<long long> m_frames{0};
+    mutable std::mutex m_mutex;
+    FrameStream m_stream{{}, true};
+    std::thread m_thread;
+};
+
+// A non-blocking listening socket on address:4196.
+int acceptOne(const char *address, int *listener)
+{
+    *listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    const int on = 1;
+    ::setsockopt(*listener, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    sockaddr_in where{};
+    where.sin_family = AF_INET;
+    where.sin_port = htons(4196);
+    ::inet_pton(AF_INET, address, &where.sin_addr);
+    if (::bind(*listener, reinterpret_cast<sockaddr *>(&where), sizeof where) != 0 ||
+        ::listen(*listener, 1) != 0)
+        return -1;
+    return 0;
+}
+
+double cpuSeconds()
+{
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// Holds a direction and watches that its frames keep coming in every half second.
+bool jogKeepsGoing(Console &c, const HostileHead &head, int seconds)
+{
+    QTest::mousePress(c.get<QPushButton>("右"), Qt::LeftButton);
+    long long before = head.frames();
+    bool steady = true;
+    for (int i = 0; i < seconds * 2; ++i) {
+        QTest::qWait(500);
+        const long long now = head.frames();
+        // 50 frames are due in half a second; a loaded machine may lose many, never all.
+        if (now - before < 5)
+            steady = false;
+        before = now;
+    }
+    QTest::mouseRelease(c.get<QPushButton>("右"), Qt::LeftButton);
+    return steady;
+}
+
+} // namespace
+
+class FaultsTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void hostileHead_data();
+    void hostileHead();
+    void serialDeviceVanishesMidJog();
+    void tcpResetInTheMiddleOfABurst();
+    void killedWhileWritingTheSettings();
+    void repliesFloodWhileTheTimetableFires();
+};
+
+void FaultsTest::hostileHead_data()
+{
+    QTest::addColumn<bool>("tcp");
+    QTest::newRow("serial") << false;
+    QTest::newRow("tcp") << true;
+}
+
+void FaultsTest::hostileHead()
+{
+    QFETCH(bool, tcp);
+    Console c(11);
+    int listener = -1;
+    int fd = c.pty.master();
+    if (tcp) {
+        QVERIFY(acceptOne("127.0.0.81", &listener) == 0);
+        c.clickBox("网络");
+        c.get<QLineEdit>("设备IP")->setText("127.0.0.81");
+        c.click("连接And断开连接");
+        QVERIFY(QTest::qWaitFor([&] {
+            fd = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+            return fd >= 0;
+        }));
+        QTRY_VERIFY(c.form->link().linkOpen());
+        c.prompts.messages.clear();
+    } else {
+        QVERIFY(c.openSerial());
+    }
+    c.get<QComboBox>("探照灯")->setEditText("01");
+    {
+        HostileHead head(fd);
+        QVERIFY2(jogKeepsGoing(c, head, 3), "the jog stalled under the flood");
+        QVERIFY(c.form->link().linkOpen());
+        head.stop();
+        // Every frame the head got was whole and the one asked for.
+        for (const QByteArray &frame : head.received())
+            QCOMPARE(frame.toHex(' '), hex("FF 01 00 02 3F 00 42").toHex(' '));
+    }
+    // Nothing piles up: the log stays small and no input waits unread.
+    QTRY_VERIFY(c.log().size() < 128 || !c.log().endsWith("\r\n"));
+    QTRY_VERIFY(!tcp ? c.form->links().serial().readAll().isEmpty() : true);
+    QVERIFY(c.prompts.messages.isEmpty());
+    if (tcp) {
+        ::close(fd);
+        ::close(listener);
+    }
+}
+
+void FaultsTest::serialDeviceVanishesMidJog()
+{
+    Console c(12);
+    QVERIFY(c.openSerial());
+    QTest::mousePress(c.get<QPushButton>("上"), Qt::LeftButton);
+    QVERIFY(!c.pty.read(14).isEmpty());
+    c.pty.closeMaster(); // the adapter is pulled out
+    QTRY_COMPARE(c.status(), QStringLiteral("设备已断开连接"));
+    QVERIFY(!c.form->link().linkOpen());
+    QTRY_VERIFY(!c.form->jog().JogHeld[1]);
+    QTest::mouseRelease(c.get<QPushButton>("上"), Qt::LeftButton);
+
+    // Said once, and the console does not spin on the dead device.
+    const double cpu = cpuSeconds();
+    QTest::qWait(1000);
+    QVERIFY2(cpuSeconds() - cpu < 0.5, "the console keeps working on a lost device");
+    QCOMPARE(c.status(), QStringLiteral("设备已断开连接"));
+    QVERIFY(c.prompts.messages.isEmpty());
+
+    // The device comes back under the same name: connecting works again.
+    PtyPair again;
+    QVERIFY(again.publish(c.dir.path(), 12));
+    c.click("连接And断开连接");
+    QVERIFY(c.form->link().linkOpen());
+    c.click("开");
+    QCOMPARE(again.read(21).size(), 21);
+}
+
+void FaultsTest::tcpResetInTheMiddleOfABurst()
+{
+    Console c(13);
+    int listener = -1;
+    QVERIFY(acceptOne("127.0.0.82", &listener) == 0);
+    // The peer takes the first preset frame and then resets the connection, while the console
+    // is in the pause before the second.
+    std::atomic<int> gotBytes{0};
+    std::thread peer([&] {
+        pollfd waiting{listener, POLLIN, 0};
+        if (::poll(&waiting, 1, 10000) <= 0)
+            return;
+        const int fd = ::accept(listener, nullptr, nullptr);
+        pollfd p{fd, POLLIN, 0};
+        char buffer[64];
+        while (gotBytes < 7 && ::poll(&p, 1, 5000) > 0) {
+            const ssize_t n = ::read(fd, buffer, sizeof buffer);
+            if (n <= 0)
+                break;
+            gotBytes += int(n);
+        }
+        const linger reset{1, 0};
+        ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+        ::close(fd);
+    });
+    c.clickBox("网络");
+    c.get<QLineEdit>("设备IP")->setText("127.0.0.82");
+    c.click("连接And断开连接");
+    QTRY_VERIFY(c.form->link().linkOpen());
+    c.prompts.messages.clear();
+
+    c.click("设置预置位");
+    QWidget *dialog = c.form->findChild<QWidget *>(QStringLiteral("Form1"));
+    if (!dialog) {
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        for (QWidget *w : windows)
+            if (w->objectName() == QStringLiteral("Form1"))
+                dialog = w;
+    }
+    QVERIFY(dialog);
+    QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("预置位1")), Qt::LeftButton);
+    peer.join();
+    QVERIFY(gotBytes >= 7);
+    QVERIFY(!dialog->isVisible());
+    QTRY_COMPARE(c.status(), QStringLiteral("设备已断开连接"));
+    QVERIFY(!c.form->link().linkOpen());
+    QVERIFY(c.prompts.messages.isEmpty());
+    ::close(listener);
+}
+
+void FaultsTest::killedWhileWritingTheSettings()
+{
+    // A console killed at any moment of its exit save leaves each file as it was or as it was
+    // about to be, never cut short.
+    ProgramDir dir;
+    const QString path = schedule::rowsPath(dir.path());
+    QStringList a, b;
+    for (int n = 0; n < schedule::kRowCount; ++n) {
+        a << schedule::designRow(n);
+        b << schedule::rowText(n, QStringLiteral("08:00:00"), QStringLiteral("18:00:00"),
+                               QStringLiteral("巡航三"));
+    }
+    QVERIFY(schedule::writeRows(path, a).ok);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytesA = file.readAll();
+    file.close();
+    QVERIFY(schedule::writeRows(path, b).ok);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytesB = file.readAll();
+    file.close();
+
+    QRandomGenerator random(12);
+    for (int round = 0; round < 20; ++round) {
+        const pid_t child = ::fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            for (int i = 0;; ++i)
+                schedule::writeRows(path, i % 2 ? a : b);
+        }
+        ::usleep(useconds_t(random.bounded(1000, 20000)));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray now = file.readAll();
+        file.close();
+        QVERIFY2(now == bytesA || now == bytesB, qPrintable(QString::number(now.size())));
+    }
+}
+
+void FaultsTest::repliesFloodWhileTheTimetableFires()
+{
+    Console c(14);
+    QVERIFY(c.openSerial());
+    c.get<QComboBox>("探照灯")->setEditText("01");
+    auto *rows = c.get<QListWidget>("定时配置");
+    rows->item(3)->setText(
+        schedule::rowText(3, QStringLiteral("08:00:00"), QString(), QStringLiteral("巡航三")));
+    rows->item(3)->setSelected(true);
+    c.form->timetable().slotStore().StoreSlotTimes(3, QStringLiteral("08:00:00"),
+                                                   QStringLiteral("08:00:05"));
+    rows->item(3)->setText(schedule::rowText(3, QStringLiteral("08:00:00"),
+                                             QStringLiteral("08:00:05"), QStringLiteral("巡航三")));
+    c.form->setClock([] { return QDateTime(QDate(2026, 12, 8), QTime(7, 59, 59)); });
+
+    HostileHead head(c.pty.master(), false);
+    QTest::mousePress(c.get<QPushButton>("下"), Qt::LeftButton);
+    QTest::qWait(300);
+    c.form->setClock([] { return QDateTime(QDate(2026, 12, 8), QTime(8, 0, 0)); });
+    QTest::qWait(1600);
+    QTest::mouseRelease(c.get<QPushButton>("下"), Qt::LeftButton);
+    QTest::qWait(100);
+    head.stop();
+
+    // Between the jog frames: three lamp-on frames and, a second later, one cruise burst.
+    QStringList kinds;
+    for (const QByteArray &frame : head.received()) {
+        if (frame == hex("FF 01 02 00 00 00 03"))
+            kinds << "lamp";
+        else if (frame == hex("FF 01 00 80 3F 3F FF"))
+            kinds << "cruise";
+        else
+            QCOMPARE(frame.toHex(' '), hex("FF 01 00 10 00 3F 50").toHex(' '));
+    }
+    QCOMPARE(kinds, (QStringList{"lamp", "lamp", "lamp", "cruise", "cruise", "cruise"}));
+    QCOMPARE(c.form->timetable().slotStore().kai(3), QStringLiteral("0"));
+    QVERIFY(c.form->link().linkOpen());
+    QVERIFY(c.prompts.messages.isEmpty());
+}
+
+QTEST_MAIN(FaultsTest)
+#include "tst_faults.moc"
