@@ -22,6 +22,7 @@ QTimer *delayTimer(const QString &name, QObject *parent)
 {
     auto *timer = new QTimer(parent);
     timer->setObjectName(name);
+    timer->setTimerType(Qt::PreciseTimer);
     timer->setInterval(kCruiseDelayMs);
     return timer;
 }
