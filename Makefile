@@ -1,4 +1,4 @@
-# make run   - install what is missing, build, start the console
+# make run   - install what is missing, build, start the simulated head and the console
 # make test  - install what is missing, build, run every test
 # make bench - build and run the benchmarks
 BUILD ?= build
@@ -31,13 +31,52 @@ build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
 run: build
-	cd $(BUILD) && ./corvane
+	tools/run.sh $(BUILD)
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
 bench: build
-	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ./bench/jog_rate && QT_QPA_PLATFORM=offscreen ./bench/rx_flood
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen sh $(CURDIR)/bench/run_all.sh .
 
 clean:
 	rm -rf $(BUILD)
+
+# make fuzz  - build the libFuzzer targets with clang (build-fuzz) and run each for
+#              FUZZ_SECONDS seconds; clang is needed by this target only
+FUZZ_PACKAGES := clang libclang-rt-14-dev
+FUZZ_SECONDS ?= 60
+.PHONY: fuzz
+fuzz:
+	@$(MAKE) --no-print-directory deps PACKAGES="$(PACKAGES) $(FUZZ_PACKAGES)"
+	FUZZ_SECONDS=$(FUZZ_SECONDS) JOBS=$(JOBS) tools/fuzz.sh
+
+# make install PREFIX=<folder> - build and install the console as a self-contained folder
+# make package       - build the Debian package build/corvane_<version>_<arch>.deb
+# make package-check - (root) install that package, start corvane from the PATH, remove it
+PACKAGE_TOOLS := dpkg-dev file
+.PHONY: install package package-check
+install:
+	@test -n "$(PREFIX)" || { echo "Say where: make install PREFIX=<folder>"; exit 1; }
+	@$(MAKE) --no-print-directory build
+	cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+package:
+	@$(MAKE) --no-print-directory deps PACKAGES="$(PACKAGES) $(PACKAGE_TOOLS)"
+	@$(MAKE) --no-print-directory build
+	cd $(BUILD) && cpack -G DEB
+
+package-check: package
+	tools/check_package.sh $(BUILD)
+
+# make test-asan - the whole suite built with AddressSanitizer and UndefinedBehaviorSanitizer
+#                  (build-asan); any error or leak fails it
+ASAN_BUILD ?= build-asan
+.PHONY: test-asan
+test-asan: deps
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVANE_SANITIZE=ON
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen \
+	    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+	    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	    ctest --output-on-failure -j $(JOBS)

@@ -101,11 +101,12 @@ QLineEdit *faceBox(const QString &name, QWidget *parent, QRect geometry, bool ce
 
 } // namespace
 
-MainForm::MainForm(const QString &programDir, QWidget *parent)
+MainForm::MainForm(const QString &programDir, const QString &dataDir, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint),
       m_programDir(programDir.isEmpty() ? QCoreApplication::applicationDirPath() : programDir),
-      m_links(std::make_unique<Links>(m_programDir)), m_log(new LogText(this))
+      m_dataDir(dataDir.isEmpty() ? m_programDir : dataDir),
+      m_links(std::make_unique<Links>(m_dataDir)), m_log(new LogText(this))
 {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(apptexts::kWindowTitle);
@@ -142,12 +143,12 @@ MainForm::MainForm(const QString &programDir, QWidget *parent)
     m_cruise = new CruiseControl(*m_commands, *m_links, 巡航模式, 水平速度, 垂直速度, 中,
                                  {左上, 上, 右上, 右, 右下, 下, 左下, 左}, this);
     m_presets = new PresetController(*m_commands, 探照灯, Yuzhiwei,
-                                     presettable::filePathIn(m_programDir), this);
+                                     presettable::filePathIn(m_dataDir), this);
     connect(设置预置位, &QPushButton::clicked, m_presets, &PresetController::设置预置位_Click);
     connect(调用预置位, &QPushButton::clicked, m_presets, &PresetController::调用预置位_Click);
 
     m_timetable = new TimetableController(
-        *m_commands, m_programDir,
+        *m_commands, m_dataDir,
         TimetableControls{this, 定时配置, 定时配置说明, 设备IP, Shuangjihang}, this);
 
     connect(CmdExit, &QPushButton::clicked, this, &MainForm::CmdExit_Click);
@@ -359,7 +360,12 @@ void MainForm::Form_Load()
     // The window is 15555 x 8670 twips with its frame; this is the client area inside it.
     setFixedSize(twips::size(15435, 8265));
     CentreWindow();
-    Image1->setPixmap(QPixmap(m_programDir + apptexts::kLogoPath));
+    const QString logo = m_programDir + apptexts::kLogoPath;
+    Image1->setPixmap(QPixmap(logo));
+    // The window does well without it, but whoever installed the console should hear that the
+    // pictures are not where it looks.
+    if (Image1->pixmap().isNull())
+        qWarning("corvane: no picture at %s", qUtf8Printable(logo));
     m_link->FindSerialPorts();
     LoadDeviceIp();
     m_link->LinkOn = false;

@@ -41,9 +41,11 @@ class MainForm : public QWidget
 {
     Q_OBJECT
 public:
-    // programDir is where the settings files, the pictures and ports/ are looked up; empty
-    // means the directory of the executable.
-    explicit MainForm(const QString &programDir = {}, QWidget *parent = nullptr);
+    // programDir is where the pictures are read; empty means the directory of the executable.
+    // dataDir is where the settings files, the preset store and ports/ are; empty means the
+    // program directory.
+    explicit MainForm(const QString &programDir = {}, const QString &dataDir = {},
+                      QWidget *parent = nullptr);
     ~MainForm() override;
 
     QString programDir() const { return m_programDir; }
@@ -98,6 +100,7 @@ private:
     void ScheduleScan();
 
     QString m_programDir;
+    QString m_dataDir;
     std::unique_ptr<Links> m_links;
     LogText *m_log;
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Draws the console's two pictures into assets/ (needs ImageMagick and the WenQuanYi font).
 # The build copies them next to the executable as 123/Chinese&English.jpg and 123/BQ.jpg.
+# Also renders the desktop icon, whose source is assets/corvane.svg, at 64 and 128 pixels.
 set -euo pipefail
 cd "$(dirname "$0")/../assets"
 font=/usr/share/fonts/truetype/wqy/wqy-microhei.ttc
@@ -20,3 +21,9 @@ convert -size 100x100 xc:'#1d3557' \
     -fill '#ffe066' -draw "circle 40,58 58,58" \
     -fill '#444444' -draw "rectangle 30,78 50,96" \
     -quality 92 about.jpg
+
+# Desktop icon: drawn large from the SVG, then scaled down, so small sizes stay smooth.
+for size in 64 128; do
+    convert -background none -density 384 corvane.svg -resize ${size}x${size} -strip \
+        PNG32:corvane-$size.png
+done

@@ -1,13 +1,17 @@
 // The main window as the operator finds it: start-up state, captions, layout, clock, About, exit.
 #include "support.h"
 
+#include "app/datadirectory.h"
 #include "app/linkcontroller.h"
 #include "app/mainform.h"
-#include "ui/twips.h"
 #include "control/anglecontrol.h"
 #include "link/hostpart.h"
 #include "link/links.h"
+#include "link/linktexts.h"
+#include "presets/form1.h"
+#include "presets/presetstore.h"
 #include "ui/prompt.h"
+#include "ui/twips.h"
 
 #include <QAccessible>
 #include <QCheckBox>
@@ -20,10 +24,58 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTime>
 #include <QTimer>
 #include <QtTest>
+
+#include <unistd.h>
+
+namespace {
+
+// Root may write anywhere, so root acts as nobody while the choice of the data directory is
+// checked, as an operator would meet it; the saved user id keeps the way back.
+class AsOperator
+{
+public:
+    AsOperator()
+    {
+        if (::geteuid() == 0)
+            m_switched = ::setresuid(kNobody, kNobody, 0) == 0;
+    }
+    ~AsOperator()
+    {
+        if (m_switched && ::setresuid(0, 0, 0) != 0)
+            qFatal("cannot return to root");
+    }
+    AsOperator(const AsOperator &) = delete;
+    AsOperator &operator=(const AsOperator &) = delete;
+    bool ok() const { return ::getuid() != 0; }
+
+private:
+    static constexpr uid_t kNobody = 65534;
+    bool m_switched = false;
+};
+
+QByteArray settingsLine(const char *text)
+{
+    return QByteArray(text) + "\r\n";
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
 
 class StartupTest : public QObject
 {
@@ -39,6 +91,8 @@ private slots:
     void aboutWindowIsSingleAndDiscarded();
     void picturesAreOptional();
     void messageBoxIsPlainAndModal();
+    void dataDirectoryFollowsWritability();
+    void filesLiveInTheDataDirectory();
 };
 
 void StartupTest::startupState()
@@ -275,6 +329,9 @@ void StartupTest::aboutWindowIsSingleAndDiscarded()
 void StartupTest::picturesAreOptional()
 {
     ProgramDir bare;
+    // Said once on standard error, so that a broken install shows where the console looked.
+    QTest::ignoreMessage(QtWarningMsg, qPrintable("corvane: no picture at " + bare.path() +
+                                                  "/123/Chinese&English.jpg"));
     MainForm without(bare.path());
     QVERIFY(child<QLabel>(&without, "Image1")->pixmap().isNull());
     QCOMPARE(child<QLineEdit>(&without, "TxtStatus")->text(), QStringLiteral("串口已就绪"));
@@ -314,6 +371,86 @@ void StartupTest::messageBoxIsPlainAndModal()
     QCOMPARE(icon, QMessageBox::NoIcon);
     QCOMPARE(buttons.size(), 1);
     QVERIFY(modal);
+}
+
+void StartupTest::dataDirectoryFollowsWritability()
+{
+    QTemporaryDir writable, readOnly, home;
+    QVERIFY(writable.isValid() && readOnly.isValid() && home.isValid());
+    const QFile::Permissions readAndEnter = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup |
+                                            QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
+    const QFile::Permissions all =
+        readAndEnter | QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+    QVERIFY(QFile::setPermissions(writable.path(), all));
+    QVERIFY(QFile::setPermissions(home.path(), all));
+    QVERIFY(QFile::setPermissions(readOnly.path(), readAndEnter));
+
+    const bool hadXdg = qEnvironmentVariableIsSet("XDG_DATA_HOME");
+    const QByteArray oldXdg = qgetenv("XDG_DATA_HOME");
+    const QString oldName = QCoreApplication::applicationName();
+    const auto restore = qScopeGuard([&] {
+        if (hadXdg)
+            qputenv("XDG_DATA_HOME", oldXdg);
+        else
+            qunsetenv("XDG_DATA_HOME");
+        QCoreApplication::setApplicationName(oldName);
+    });
+    qputenv("XDG_DATA_HOME", QFile::encodeName(home.path()));
+    QCoreApplication::setApplicationName(datadirectory::kApplicationName);
+    const QString own = home.path() + "/corvane";
+
+    const AsOperator user;
+    if (!user.ok())
+        QSKIP("cannot act as an unprivileged user here");
+    // A build or a folder install: everything stays beside the program, nothing is made.
+    QCOMPARE(datadirectory::choose(writable.path()), writable.path());
+    QVERIFY(!QFileInfo::exists(own));
+    // A system-wide install: the user's own location, made on the spot.
+    QCOMPARE(datadirectory::choose(readOnly.path()), own);
+    QVERIFY(QFileInfo(own).isDir());
+    QVERIFY(QFileInfo(own).isWritable());
+}
+
+void StartupTest::filesLiveInTheDataDirectory()
+{
+    ProgramDir program, data;
+    QVERIFY(QDir(program.path()).mkpath("123"));
+    QVERIFY(QFile::copy(QFINDTESTDATA("../../assets/logo.jpg"),
+                        program.path() + "/123/Chinese&English.jpg"));
+    // Settings beside the program that must be neither read nor replaced.
+    QVERIFY(writeFile(program.path() + "/123.ini", settingsLine("10.0.0.9")));
+    QVERIFY(writeFile(data.path() + "/123.ini", settingsLine("192.168.7.20")));
+    const PresetLabels labels{"东门", "西门", "", "", "", "", "", "", "九"};
+    QVERIFY(PresetStore(data.path() + "/123/信息.db").save("00", labels).ok);
+    PtyPair pty;
+    QVERIFY(pty.isValid());
+    QVERIFY(pty.publish(data.path(), 29));
+
+    PromptRecorder prompts;
+    MainForm form(program.path(), data.path());
+    QVERIFY(!child<QLabel>(&form, "Image1")->pixmap().isNull());
+    QCOMPARE(child<QLineEdit>(&form, "设备IP")->text(), QStringLiteral("192.168.7.20"));
+
+    child<QComboBox>(&form, "ComboComm")->setEditText(QStringLiteral("COM29"));
+    QTest::mouseClick(child<QPushButton>(&form, "连接And断开连接"), Qt::LeftButton);
+    QVERIFY(form.links().serial().isOpen());
+
+    QTest::mouseClick(child<QPushButton>(&form, "设置预置位"), Qt::LeftButton);
+    auto *dialog = form.findChild<Form1 *>("Form1");
+    QVERIFY(dialog);
+    QCOMPARE(dialog->labels(), labels);
+    dialog->hide();
+
+    QTest::mouseClick(child<QPushButton>(&form, "CmdExit"), Qt::LeftButton);
+    for (const char *name : {"123.ini", "321.ini", "322.ini"})
+        QVERIFY2(QFileInfo::exists(data.path() + '/' + name), name);
+    QCOMPARE(readFile(data.path() + "/123.ini"), settingsLine("192.168.7.20"));
+    QCOMPARE(readFile(program.path() + "/123.ini"), settingsLine("10.0.0.9"));
+    QCOMPARE(QDir(program.path()).entryList(QDir::Files), QStringList{"123.ini"});
+    QCOMPARE(QDir(program.path() + "/123").entryList(QDir::Files),
+             QStringList{"Chinese&English.jpg"});
+    // The one message is the connect's own; saving said nothing.
+    QCOMPARE(prompts.messages, QStringList{linktexts::kDeviceConnected});
 }
 
 QTEST_MAIN(StartupTest)

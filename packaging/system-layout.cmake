@@ -1,0 +1,25 @@
+# Run by CPack on the staged tree of the Debian package, before it is packed: the folder staged
+# under /opt/corvane keeps the console, the simulated head, the pictures and the README, while
+# its desktop entry, icons and command move to where the desktop and the shell look for them.
+set(root "${CPACK_TEMPORARY_INSTALL_DIRECTORY}")
+set(app "${root}${CPACK_PACKAGING_INSTALL_PREFIX}")
+if(NOT EXISTS "${app}/corvane")
+    message(FATAL_ERROR "no console staged at ${app}")
+endif()
+
+# The folder's own entry names its staging path; the system's entry names the command and the
+# icon theme instead.
+file(REMOVE "${app}/corvane.desktop")
+set(CORVANE_EXEC corvane)
+set(CORVANE_ICON corvane)
+configure_file("${CPACK_CORVANE_DESKTOP_TEMPLATE}" "${root}/usr/share/applications/corvane.desktop"
+               @ONLY)
+
+file(MAKE_DIRECTORY "${root}/usr/share/icons")
+file(RENAME "${app}/icons/hicolor" "${root}/usr/share/icons/hicolor")
+file(REMOVE_RECURSE "${app}/icons")
+
+# The console finds its pictures through the resolved path of its executable, so a link on the
+# PATH still looks in /opt/corvane.
+file(MAKE_DIRECTORY "${root}/usr/bin")
+file(CREATE_LINK "${CPACK_PACKAGING_INSTALL_PREFIX}/corvane" "${root}/usr/bin/corvane" SYMBOLIC)
