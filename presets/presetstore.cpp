@@ -8,6 +8,8 @@
 #include <QSqlQuery>
 #include <QStringList>
 #include <QVariant>
+
+#include <algorithm>
 #include <utility>
 
 using presettable::quoted;
@@ -81,10 +83,26 @@ QString labelOf(const QVariant &value)
     return value.isNull() ? QString() : value.toString();
 }
 
-// Qt binds a null text as NULL; other tools should find an empty text instead.
+// Qt binds a null text as NULL; other tools should find an empty text instead, and a key bound
+// as NULL would match no row, so an empty searchlight would gain a new row on every save.
 QString storedText(const QString &label)
 {
     return label.isNull() ? QStringLiteral("") : label;
+}
+
+// Whether SQLite keeps a text as it is. It stores UTF-8 and reads a lone surrogate together with
+// the unit after it, so "\uD800A" would be stored as U+10041, another searchlight's key; it takes
+// a U+FEFF at the start for a byte-order mark and drops it ("\uFEFF05" would be "05"); and it
+// reads U+FFFE and U+FFFF back as U+FFFD.
+bool keptAsIs(const QString &text)
+{
+    return text.isValidUtf16() && !text.startsWith(QChar(0xFEFF)) &&
+           !text.contains(QChar(0xFFFE)) && !text.contains(QChar(0xFFFF));
+}
+
+bool storable(const QString &searchlight, const PresetLabels &labels)
+{
+    return keptAsIs(searchlight) && std::all_of(labels.begin(), labels.end(), keptAsIs);
 }
 
 // Prepares, binds and runs one statement; when it fails, the query's lastError() says why.
@@ -186,13 +204,13 @@ QString writeRow(QSqlQuery &query, const QString &searchlight, const PresetLabel
     QVariantList values;
     for (const QString &label : labels)
         values << storedText(label);
-    if (!run(query, updateText(), values + QVariantList{searchlight}))
+    if (!run(query, updateText(), values + QVariantList{storedText(searchlight)}))
         return reasonFor(query.lastError(), true);
     if (query.numRowsAffected() > 0)
         return {};
 
     // No row for this searchlight yet: the operator's labels are never dropped.
-    if (!run(query, insertText(), QVariantList{searchlight} + values))
+    if (!run(query, insertText(), QVariantList{storedText(searchlight)} + values))
         return reasonFor(query.lastError(), true);
     return {};
 }
@@ -229,7 +247,10 @@ PresetLoad PresetStore::load(const QString &searchlight) const
     if (!shape.missing.isEmpty())
         return failed(presettexts::missingColumns(shape.missing));
 
-    if (!run(query, selectText(), {searchlight}))
+    // A key SQLite cannot hold has no row; bound as it is, it could find another key's row.
+    if (!keptAsIs(searchlight))
+        return nothingStored;
+    if (!run(query, selectText(), {storedText(searchlight)}))
         return failed(reasonFor(query.lastError(), true));
     if (!query.next()) {
         if (query.lastError().isValid())
@@ -249,6 +270,8 @@ PresetSave PresetStore::save(const QString &searchlight, const PresetLabels &lab
                           presettexts::failure(presettexts::kSaveFailed, m_filePath, reason)};
     };
 
+    if (!storable(searchlight, labels))
+        return failed(presettexts::kUnstorableText);
     const QFileInfo file(m_filePath);
     if (file.isDir())
         return failed(presettexts::kIsFolder);

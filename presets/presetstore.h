@@ -36,6 +36,10 @@ struct PresetSave
 // - Save: creates the folder, the file, the table and the row as needed; otherwise writes all
 //   nine labels into the first row of the key, in one transaction. Empty labels are stored as
 //   empty texts. Other rows and other columns are never touched.
+// - A key or label that SQLite cannot keep as it is is refused: a lone surrogate (SQLite joins it
+//   with the next character), U+FEFF at the start (dropped as a byte-order mark), U+FFFE and
+//   U+FFFF (read back as U+FFFD). Load finds no row for such a key, and save fails with
+//   presettexts::kUnstorableText and writes nothing.
 // - A lock held by someone else is waited for about 2 s before the operation fails.
 // - Failures never throw and never end the program; they come back as ok false with a message.
 class PresetStore

@@ -22,6 +22,7 @@ inline const QString kCannotCreateFolder = QStringLiteral("无法创建数据库
 inline const QString kIsFolder = QStringLiteral("该位置是一个文件夹，不是数据库文件");
 inline const QString kDiskFull = QStringLiteral("磁盘已满，无法写入");
 inline const QString kIoError = QStringLiteral("读写数据库文件出错");
+inline const QString kUnstorableText = QStringLiteral("探照灯编号或名称中含有无法保存的字符");
 inline const QString kMissingColumnsPrefix = QStringLiteral("预置位信息表缺少列：");
 
 inline QString missingColumns(const QStringList &columns)

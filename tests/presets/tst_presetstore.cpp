@@ -123,6 +123,8 @@ private slots:
     void brokenFile();
     void lockedFile_data();
     void lockedFile();
+    void unstorableTexts_data();
+    void unstorableTexts();
 
 private:
     // Rows another program left: 00, 05, 255, 7 with a NULL label, and 05 once more.
@@ -227,6 +229,9 @@ void TestPresetStore::keys_data()
     QTest::newRow("or true") << "' OR '1'='1" << none << 6;
     QTest::newRow("double quotes") << "\" OR \"\"=\"" << none << 6;
     QTest::newRow("empty") << "" << none << 6;
+    // Found by fuzzing: a null text (an empty selector) was bound as NULL, which no row matches,
+    // so every save added a row that no load found.
+    QTest::newRow("null text") << QString() << none << 6;
 }
 
 void TestPresetStore::keys()
@@ -349,6 +354,47 @@ void TestPresetStore::lockedFile()
     const PresetSave saved = store.save("05", labelsOf(m_new));
     QVERIFY2(saved.ok, qPrintable(saved.error));
     QCOMPARE(listOf(store.load("05").labels), m_new);
+}
+
+void TestPresetStore::unstorableTexts_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QStringList>("labels");
+
+    // Found by fuzzing: SQLite reads a lone surrogate together with the unit after it, so
+    // "\uD800A" was stored as "𐁁" and the save landed in that searchlight's row.
+    QTest::newRow("lone surrogate in the key") << QChar(0xD800) + QStringLiteral("A") << m_new;
+    QTest::newRow("lone surrogate in a label")
+        << "05" << QStringList(m_new.mid(0, 8)) + QStringList{QStringLiteral("x") + QChar(0xDC41)};
+    // SQLite drops a U+FEFF at the start as a byte-order mark, so this was the key "05".
+    QTest::newRow("byte-order mark first in the key")
+        << QChar(0xFEFF) + QStringLiteral("05") << m_new;
+    // SQLite reads U+FFFF back as U+FFFD: the label would change on its way through the file.
+    QTest::newRow("noncharacter in a label")
+        << "05" << QStringList{QString(QChar(0xFFFF))} + QStringList(m_new.mid(1));
+}
+
+void TestPresetStore::unstorableTexts()
+{
+    QFETCH(QString, key);
+    QFETCH(QStringList, labels);
+    fillTable();
+    QVERIFY(OtherProgram(m_path).run(kInsert, QVariantList{"𐁁"} + QVariant(m_row05).toList()));
+    const QStringList rows = OtherProgram(m_path).dump();
+    const PresetStore store(m_path);
+    const PresetLoad before = store.load(key);
+
+    const PresetSave save = store.save(key, labelsOf(labels));
+    QVERIFY(!save.ok);
+    QCOMPARE(save.error,
+             presettexts::failure(presettexts::kSaveFailed, m_path, presettexts::kUnstorableText));
+    QCOMPARE(OtherProgram(m_path).dump(), rows);
+    const PresetLoad after = store.load(key);
+    QVERIFY(after.ok);
+    QCOMPARE(listOf(after.labels), listOf(before.labels));
+    // A key SQLite cannot hold has no row, not the row of the key it would be mistaken for.
+    if (key != "05")
+        QCOMPARE(listOf(after.labels), QStringList(9, QString()));
 }
 
 QTEST_GUILESS_MAIN(TestPresetStore)

@@ -153,6 +153,9 @@ void LinkTest::deviceIpHost_data()
     QTest::newRow("negative") << "-1.2.3.4" << 4 << "0.2.3.4";
     QTest::newRow("blanks") << " 10 . 1 .2.3" << 8 << "10.1.2.8";
     QTest::newRow("host name") << "head.local" << 2 << "0.0.0.2";
+    // Found by fuzzing: a NUL ended the number early ("9\0x" was 9); a sign is no part of one.
+    QTest::newRow("NUL in a part") << QString::fromUtf16(u"9\0x.1.2.3", 9) << 6 << "0.1.2.6";
+    QTest::newRow("sign") << "+10.1.2.3" << 6 << "0.1.2.6";
 }
 
 void LinkTest::deviceIpHost()
