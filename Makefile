@@ -69,6 +69,13 @@ package:
 package-check: package
 	tools/check_package.sh $(BUILD)
 
+# make package-check-clean - (root) install that package into a fresh Debian 12 root made by
+#                            debootstrap and start corvane there; downloads a base system
+.PHONY: package-check-clean
+package-check-clean: package
+	@$(MAKE) --no-print-directory deps PACKAGES="debootstrap"
+	tools/check_package_clean.sh $(BUILD)
+
 # make test-asan - the whole suite built with AddressSanitizer and UndefinedBehaviorSanitizer
 #                  (build-asan); any error or leak fails it
 ASAN_BUILD ?= build-asan

@@ -162,6 +162,8 @@ MainForm::MainForm(const QString &programDir, const QString &dataDir, QWidget *p
 
     Form_Load();
     TmrDateTime->start();
+    // The date and the time are there from the first paint, not a tick later.
+    QTimer::singleShot(0, this, &MainForm::TmrDateTime_Timer);
 }
 
 MainForm::~MainForm() = default;

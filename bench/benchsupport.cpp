@@ -8,7 +8,6 @@
 #include <QComboBox>
 #include <QDir>
 #include <QEventLoop>
-#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -95,17 +94,9 @@ std::vector<TimePoint> within(const std::vector<TimePoint> &times, TimePoint fro
     return kept;
 }
 
-double maxOf(const std::vector<double> &values)
-{
-    return values.empty() ? 0.0 : *std::max_element(values.begin(), values.end());
-}
-
 QString loadAverage()
 {
-    QFile file(QStringLiteral("/proc/loadavg"));
-    if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("unknown");
-    return QString::fromLatin1(file.readLine().trimmed());
+    return QString::fromStdString(loadAverageLine());
 }
 
 QString metText(bool met)

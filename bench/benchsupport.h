@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include "figures.h"
 #include "linesupport.h"
 
 #include <chrono>
@@ -42,9 +43,7 @@ double percentile(std::vector<double> values, double p);
 
 // The times that fall between from and to, both included.
 std::vector<TimePoint> within(const std::vector<TimePoint> &times, TimePoint from, TimePoint to);
-// The largest value; 0 when there are none.
-double maxOf(const std::vector<double> &values);
-// The first line of /proc/loadavg, to tell a busy machine from a slow console.
+// loadAverageLine() as a QString.
 QString loadAverage();
 
 QString metText(bool met);
@@ -68,10 +67,13 @@ public:
     void feed(const char *data, std::size_t n, TimePoint at)
     {
         const int completed = FrameStream::feed(data, qsizetype(n));
-        frameTimes.insert(frameTimes.end(), std::size_t(completed), at);
+        if (keepTimes)
+            frameTimes.insert(frameTimes.end(), std::size_t(completed), at);
     }
 
     std::vector<TimePoint> frameTimes;
+    // Off where the reader runs for long and its own memory must not grow.
+    bool keepTimes = true;
 };
 
 // The gaps between consecutive times, in milliseconds.

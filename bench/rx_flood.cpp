@@ -1,6 +1,7 @@
 // A head that answers without pause while "up" is held, first on the serial link and then on
 // TCP: whether the console's clock and jog scan keep time while replies pour in.
 #include "benchsupport.h"
+#include "floodpeer.h"
 
 #include "app/linkcontroller.h"
 #include "app/mainform.h"
@@ -15,16 +16,9 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <atomic>
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <pthread.h>
-#include <sys/socket.h>
+#include <string>
 #include <thread>
 #include <unistd.h>
 
@@ -41,179 +35,16 @@ constexpr double kClockMs = 100.0;
 constexpr double kMaxLateMs = 50.0;
 constexpr double kMinJogRate = 99.0;
 
-// The head's end of one link: a thread that floods the console with replies and times its jogs.
-class FloodPeer
-{
-public:
-    explicit FloodPeer(int pauseUs) : jog(upFrameAt01()), m_pauseUs(pauseUs) {}
-    ~FloodPeer()
-    {
-        if (m_thread.joinable())
-            stop();
-    }
-
-    // The far end is the master of a pseudo-terminal (non-blocking; not closed here).
-    void startOn(int fd) { begin(fd, -1); }
-    // The far end is the first connection made to the listening socket (closed by stop()).
-    void startAccepting(int listenFd) { begin(-1, listenFd); }
-    bool hasPeer() const { return m_hasPeer.load(); }
-    void setFlooding(bool on) { m_flooding = on; }
-    void stop()
-    {
-        m_stop = true;
-        m_thread.join();
-        if (m_ownsFd && m_fd >= 0)
-            ::close(m_fd);
-        m_fd = -1;
-    }
-    double cpuSeconds() const
-    {
-        timespec t{};
-        clock_gettime(m_cpuClock, &t);
-        return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
-    }
-
-    // Valid after stop().
-    JogFrameStream jog;
-    long long repliesSent = 0;
-    long long bytesSent = 0;
-    // Writes the line did not take at once (EAGAIN): the console was not keeping up.
-    long long lineFull = 0;
-    TimePoint floodStart{};
-    TimePoint floodEnd{};
-    bool peerClosed = false;
-    QString error;
-
-private:
-    void begin(int fd, int listenFd)
-    {
-        m_fd = fd;
-        m_ownsFd = fd < 0;
-        m_hasPeer = fd >= 0;
-        m_thread = std::thread([this, listenFd] { run(listenFd); });
-        pthread_getcpuclockid(m_thread.native_handle(), &m_cpuClock);
-    }
-
-    bool accept(int listenFd)
-    {
-        while (!m_stop.load()) {
-            pollfd p{listenFd, POLLIN, 0};
-            if (::poll(&p, 1, 20) <= 0)
-                continue;
-            const int fd = ::accept4(listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-            if (fd < 0)
-                continue;
-            // Every reply leaves as soon as it is written, the way a controller answers.
-            const int on = 1;
-            ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-            m_fd = fd;
-            m_isSocket = true;
-            m_hasPeer = true;
-            return true;
-        }
-        return false;
-    }
-
-    void run(int listenFd)
-    {
-        if (listenFd >= 0 && !accept(listenFd))
-            return;
-        const QByteArray replies[] = {QByteArray::fromHex("ff01005900005a"),
-                                      QByteArray("T123456llll"), QByteArray("T1234567")};
-        std::size_t kind = 0;
-        QByteArray pending;
-        qsizetype written = 0;
-        bool wasFlooding = false;
-        TimePoint nextSend = Clock::now();
-        while (!m_stop.load()) {
-            TimePoint now = Clock::now();
-            const bool flooding = m_flooding.load();
-            if (flooding && !wasFlooding) {
-                floodStart = now;
-                nextSend = now;
-            } else if (!flooding && wasFlooding) {
-                floodEnd = now;
-                pending.clear();
-            }
-            wasFlooding = flooding;
-
-            if (flooding && pending.isEmpty() && now >= nextSend) {
-                pending = replies[kind];
-                kind = (kind + 1) % std::size(replies);
-                written = 0;
-            }
-            if (!pending.isEmpty()) {
-                const char *from = pending.constData() + written;
-                const std::size_t size = std::size_t(pending.size() - written);
-                const ssize_t n =
-                    m_isSocket ? ::send(m_fd, from, size, MSG_NOSIGNAL) : ::write(m_fd, from, size);
-                if (n > 0) {
-                    bytesSent += n;
-                    written += n;
-                    if (written == pending.size()) {
-                        ++repliesSent;
-                        pending.clear();
-                        now = Clock::now();
-                        nextSend = now + std::chrono::microseconds(m_pauseUs);
-                    }
-                } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-                    ++lineFull;
-                } else if (n < 0 && errno != EINTR) {
-                    error =
-                        QStringLiteral("write: ") + QString::fromLocal8Bit(std::strerror(errno));
-                    return;
-                }
-            }
-
-            // Sleep until the next reply is due, the line takes more, or the console writes.
-            pollfd p{m_fd, short(POLLIN | (pending.isEmpty() ? 0 : POLLOUT)), 0};
-            auto wait = std::chrono::nanoseconds(std::chrono::milliseconds(20));
-            if (flooding && pending.isEmpty())
-                wait = std::max(std::chrono::nanoseconds(0),
-                                std::chrono::nanoseconds(nextSend - Clock::now()));
-            const timespec timeout{time_t(wait.count() / 1000000000),
-                                   long(wait.count() % 1000000000)};
-            if (::ppoll(&p, 1, &timeout, nullptr) <= 0)
-                continue;
-            if (p.revents & POLLIN) {
-                char buffer[4096];
-                const ssize_t n = ::read(m_fd, buffer, sizeof buffer);
-                const TimePoint at = Clock::now();
-                if (n > 0) {
-                    jog.feed(buffer, std::size_t(n), at);
-                } else if (n == 0) {
-                    peerClosed = true;
-                    return;
-                }
-            } else if (p.revents & (POLLHUP | POLLERR)) {
-                peerClosed = true;
-                ::usleep(1000);
-            }
-        }
-        if (wasFlooding)
-            floodEnd = Clock::now();
-    }
-
-    int m_pauseUs;
-    int m_fd = -1;
-    bool m_ownsFd = false;
-    bool m_isSocket = false;
-    std::thread m_thread;
-    std::atomic<bool> m_stop{false};
-    std::atomic<bool> m_flooding{false};
-    std::atomic<bool> m_hasPeer{false};
-    clockid_t m_cpuClock{};
-};
-
 double countIn(const std::vector<TimePoint> &times, TimePoint from, TimePoint to)
 {
     return double(std::count_if(times.begin(), times.end(),
                                 [&](TimePoint t) { return t >= from && t <= to; }));
 }
 
-// Holds "up" for the hold time with the peer flooding, prints what was seen and returns
-// whether both targets were met.
-bool floodAndReport(const char *title, Console &console, FloodPeer &peer, bool serial, int pauseUs)
+// Holds "up" for the hold time with the peer flooding, prints what was seen, with the figures
+// for the summary under the name figure, and returns whether both targets were met.
+bool floodAndReport(const char *title, const std::string &figure, Console &console, FloodPeer &peer,
+                    bool serial, int pauseUs)
 {
     MainForm &form = console.form();
     QPushButton *up = console.button("上");
@@ -266,9 +97,9 @@ bool floodAndReport(const char *title, Console &console, FloodPeer &peer, bool s
         const std::vector<double> tickGaps = gapsMs(within(ticks, pressAt, releaseAt));
         const double worstLate = maxOf(tickGaps) - kClockMs;
         const double chunkCount = countIn(chunks, pressAt, releaseAt);
-        const double jogFrames = double(peer.jog.goodFrames - peer.jog.unexpectedFrames);
+        const double jogFrames = double(peer.frames.goodFrames - peer.frames.unexpectedFrames);
         const double jogRate = jogFrames / holdS;
-        const std::vector<double> jogGaps = gapsMs(peer.jog.frameTimes);
+        const std::vector<double> jogGaps = gapsMs(peer.frames.frameTimes);
 
         std::printf("rx_flood: %s, \"up\" held %.3f s, peer pauses %d us after each reply\n", title,
                     holdS, pauseUs);
@@ -297,8 +128,8 @@ bool floodAndReport(const char *title, Console &console, FloodPeer &peer, bool s
         std::printf("  jog frames at peer: %.0f = %.2f frames/s; gap p50 %.3f ms, p99 %.3f ms, "
                     "max %.3f ms; wrong checksum %lld, stray bytes %lld, other frames %lld\n",
                     jogFrames, jogRate, percentile(jogGaps, 50), percentile(jogGaps, 99),
-                    maxOf(jogGaps), peer.jog.wrongChecksum, peer.jog.strayBytes,
-                    peer.jog.unexpectedFrames);
+                    maxOf(jogGaps), peer.frames.wrongChecksum, peer.frames.strayBytes,
+                    peer.frames.unexpectedFrames);
         std::printf("  CPU over the hold (share of one core): GUI thread %.1f %%, peer thread "
                     "%.1f %%\n",
                     100.0 * guiCpu / holdS, 100.0 * peerCpu / holdS);
@@ -312,6 +143,8 @@ bool floodAndReport(const char *title, Console &console, FloodPeer &peer, bool s
                     qPrintable(metText(clockMet)), worstLate);
         std::printf("  target jog rate >= %.0f frames/s:            %s (%.2f)\n", kMinJogRate,
                     qPrintable(metText(jogMet)), jogRate);
+        printFigure({figure + "-jog", jogRate, 2, "frames/s", atLeast(kMinJogRate), jogMet});
+        printFigure({figure + "-clock-late", worstLate, 1, "ms", atMost(kMaxLateMs), clockMet});
         return clockMet && jogMet;
     }
 }
@@ -350,7 +183,8 @@ int main(int argc, char **argv)
             return fail("serial", error);
         FloodPeer peer(pauseUs);
         peer.startOn(pty.master());
-        floodAndReport("serial link through a pseudo-terminal", console, peer, true, pauseUs);
+        floodAndReport("serial link through a pseudo-terminal", "flood-serial", console, peer, true,
+                       pauseUs);
     }
     std::printf("\n");
     {
@@ -368,7 +202,8 @@ int main(int argc, char **argv)
             ::close(listenFd);
             return fail("TCP", error.isEmpty() ? QStringLiteral("no connection accepted") : error);
         }
-        floodAndReport("TCP link over loopback (127.0.0.42:4196)", console, peer, false, pauseUs);
+        floodAndReport("TCP link over loopback (127.0.0.42:4196)", "flood-tcp", console, peer,
+                       false, pauseUs);
         ::close(listenFd);
     }
     return 0;

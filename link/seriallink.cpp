@@ -3,6 +3,7 @@
 #include "link/portpaths.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QStringList>
 
 #ifdef Q_OS_UNIX
@@ -144,7 +145,9 @@ SerialLink::OpenResult SerialLink::open()
         return OpenResult::Failed;
     }
     const QString path = portpaths::devicePath(m_programDir, m_portNumber);
-    if (path.isEmpty()) {
+    // A device that is not there is not tried: the port's open would first take and sync a
+    // lock file for it, which makes a search of all 36 numbers slow on a busy machine.
+    if (path.isEmpty() || !QFileInfo::exists(path)) {
         m_lastError = QStringLiteral("no such port");
         return OpenResult::Failed;
     }

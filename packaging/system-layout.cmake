@@ -20,6 +20,10 @@ file(RENAME "${app}/icons/hicolor" "${root}/usr/share/icons/hicolor")
 file(REMOVE_RECURSE "${app}/icons")
 
 # The console finds its pictures through the resolved path of its executable, so a link on the
-# PATH still looks in /opt/corvane.
+# PATH still looks in /opt/corvane. The simulated head goes on the PATH too, for trying the
+# console without hardware.
 file(MAKE_DIRECTORY "${root}/usr/bin")
-file(CREATE_LINK "${CPACK_PACKAGING_INSTALL_PREFIX}/corvane" "${root}/usr/bin/corvane" SYMBOLIC)
+foreach(program corvane corvane-headsim)
+    file(CREATE_LINK "${CPACK_PACKAGING_INSTALL_PREFIX}/${program}" "${root}/usr/bin/${program}"
+         SYMBOLIC)
+endforeach()

@@ -1,0 +1,115 @@
+// The spacing of a preset burst as the head sees it: the preset dialog opened in set mode with
+// the serial link open on a pseudo-terminal, a preset button pressed, and the three frames
+// timed on arrival by a thread at the head's end. Five bursts; the gaps are the figures.
+#include "benchsupport.h"
+#include "floodpeer.h"
+
+#include "app/mainform.h"
+#include "presets/form1.h"
+#include "presets/presetcontroller.h"
+
+#include <QApplication>
+#include <QPushButton>
+#include <QTest>
+
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+using namespace bench;
+
+namespace {
+
+constexpr int kComPort = 7;
+constexpr int kBursts = 5;
+constexpr int kPreset = 3;
+constexpr int kFramesPerBurst = 3;
+constexpr double kPauseMs = double(std::chrono::milliseconds(PresetController::kPause).count());
+// One jog-scan tick of lateness allowed on top of the pause.
+constexpr double kSlackMs = 10.0;
+
+int fail(const QString &why)
+{
+    std::printf("preset_gap: could not run: %s\n", qPrintable(why));
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+
+    PseudoTerminal pty;
+    if (!pty.isValid())
+        return fail(QStringLiteral("no pseudo-terminal"));
+    Console console;
+    if (!pty.publish(console.programDir(), kComPort))
+        return fail(QStringLiteral("cannot publish the pseudo-terminal as COM%1").arg(kComPort));
+    QString error;
+    if (!console.start(&error) || !console.openSerial(kComPort, &error))
+        return fail(error);
+    // The connect message is not news.
+    console.messages.clear();
+    QPushButton *opening = console.button("设置预置位");
+    if (!opening)
+        return fail(QStringLiteral("no button named 设置预置位"));
+    runEventLoop(200);
+    pty.drain(50);
+
+    // Set preset 3 at address 01, the address openSerial chose.
+    FloodPeer head(0, hex("FF 01 63 00 00 00 64"));
+    head.startOn(pty.master());
+    for (int burst = 0; burst < kBursts; ++burst) {
+        QTest::mouseClick(opening, Qt::LeftButton);
+        auto *dialog = console.form().findChild<Form1 *>(QStringLiteral("Form1"));
+        QPushButton *preset =
+            dialog ? dialog->findChild<QPushButton *>(QStringLiteral("预置位%1").arg(kPreset))
+                   : nullptr;
+        if (!preset || !dialog->isVisible())
+            return fail(QStringLiteral("the preset dialog did not open with its buttons"));
+        runEventLoop(200);
+        QTest::mouseClick(preset, Qt::LeftButton);
+        runEventLoop(300);
+    }
+    head.stop();
+
+    const JogFrameStream &frames = head.frames;
+    std::printf("preset_gap: set preset %d pressed %d times in the preset dialog, serial link "
+                "through a pseudo-terminal as COM%d\n",
+                kPreset, kBursts, kComPort);
+    std::printf("  machine: %d cores, /proc/loadavg at the end: %s\n",
+                int(std::thread::hardware_concurrency()), qPrintable(loadAverage()));
+    std::printf("  frames at the head: %lld (%d expected); other frames %lld, wrong checksum "
+                "%lld, stray bytes %lld\n",
+                frames.goodFrames, kBursts * kFramesPerBurst, frames.unexpectedFrames,
+                frames.wrongChecksum, frames.strayBytes);
+    if (!console.messages.isEmpty())
+        std::printf("  operator messages: %s\n", qPrintable(console.messages.join(u'|')));
+    if (frames.goodFrames != kBursts * kFramesPerBurst || frames.unexpectedFrames != 0)
+        return fail(QStringLiteral("the head did not see %1 bursts of three set-preset frames")
+                        .arg(kBursts));
+
+    std::vector<double> first;
+    std::vector<double> second;
+    for (int burst = 0; burst < kBursts; ++burst) {
+        const std::vector<TimePoint> times(frames.frameTimes.begin() + burst * kFramesPerBurst,
+                                           frames.frameTimes.begin() +
+                                               (burst + 1) * kFramesPerBurst);
+        const std::vector<double> gaps = gapsMs(times);
+        first.push_back(gaps[0]);
+        second.push_back(gaps[1]);
+        std::printf("  burst %d: gaps %.3f ms and %.3f ms\n", burst + 1, gaps[0], gaps[1]);
+    }
+    std::printf("  first gap:  median %.3f ms, min %.3f, max %.3f\n", median(first), minOf(first),
+                maxOf(first));
+    std::printf("  second gap: median %.3f ms, min %.3f, max %.3f\n", median(second), minOf(second),
+                maxOf(second));
+
+    const std::string target =
+        std::to_string(int(kPauseMs)) + " to " + std::to_string(int(kPauseMs + kSlackMs));
+    const auto spaced = [](double ms) { return ms >= kPauseMs && ms <= kPauseMs + kSlackMs; };
+    printFigure({"preset-gap-1", median(first), 2, "ms", target, spaced(median(first))});
+    printFigure({"preset-gap-2", median(second), 2, "ms", target, spaced(median(second))});
+    return 0;
+}
