@@ -14,6 +14,7 @@
 #include <QEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QLockFile>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -25,6 +26,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <set>
 #include <sys/resource.h>
 #include <thread>
@@ -76,6 +78,8 @@ class FirstSight : public QObject
 public:
     FirstSight(QWidget *window, Moments &moments) : m_window(window), m_moments(moments) {}
 
+    std::function<void()> onPainted;
+
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         if (event->type() == QEvent::Expose && !m_moments.exposed) {
@@ -84,6 +88,8 @@ public:
                 m_moments.exposed = nowNs();
         } else if (event->type() == QEvent::Paint && watched == m_window && !m_moments.painted) {
             m_moments.painted = nowNs();
+            if (onPainted)
+                onPainted();
         }
         return false;
     }
@@ -94,7 +100,7 @@ private:
 };
 
 // The child: the console's main() with the moments noted, leaving by the exit button (which
-// writes the settings files the next start reads) at the first clock tick after the window
+// writes the settings files the next start reads) once the clock shows after the window
 // was exposed and painted.
 int runChild(int argc, char **argv, long long mainNs)
 {
@@ -116,9 +122,12 @@ int runChild(int argc, char **argv, long long mainNs)
         std::printf("STARTUP-ERROR the clock timer or the exit button is missing\n");
         return 2;
     }
-    // Connected after the window's own handler, so it runs once the tick has been handled.
-    QObject::connect(clock, &QTimer::timeout, &form, [&] {
-        if (m.tick || !m.exposed || !m.painted)
+    auto *time = form.findChild<QLineEdit *>(QStringLiteral("TxtTime"));
+    // Done at the first moment the window is on screen, painted and showing the clock: checked
+    // on every clock tick and right after the first paint (the clock is written at once after
+    // start-up, so it is usually there by then).
+    const auto done = [&] {
+        if (m.tick || !m.exposed || !m.painted || !time || time->text().isEmpty())
             return;
         m.tick = nowNs();
         m.rssKib = residentKib();
@@ -132,7 +141,10 @@ int runChild(int argc, char **argv, long long mainNs)
                     m.onCpuNs, m.waitingNs, m.sleeps);
         std::fflush(stdout);
         exitButton->click();
-    });
+    };
+    // Connected after the window's own handler, so it runs once the tick has been handled.
+    QObject::connect(clock, &QTimer::timeout, &form, done);
+    sight.onPainted = [&] { QTimer::singleShot(0, &form, done); };
     QTimer::singleShot(10000, &app, [] { QCoreApplication::exit(3); });
 
     form.show();
@@ -310,11 +322,11 @@ int runParent()
     printSpread("show() returned", toShown, "ms ");
     printSpread("window exposed", toExposed, "ms ");
     printSpread("window first painted", toPainted, "ms ");
-    printSpread("first clock tick handled", toTick, "ms ");
+    printSpread("window shown with the clock", toTick, "ms ");
     printSpread("  of which clock start to tick", clockToTick, "ms ");
     printSpread("window thread on a CPU to the tick", onCpu, "ms ");
     printSpread("  ready but waiting for a CPU", waiting, "ms ");
-    printSpread("  asleep (the clock's 100 ms too)", asleep, "ms ");
+    printSpread("  asleep", asleep, "ms ");
     printSpread("  times it went to sleep", sleeps, "   ");
     printSpread("tick less the waits for a CPU", withoutWaiting, "ms ");
     printSpread("resident size at the first tick", rss, "MiB");
