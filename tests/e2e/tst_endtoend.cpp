@@ -2,6 +2,7 @@
 // link (the head's pseudo-terminal published as COM3 of the console's program directory) and
 // over TCP (the head listening on a loopback address): what the operator does, what the head
 // reads, and where the head then points, as the console's own position query reports it.
+// Every test runs once on each link: the rows of initTestCase_data().
 #include "support.h"
 
 #include "app/mainform.h"
@@ -21,6 +22,7 @@
 #include <QRegularExpression>
 #include <QtTest>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <optional>
@@ -44,7 +46,6 @@ constexpr int kFirstHost = 70;
 constexpr int kLastHost = 79;
 // The searchlight driven throughout, so that a frame sent to the default 00 shows up as wrong.
 const QString kSearchlight = QStringLiteral("05");
-const char *const kLinks[] = {"serial", "tcp"};
 // Speed 0x3F is 40 degrees a second: a half-second hold turns about 20. Even a single frame moves
 // the head for 100 ms, 4 degrees, so however slowly the console runs the head gets that far, while
 // a head that did not move, or moved the wrong way, does not.
@@ -63,9 +64,9 @@ QString text(const Angles &a)
     return QStringLiteral("pan %1 tilt %2").arg(a.pan).arg(a.tilt);
 }
 
-char *toString(const Angles &a)
+char *toString(const std::optional<Angles> &a)
 {
-    return QTest::toString(text(a));
+    return QTest::toString(a ? text(*a) : QStringLiteral("no reply"));
 }
 
 // Signed pan change from one bearing to another, the shorter way: -179 .. 180.
@@ -80,12 +81,20 @@ bool near(const Angles &a, const Angles &b)
     return std::abs(panChange(a.pan, b.pan)) <= 1 && std::abs(a.tilt - b.tilt) <= 1;
 }
 
+// No turn at all where none was asked for, else at least the least turn the asked way.
+bool turnedAsAsked(int turn, int sign)
+{
+    return sign == 0 ? turn == 0 : turn * sign >= kMinTurn;
+}
+
 // The simulated head as a separate process on both links, with its headless lines gathered as
 // they arrive and stamped with their arrival.
 class HeadProcess
 {
 public:
     ~HeadProcess() { stop(); }
+    QString address() const { return m_address; }
+    qsizetype count(const QString &line) const { return m_lines.count(line); }
 
     // Starts the simulator on the first free host of 127.0.0.70-79 and on a pseudo-terminal
     // published as portLink; empty on success, else why not.
@@ -134,29 +143,13 @@ public:
         }
     }
 
-    QString address() const
-    {
-        return m_address;
-    }
-    QStringList lines() const
-    {
-        return m_lines;
-    }
-    qsizetype count(const QString &line) const
-    {
-        return m_lines.count(line);
-    }
     // The lines that contain any of the words, in order.
     QStringList linesWith(const QStringList &words) const
     {
         QStringList found;
         for (const QString &line : m_lines) {
-            for (const QString &word : words) {
-                if (line.contains(word)) {
-                    found.append(line);
-                    break;
-                }
-            }
+            if (std::any_of(words.begin(), words.end(), [&](auto &w) { return line.contains(w); }))
+                found.append(line);
         }
         return found;
     }
@@ -258,9 +251,7 @@ public:
                 return QStringLiteral("COM3 did not open: ") + console.status();
             return {};
         }
-        console.clickBox("网络");
-        console.get<QLineEdit>("设备IP")->setText(head.address());
-        console.click("连接And断开连接");
+        dialTcp(console, head.address());
         auto *connect = console.get<QPushButton>("连接And断开连接");
         if (!QTest::qWaitFor([&] { return connect->text() == linktexts::kDisconnect; }, 10000))
             return QStringLiteral("no TCP connection: ") + console.status();
@@ -312,6 +303,11 @@ public:
         }
         return std::nullopt;
     }
+    std::optional<Angles> queryAfter(int ms)
+    {
+        QTest::qWait(ms);
+        return query();
+    }
 
     // Holds a direction button down with the mouse for a while.
     void hold(const char *button, int ms)
@@ -337,15 +333,6 @@ public:
             Qt::LeftButton);
     }
 
-    // A real double-click on a timetable row, as the window system delivers it.
-    void doubleClickRow(int n)
-    {
-        auto *list = console.get<QListWidget>("定时配置");
-        list->scrollToItem(list->item(n));
-        const QPoint at = list->viewport()->mapTo(console.form.get(),
-                                                  list->visualItemRect(list->item(n)).center());
-        QTest::mouseDClick(console.form->windowHandle(), Qt::LeftButton, {}, at);
-    }
     template <typename T> T *editor(const char *name)
     {
         return child<T>(console.form->timetable().editor(), name);
@@ -374,46 +361,42 @@ QString addr(const QString &rest)
     return QStringLiteral("addr ") + kSearchlight + u' ' + rest;
 }
 
-void linkRows()
-{
-    QTest::addColumn<QString>("link");
-    for (const char *link : kLinks)
-        QTest::newRow(link) << QString::fromLatin1(link);
-}
-
 } // namespace
 
 class EndToEndTest : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase_data();
+    void init();
     void cleanup();
     void holdDirection_data();
     void holdDirection();
     void lamp_data();
     void lamp();
-    void presetReturns_data();
     void presetReturns();
-    void cruiseStartAndCancel_data();
     void cruiseStartAndCancel();
-    void positionQuery_data();
     void positionQuery();
-    void timetableSlot_data();
     void timetableSlot();
 
 private:
-    // Starts the head and the console and opens the link of the row.
-    bool start(const QString &link);
     std::unique_ptr<Bench> m_bench;
 };
 
-bool EndToEndTest::start(const QString &link)
+void EndToEndTest::initTestCase_data()
 {
+    QTest::addColumn<QString>("link");
+    QTest::newRow("serial") << QStringLiteral("serial");
+    QTest::newRow("tcp") << QStringLiteral("tcp");
+}
+
+// Starts the head and the console and opens the link of the row.
+void EndToEndTest::init()
+{
+    QFETCH_GLOBAL(QString, link);
     m_bench = std::make_unique<Bench>();
     const QString failure = m_bench->open(link);
-    if (!failure.isEmpty())
-        qWarning("%s", qPrintable(failure));
-    return failure.isEmpty();
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
 }
 
 void EndToEndTest::cleanup()
@@ -428,56 +411,38 @@ void EndToEndTest::cleanup()
 
 void EndToEndTest::holdDirection_data()
 {
-    QTest::addColumn<QString>("link");
     QTest::addColumn<QString>("button");
     QTest::addColumn<int>("panSign");
     QTest::addColumn<int>("tiltSign");
     QTest::addColumn<QString>("frame");
-    for (const char *link : kLinks) {
-        QTest::addRow("%s right", link) << link << "右" << 1 << 0 << "jog right pan 0x3F tilt 0x00";
-        QTest::addRow("%s up", link) << link << "上" << 0 << 1 << "jog up pan 0x00 tilt 0x3F";
-        QTest::addRow("%s down-left", link)
-            << link << "左下" << -1 << -1 << "jog down-left pan 0x3F tilt 0x3F";
-    }
+    QTest::newRow("right") << "右" << 1 << 0 << "jog right pan 0x3F tilt 0x00";
+    QTest::newRow("up") << "上" << 0 << 1 << "jog up pan 0x00 tilt 0x3F";
+    QTest::newRow("down-left") << "左下" << -1 << -1 << "jog down-left pan 0x3F tilt 0x3F";
 }
 
 void EndToEndTest::holdDirection()
 {
-    QFETCH(QString, link);
     QFETCH(QString, button);
     QFETCH(int, panSign);
     QFETCH(int, tiltSign);
     QFETCH(QString, frame);
-    QVERIFY(start(link));
     Bench &b = *m_bench;
-    // Every head starts at pan 0, tilt 90.
-    const std::optional<Angles> before = b.query();
-    QVERIFY(before);
-    QCOMPARE(*before, (Angles{0, 90}));
+    const Angles before{0, 90}; // where every head starts
+    QCOMPARE(b.query(), std::optional(before));
 
     b.hold(button.toUtf8(), 500);
     // The head stops by itself once the frames stop, and then stays put.
     const std::optional<Angles> after = b.resting();
     QVERIFY(after);
-    QTest::qWait(300);
-    const std::optional<Angles> later = b.query();
-    QVERIFY(later);
-    QCOMPARE(*later, *after);
+    QCOMPARE(b.queryAfter(300), after);
 
     // Well short of the tilt's end stops, where a head that ran on after the release would
     // come to rest as well.
     QVERIFY2(after->tilt > 0 && after->tilt < 180, qPrintable(text(*after)));
-    const int panTurn = panChange(before->pan, after->pan);
-    const int tiltTurn = after->tilt - before->tilt;
-    qInfo("turned pan %d tilt %d", panTurn, tiltTurn);
-    if (panSign == 0)
-        QCOMPARE(panTurn, 0);
-    else
-        QVERIFY2(panTurn * panSign >= kMinTurn, qPrintable(QString::number(panTurn)));
-    if (tiltSign == 0)
-        QCOMPARE(tiltTurn, 0);
-    else
-        QVERIFY2(tiltTurn * tiltSign >= kMinTurn, qPrintable(QString::number(tiltTurn)));
+    const int panTurn = panChange(before.pan, after->pan);
+    const int tiltTurn = after->tilt - before.tilt;
+    QVERIFY2(turnedAsAsked(panTurn, panSign) && turnedAsAsked(tiltTurn, tiltSign),
+             qPrintable(QStringLiteral("turned pan %1 tilt %2").arg(panTurn).arg(tiltTurn)));
 
     // Every jog frame the head read was this direction's, at the searchlight's address.
     const QStringList jogs = b.head.linesWith({QStringLiteral(" jog ")});
@@ -487,23 +452,18 @@ void EndToEndTest::holdDirection()
 
 void EndToEndTest::lamp_data()
 {
-    QTest::addColumn<QString>("link");
     QTest::addColumn<bool>("angleControl");
     QTest::addColumn<QStringList>("heard");
-    const QStringList frames = QStringList(3, addr("lamp on")) + QStringList(3, addr("lamp off"));
-    const QStringList texts{"text Roooooooooo lamp on", "text Rcccccccccc lamp off"};
-    for (const char *link : kLinks) {
-        QTest::addRow("%s frames", link) << link << false << frames;
-        QTest::addRow("%s text", link) << link << true << texts;
-    }
+    QTest::newRow("frames") << false
+                            << QStringList(3, addr("lamp on")) + QStringList(3, addr("lamp off"));
+    QTest::newRow("text") << true
+                          << QStringList{"text Roooooooooo lamp on", "text Rcccccccccc lamp off"};
 }
 
 void EndToEndTest::lamp()
 {
-    QFETCH(QString, link);
     QFETCH(bool, angleControl);
     QFETCH(QStringList, heard);
-    QVERIFY(start(link));
     Bench &b = *m_bench;
     if (angleControl)
         b.console.clickBox("角度控制");
@@ -518,15 +478,8 @@ void EndToEndTest::lamp()
     QCOMPARE(b.commands({"lamp "}), heard);
 }
 
-void EndToEndTest::presetReturns_data()
-{
-    linkRows();
-}
-
 void EndToEndTest::presetReturns()
 {
-    QFETCH(QString, link);
-    QVERIFY(start(link));
     Bench &b = *m_bench;
     b.hold("右", 400);
     const std::optional<Angles> stored = b.resting();
@@ -557,15 +510,8 @@ void EndToEndTest::presetReturns()
              qPrintable(text(*back) + QStringLiteral(", stored ") + text(*stored)));
 }
 
-void EndToEndTest::cruiseStartAndCancel_data()
-{
-    linkRows();
-}
-
 void EndToEndTest::cruiseStartAndCancel()
 {
-    QFETCH(QString, link);
-    QVERIFY(start(link));
     Bench &b = *m_bench;
     // The pattern box starts on 巡航三 with both speeds at 63.
     const QStringList started = QStringList(3, addr("cruise start 3 pan 0x3F tilt 0x3F"));
@@ -573,8 +519,7 @@ void EndToEndTest::cruiseStartAndCancel()
     QTRY_COMPARE(b.commands({"cruise "}), started);
 
     const std::optional<Angles> first = b.query();
-    QTest::qWait(300);
-    const std::optional<Angles> second = b.query();
+    const std::optional<Angles> second = b.queryAfter(300);
     QVERIFY(first && second);
     qInfo("cruising from %s to %s", qPrintable(text(*first)), qPrintable(text(*second)));
     // Pattern 3 turns the pan to the right and sweeps the tilt.
@@ -586,21 +531,11 @@ void EndToEndTest::cruiseStartAndCancel()
     // The stop came before the query on the same line: the head stands from the first reply on.
     const std::optional<Angles> stopped = b.query();
     QVERIFY(stopped);
-    QTest::qWait(300);
-    const std::optional<Angles> later = b.query();
-    QVERIFY(later);
-    QCOMPARE(*later, *stopped);
-}
-
-void EndToEndTest::positionQuery_data()
-{
-    linkRows();
+    QCOMPARE(b.queryAfter(300), stopped);
 }
 
 void EndToEndTest::positionQuery()
 {
-    QFETCH(QString, link);
-    QVERIFY(start(link));
     Bench &b = *m_bench;
     b.console.click("CmdClearReceive");
     b.console.click("查询位置");
@@ -609,39 +544,24 @@ void EndToEndTest::positionQuery()
     QCOMPARE(b.head.count("text Rllllllllll -> T000090llll"), 1);
 
     // Sent to an angle, the head's reply carries other digits.
-    for (const auto &[box, text] : {std::pair("水平角度", "123"), std::pair("垂直角度", "45")}) {
-        auto *line = b.console.get<QLineEdit>(box);
-        line->selectAll();
-        QTest::keyClicks(line, QString::fromLatin1(text));
-    }
+    retype(b.console.get<QLineEdit>("水平角度"), "123");
+    retype(b.console.get<QLineEdit>("垂直角度"), "45");
     b.console.click("确认发送角度");
     QTRY_COMPARE(b.head.count("text R1230456363 goto pan 123 tilt 45"), 1);
-    const std::optional<Angles> there = b.resting();
-    QVERIFY(there);
-    QCOMPARE(*there, (Angles{123, 45}));
-}
-
-void EndToEndTest::timetableSlot_data()
-{
-    linkRows();
+    QCOMPARE(b.resting(), std::optional(Angles{123, 45}));
 }
 
 void EndToEndTest::timetableSlot()
 {
-    QFETCH(QString, link);
-    QVERIFY(start(link));
     Bench &b = *m_bench;
     // The operator's speeds are not the timetable's.
     b.console.get<QComboBox>("水平速度")->setEditText("10");
     b.console.get<QComboBox>("垂直速度")->setEditText("20");
 
-    b.doubleClickRow(3);
+    doubleClickRow(*b.console.form, 3);
     QVERIFY(b.console.form->timetable().editor());
-    auto *on = b.editor<QLineEdit>("开_00");
-    on->selectAll();
-    QTest::keyClicks(on, "08:00:00");
-    auto *check4 = b.editor<QCheckBox>("Check4");
-    QTest::mouseClick(check4, Qt::LeftButton, {}, QPoint(8, check4->height() / 2));
+    retype(b.editor<QLineEdit>("开_00"), "08:00:00");
+    clickCheck(b.editor<QCheckBox>("Check4"));
     QTest::mouseClick(b.editor<QPushButton>("退出配置"), Qt::LeftButton);
     QVERIFY(b.console.get<QListWidget>("定时配置")->item(3)->isSelected());
     QVERIFY(b.activateConsole());
@@ -670,8 +590,7 @@ void EndToEndTest::timetableSlot()
     QVERIFY2(gap >= 800ms, qPrintable(QString::number(gap.count())));
 
     const std::optional<Angles> first = b.query();
-    QTest::qWait(300);
-    const std::optional<Angles> second = b.query();
+    const std::optional<Angles> second = b.queryAfter(300);
     QVERIFY(first && second);
     QVERIFY(panChange(first->pan, second->pan) >= kMinTurn);
 }

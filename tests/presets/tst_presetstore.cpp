@@ -1,24 +1,15 @@
 #include "presets/presetstore.h"
 #include "presets/presettexts.h"
+#include "tests/support/otherprogram.h"
 
 #include <QElapsedTimer>
 #include <QFile>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QSqlRecord>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
 
 namespace {
-
-// Written out here, not taken from the store, so that a renamed table or column fails.
-const QString kFirstColumns =
-    QStringLiteral("探照灯 TEXT, A1号 TEXT, A2号 TEXT, A3号 TEXT, "
-                   "A4号 TEXT, A5号 TEXT, A6号 TEXT, A7号 TEXT, A8号 TEXT");
-const QString kInsert = QStringLiteral("INSERT INTO 预置位信息 VALUES (?,?,?,?,?,?,?,?,?,?)");
 
 PresetLabels labelsOf(const QStringList &texts)
 {
@@ -46,63 +37,6 @@ QByteArray bytesOf(const QString &path)
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
-
-// Another program on the same file, with a plain connection of its own.
-class OtherProgram
-{
-public:
-    explicit OtherProgram(const QString &path)
-        : m_name(QString::number(++s_count)), m_db(QSqlDatabase::addDatabase("QSQLITE", m_name))
-    {
-        m_db.setDatabaseName(path);
-        m_db.open();
-    }
-    ~OtherProgram()
-    {
-        m_db.close();
-        m_db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(m_name);
-    }
-
-    // Every row of the result, fields joined by '|'; empty when the statement fails.
-    QStringList rows(const QString &sql)
-    {
-        QSqlQuery query(m_db);
-        if (!query.exec(sql))
-            qWarning() << sql << query.lastError().text();
-        QStringList rows;
-        while (query.next()) {
-            QStringList fields;
-            for (int i = 0; i < query.record().count(); ++i)
-                fields << query.value(i).toString();
-            rows << fields.join('|');
-        }
-        return rows;
-    }
-    bool run(const QString &sql, const QVariantList &values = {})
-    {
-        QSqlQuery query(m_db);
-        query.prepare(sql);
-        for (const QVariant &value : values)
-            query.addBindValue(value);
-        return query.exec();
-    }
-
-    // The whole table, every column through quote(), in rowid order.
-    QStringList dump()
-    {
-        QStringList columns{"rowid"};
-        for (const QString &name : rows("SELECT name FROM pragma_table_info('预置位信息')"))
-            columns << QStringLiteral("quote(\"%1\")").arg(name);
-        return rows(
-            QStringLiteral("SELECT %1 FROM 预置位信息 ORDER BY rowid").arg(columns.join(',')));
-    }
-
-private:
-    static inline int s_count = 0;
-    QString m_name;
-    QSqlDatabase m_db;
-};
 
 } // namespace
 
@@ -154,15 +88,13 @@ void TestPresetStore::cleanup()
 
 void TestPresetStore::fillTable()
 {
-    QVERIFY(QDir().mkpath(QFileInfo(m_path).absolutePath()));
     OtherProgram other(m_path);
-    QVERIFY(
-        other.run(QStringLiteral("CREATE TABLE 预置位信息 (%1, A9号 TEXT)").arg(kFirstColumns)));
-    QVERIFY(other.run(kInsert, {"00", "a", "b", "c", "d", "e", "f", "g", "h", "i"}));
-    QVERIFY(other.run(kInsert, QVariantList{"05"} + QVariant(m_row05).toList()));
-    QVERIFY(other.run(kInsert, {"255", "1", "2", "3", "4", "5", "6", "7", "8", "9"}));
-    QVERIFY(other.run(kInsert, {"7", "1", "2", QVariant(), "4", "5", "6", "7", "8", "9"}));
-    QVERIFY(other.run(kInsert, {"05", "dup", "", "", "", "", "", "", "", ""}));
+    QVERIFY(other.createTable());
+    QVERIFY(other.insert("00", {"a", "b", "c", "d", "e", "f", "g", "h", "i"}));
+    QVERIFY(other.insert("05", QVariant(m_row05).toList()));
+    QVERIFY(other.insert("255", {"1", "2", "3", "4", "5", "6", "7", "8", "9"}));
+    QVERIFY(other.insert("7", {"1", "2", QVariant(), "4", "5", "6", "7", "8", "9"}));
+    QVERIFY(other.insert("05", {"dup", "", "", "", "", "", "", "", ""}));
 }
 
 void TestPresetStore::freshFolder()
@@ -287,8 +219,7 @@ void TestPresetStore::brokenFile()
         for (int i = 0; i < 4096; ++i)
             file.putChar(char(i * 37 + 11));
     } else if (kind == "no A9号") {
-        QVERIFY(OtherProgram(m_path).run(
-            QStringLiteral("CREATE TABLE 预置位信息 (%1)").arg(kFirstColumns)));
+        QVERIFY(OtherProgram(m_path).createTable(8));
     } else if (kind == "123 file") {
         QVERIFY(QFile(folder).open(QIODevice::WriteOnly));
     } else if (kind.startsWith("read-only")) {
@@ -379,7 +310,7 @@ void TestPresetStore::unstorableTexts()
     QFETCH(QString, key);
     QFETCH(QStringList, labels);
     fillTable();
-    QVERIFY(OtherProgram(m_path).run(kInsert, QVariantList{"𐁁"} + QVariant(m_row05).toList()));
+    QVERIFY(OtherProgram(m_path).insert("𐁁", QVariant(m_row05).toList()));
     const QStringList rows = OtherProgram(m_path).dump();
     const PresetStore store(m_path);
     const PresetLoad before = store.load(key);

@@ -5,9 +5,13 @@
 #include "link/logtext.h"
 #include "ui/prompt.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -107,4 +111,62 @@ bool Console::openTcp(const char *address)
     peer = server->nextPendingConnection();
     prompts.messages.clear();
     return true;
+}
+
+QString caption(QWidget *control)
+{
+    if (auto *button = qobject_cast<QAbstractButton *>(control))
+        return button->text();
+    if (auto *label = qobject_cast<QLabel *>(control))
+        return label->text();
+    if (auto *group = qobject_cast<QGroupBox *>(control))
+        return group->title();
+    if (auto *edit = qobject_cast<QLineEdit *>(control))
+        return edit->text();
+    return {};
+}
+
+QString accessibleName(QWidget *control)
+{
+    QAccessibleInterface *face = QAccessible::queryAccessibleInterface(control);
+    return face ? face->text(QAccessible::Name) : QStringLiteral("<not accessible>");
+}
+
+void clickCheck(QAbstractButton *box)
+{
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
+}
+
+void retype(QLineEdit *edit, const QString &text)
+{
+    edit->selectAll();
+    QTest::keyClicks(edit, text);
+}
+
+void doubleClickRow(MainForm &form, int row)
+{
+    auto *list = child<QListWidget>(&form, "定时配置");
+    list->scrollToItem(list->item(row));
+    const QPoint at =
+        list->viewport()->mapTo(&form, list->visualItemRect(list->item(row)).center());
+    QTest::mouseDClick(form.windowHandle(), Qt::LeftButton, {}, at);
+}
+
+void dialTcp(Console &console, const QString &address)
+{
+    console.clickBox("网络");
+    console.get<QLineEdit>("设备IP")->setText(address);
+    console.click("连接And断开连接");
+}
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }

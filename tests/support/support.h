@@ -13,6 +13,8 @@
 #include <memory>
 
 class MainForm;
+class QAbstractButton;
+class QLineEdit;
 class QTcpServer;
 class QTcpSocket;
 class QWidget;
@@ -70,3 +72,20 @@ private:
     QWidget *window() const;
     int m_port;
 };
+
+// What a control shows: a button's or label's text, a group box's title, a line edit's text.
+QString caption(QWidget *control);
+// The name screen readers and desktop automation find a control by.
+QString accessibleName(QWidget *control);
+// Clicks a check box on its box, where the operator clicks it.
+void clickCheck(QAbstractButton *box);
+// Replaces a line edit's text key by key, as the operator types it.
+void retype(QLineEdit *edit, const QString &text);
+// A real double-click on a row of the timetable, as the window system delivers it.
+void doubleClickRow(MainForm &form, int row);
+// Ticks the network box, types the address and clicks connect; the connection comes later.
+void dialTcp(Console &console, const QString &address);
+
+// A file's bytes, or "<missing>" when it cannot be read.
+QByteArray fileBytes(const QString &path);
+bool writeFile(const QString &path, const QByteArray &bytes);

@@ -32,12 +32,19 @@ struct SerialConsole : Console
 {
     explicit SerialConsole(bool open = true) : Console(7)
     {
-        get<QComboBox>("ComboComm")->setEditText("COM7");
         if (open)
             openSerial();
     }
     void setAddress(const char *text) { get<QComboBox>("探照灯")->setEditText(text); }
+    // The next burst of three frames at the far end, as hex text.
+    QByteArray burst() { return pty.read(21).toHex(' '); }
 };
+
+// A frame three times over, as hex text: what one burst sends.
+QByteArray threeOf(const char *frame)
+{
+    return hex(frame).repeated(3).toHex(' ');
+}
 
 QList<QByteArray> framesOf(const QByteArray &bytes)
 {
@@ -83,38 +90,19 @@ void CommandsTest::jogFrames_data()
     QTest::addColumn<QString>("pan");
     QTest::addColumn<QString>("tilt");
     QTest::addColumn<QByteArray>("frame");
-    QTest::newRow("up") << "上"
-                        << "01"
-                        << "99"
-                        << "63" << hex("FF 01 00 08 00 3F 48");
-    QTest::newRow("right") << "右"
-                           << "01"
-                           << "20"
-                           << "63" << hex("FF 01 00 02 14 00 17");
-    QTest::newRow("up-left") << "左上"
-                             << "01"
-                             << "63"
-                             << "63" << hex("FF 01 00 0C 3F 3F 8B");
-    QTest::newRow("up-right") << "右上"
-                              << "02"
-                              << "10"
-                              << "20" << hex("FF 02 00 0A 0A 14 2A");
-    QTest::newRow("down-right") << "右下"
-                                << "255"
-                                << "99"
-                                << "99" << hex("FF FF 00 12 63 63 D7");
-    QTest::newRow("down") << "下"
-                          << "00"
-                          << "05"
-                          << "07" << hex("FF 00 00 10 00 07 17");
-    QTest::newRow("down-left") << "左下"
-                               << "07"
-                               << "5"
-                               << "6" << hex("FF 07 00 14 05 06 26");
-    QTest::newRow("left") << "左"
-                          << "200"
-                          << "63"
-                          << "11" << hex("FF C8 00 04 3F 00 0B");
+    const auto add = [](const char *name, const char *button, const char *address, const char *pan,
+                        const char *tilt, const char *frame) {
+        QTest::newRow(name) << QString::fromUtf8(button) << QString(address) << QString(pan)
+                            << QString(tilt) << hex(frame);
+    };
+    add("up", "上", "01", "99", "63", "FF 01 00 08 00 3F 48");
+    add("right", "右", "01", "20", "63", "FF 01 00 02 14 00 17");
+    add("up-left", "左上", "01", "63", "63", "FF 01 00 0C 3F 3F 8B");
+    add("up-right", "右上", "02", "10", "20", "FF 02 00 0A 0A 14 2A");
+    add("down-right", "右下", "255", "99", "99", "FF FF 00 12 63 63 D7");
+    add("down", "下", "00", "05", "07", "FF 00 00 10 00 07 17");
+    add("down-left", "左下", "07", "5", "6", "FF 07 00 14 05 06 26");
+    add("left", "左", "200", "63", "11", "FF C8 00 04 3F 00 0B");
 }
 
 void CommandsTest::jogFrames()
@@ -258,9 +246,7 @@ void CommandsTest::lampFrames()
     SerialConsole c;
     c.setAddress("01");
     c.click("开");
-    QCOMPARE(c.pty.read(21).toHex(' '), hex("FF 01 02 00 00 00 03 FF 01 02 00 00 00 03 "
-                                            "FF 01 02 00 00 00 03")
-                                            .toHex(' '));
+    QCOMPARE(c.burst(), threeOf("FF 01 02 00 00 00 03"));
     const QString on = QStringLiteral("\r\n-->发送：FF 01 02 00 00 00 03 \r\n");
     QCOMPARE(c.log(), on + on + on);
     // The screen follows the log within a moment.
@@ -270,9 +256,7 @@ void CommandsTest::lampFrames()
     // The address is read for every frame: a new searchlight gets the next burst.
     c.setAddress("05");
     c.click("关");
-    QCOMPARE(c.pty.read(21).toHex(' '), hex("FF 05 04 00 00 00 09 FF 05 04 00 00 00 09 "
-                                            "FF 05 04 00 00 00 09")
-                                            .toHex(' '));
+    QCOMPARE(c.burst(), threeOf("FF 05 04 00 00 00 09"));
     // 93 + 31 = 124 characters, then the fifth entry empties the log, and the sixth starts it.
     QCOMPARE(c.log(), QStringLiteral("\r\n-->发送：FF 05 04 00 00 00 09 \r\n"));
 }
@@ -280,7 +264,7 @@ void CommandsTest::lampFrames()
 void CommandsTest::lampTextCommands()
 {
     SerialConsole c;
-    QTest::mouseClick(c.get<QCheckBox>("角度控制"), Qt::LeftButton, {}, QPoint(8, 8));
+    c.clickBox("角度控制");
     QVERIFY(c.get<QCheckBox>("角度控制")->isChecked());
     QCOMPARE(c.pty.drain(30), QByteArray()); // ticking sends nothing
     c.click("开");
@@ -344,8 +328,7 @@ void CommandsTest::framesOnTcpArriveAsOneRun()
     c.click("开");
     QByteArray got;
     QTRY_VERIFY((got += c.peer->readAll()).size() >= 21);
-    QCOMPARE(got.toHex(' '),
-             hex("FF 01 02 00 00 00 03 FF 01 02 00 00 00 03 FF 01 02 00 00 00 03").toHex(' '));
+    QCOMPARE(got.toHex(' '), threeOf("FF 01 02 00 00 00 03"));
 
     c.click("停止运动");
     got.clear();
@@ -359,8 +342,7 @@ void CommandsTest::cruiseStartAndCancel()
     c.setAddress("01");
     auto *centre = c.get<QPushButton>("中");
     c.click("中");
-    QCOMPARE(c.pty.read(21).toHex(' '),
-             hex("FF 01 00 80 3F 3F FF FF 01 00 80 3F 3F FF FF 01 00 80 3F 3F FF").toHex(' '));
+    QCOMPARE(c.burst(), threeOf("FF 01 00 80 3F 3F FF"));
     QCOMPARE(centre->text(), QStringLiteral("取消  巡航"));
     QVERIFY(c.form->cruise().ZidongXunhang);
     for (const char *name : {"左上", "上", "右上", "右", "右下", "下", "左下", "左"})
@@ -373,8 +355,7 @@ void CommandsTest::cruiseStartAndCancel()
     c.prompts.messages.clear();
 
     c.click("中");
-    QCOMPARE(c.pty.read(21).toHex(' '),
-             hex("FF 01 01 00 00 00 02 FF 01 01 00 00 00 02 FF 01 01 00 00 00 02").toHex(' '));
+    QCOMPARE(c.burst(), threeOf("FF 01 01 00 00 00 02"));
     QCOMPARE(centre->text(), QStringLiteral("自动  巡航"));
     QVERIFY(!c.form->cruise().ZidongXunhang);
     for (const char *name : {"左上", "上", "右上", "右", "右下", "下", "左下", "左"})
@@ -437,8 +418,7 @@ void CommandsTest::speedChoiceRestartsRunningCruise()
     QCOMPARE(c.pty.read(21).left(7).toHex(' '), hex("FF 01 00 20 05 3F 65").toHex(' '));
     c.choose("垂直速度", 15); // "20"
     QCOMPARE(c.get<QComboBox>("垂直速度")->currentText(), QStringLiteral("20"));
-    QCOMPARE(c.pty.read(21).toHex(' '),
-             hex("FF 01 00 20 05 14 3A FF 01 00 20 05 14 3A FF 01 00 20 05 14 3A").toHex(' '));
+    QCOMPARE(c.burst(), threeOf("FF 01 00 20 05 14 3A"));
 
     // A new pattern sends nothing by itself; the next speed choice restarts with it.
     c.choose("巡航模式", 2);
@@ -454,21 +434,17 @@ void CommandsTest::typedValuesNeverReachTheHeadWrong()
     auto *pan = c.get<QComboBox>("水平速度");
     for (QComboBox *box : {light, pan, c.get<QComboBox>("垂直速度")}) {
         box->setFocus();
-        box->lineEdit()->selectAll();
-        QTest::keyClicks(box->lineEdit(), "300");
+        retype(box->lineEdit(), "300");
         QCOMPARE(box->currentText(), QStringLiteral("30"));
-        box->lineEdit()->selectAll();
-        QTest::keyClicks(box->lineEdit(), "a1b-2 ");
+        retype(box->lineEdit(), "a1b-2 ");
         QCOMPARE(box->currentText(), QStringLiteral("12"));
-        box->lineEdit()->selectAll();
-        QTest::keyClicks(box->lineEdit(), "255");
+        retype(box->lineEdit(), "255");
         QCOMPARE(box->currentText(), QStringLiteral("255"));
     }
     // An emptied box keeps its last valid value for the head, and gets it back on leaving.
     light->setFocus();
     QTRY_VERIFY(light->hasFocus());
-    light->lineEdit()->selectAll();
-    QTest::keyClicks(light->lineEdit(), "9");
+    retype(light->lineEdit(), "9");
     light->lineEdit()->selectAll();
     QTest::keyClick(light->lineEdit(), Qt::Key_Backspace);
     QCOMPARE(light->currentText(), QString());

@@ -1,6 +1,8 @@
 // Storing and recalling head positions from the real window: the preset dialog, its frames
 // with their arrival times at the far end of a real pseudo-terminal, and the labels in a real
 // SQLite file in the console's program directory.
+#include "farend.h"
+#include "otherprogram.h"
 #include "support.h"
 
 #include "app/mainform.h"
@@ -10,138 +12,20 @@
 #include "presets/presettexts.h"
 #include "ui/twips.h"
 
-#include <QAccessible>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QtTest>
 
-#include <atomic>
 #include <chrono>
-#include <mutex>
-#include <poll.h>
-#include <thread>
-#include <unistd.h>
 
 using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
+using Clock = FarEnd::Clock;
 
 namespace {
 
 const QStringList kLabels{"东门", "西门", "南塔", "北塔", "码头", "仓库", "", "七号", "九"};
-
-// The head's end of the line, read on a thread of its own so that arrival times are taken while
-// the window thread is busy. Each frame is stamped with the arrival of its last byte.
-class ArrivalRecorder
-{
-public:
-    struct Frame
-    {
-        QByteArray bytes;
-        Clock::time_point at;
-    };
-
-    explicit ArrivalRecorder(int fd) : m_thread([this, fd] { run(fd); }) {}
-    ~ArrivalRecorder() { stop(); }
-    void stop()
-    {
-        m_stop = true;
-        if (m_thread.joinable())
-            m_thread.join();
-    }
-    QList<Frame> frames() const
-    {
-        std::lock_guard lock(m_mutex);
-        return m_frames;
-    }
-
-private:
-    void run(int fd)
-    {
-        while (!m_stop) {
-            pollfd watch{fd, POLLIN, 0};
-            if (::poll(&watch, 1, 2) <= 0)
-                continue;
-            char buffer[512];
-            const ssize_t n = ::read(fd, buffer, sizeof buffer);
-            const Clock::time_point at = Clock::now();
-            if (n <= 0) {
-                std::this_thread::sleep_for(1ms);
-                continue;
-            }
-            std::lock_guard lock(m_mutex);
-            m_pending.append(buffer, n);
-            for (; m_pending.size() >= 7; m_pending.remove(0, 7))
-                m_frames.append({m_pending.left(7), at});
-        }
-    }
-
-    mutable std::mutex m_mutex;
-    QByteArray m_pending;
-    QList<Frame> m_frames;
-    std::atomic<bool> m_stop{false};
-    std::thread m_thread; // last: starts once everything above exists
-};
-
-// Another program on the preset file, with a plain connection of its own and SQL written out
-// here, so that a renamed table or column in the console fails.
-class OtherProgram
-{
-public:
-    explicit OtherProgram(const QString &path)
-        : m_name(QStringLiteral("other%1").arg(++s_count)),
-          m_db(QSqlDatabase::addDatabase("QSQLITE", m_name))
-    {
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        m_db.setDatabaseName(path);
-        m_db.open();
-    }
-    ~OtherProgram()
-    {
-        m_db.close();
-        m_db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(m_name);
-    }
-    bool run(const QString &sql, const QVariantList &values = {})
-    {
-        QSqlQuery query(m_db);
-        query.prepare(sql);
-        for (const QVariant &value : values)
-            query.addBindValue(value);
-        return query.exec();
-    }
-    bool seed(const QString &key, const QStringList &labels)
-    {
-        return run("CREATE TABLE IF NOT EXISTS 预置位信息 (探照灯 TEXT, A1号 TEXT, A2号 TEXT, "
-                   "A3号 TEXT, A4号 TEXT, A5号 TEXT, A6号 TEXT, A7号 TEXT, A8号 TEXT, A9号 "
-                   "TEXT)") &&
-               run("INSERT INTO 预置位信息 VALUES (?,?,?,?,?,?,?,?,?,?)",
-                   QVariantList{key} + QVariantList(labels.begin(), labels.end()));
-    }
-    // The nine labels of the key's rows one after the other; empty when it has none.
-    QStringList row(const QString &key)
-    {
-        QSqlQuery query(m_db);
-        query.prepare("SELECT A1号, A2号, A3号, A4号, A5号, A6号, A7号, A8号, A9号 "
-                      "FROM 预置位信息 WHERE 探照灯 = ?");
-        query.addBindValue(key);
-        query.exec();
-        QStringList labels;
-        while (query.next()) {
-            for (int i = 0; i < 9; ++i)
-                labels << query.value(i).toString();
-        }
-        return labels;
-    }
-
-private:
-    static inline int s_count = 0;
-    QString m_name;
-    QSqlDatabase m_db;
-};
 
 // The console on COM11 with its preset dialog, the serial link open unless asked otherwise.
 struct PresetConsole : Console
@@ -233,7 +117,7 @@ void PresetsTest::burst()
     QCOMPARE(c.shown(), kLabels);
     c.box(4)->setText("改过");
 
-    ArrivalRecorder head(c.pty.master());
+    FarEnd head(c.pty.master());
     c.press(preset);
     QVERIFY(!c.dialog()->isVisible());
     QTRY_COMPARE(head.frames().size(), 3);
@@ -250,8 +134,8 @@ void PresetsTest::burst()
     const QString line =
         "\r\n-->发送：" + QString::fromLatin1(frame.toHex(' ').toUpper()) + " \r\n";
     QCOMPARE(c.log(), line + line + line);
-    QCOMPARE(other.row(searchlight), with(kLabels, 4, "改过"));
-    QCOMPARE(other.row("06"), kLabels);
+    QCOMPARE(other.labels(searchlight), with(kLabels, 4, "改过"));
+    QCOMPARE(other.labels("06"), kLabels);
     QVERIFY(c.prompts.messages.isEmpty());
 }
 
@@ -265,7 +149,7 @@ void PresetsTest::jogScanWaitsForTheBurstAndDoesNotCatchUp()
     Clock::time_point done;
     connect(c.button(2), &QPushButton::clicked, this, [&] { done = Clock::now(); });
 
-    ArrivalRecorder head(c.pty.master());
+    FarEnd head(c.pty.master());
     auto *up = c.get<QPushButton>("上");
     QTest::mousePress(up, Qt::LeftButton);
     QTRY_VERIFY(head.frames().size() >= 3);
@@ -313,8 +197,8 @@ void PresetsTest::searchlightChangedWhileOpen()
     c.setSearchlight("07");
     c.press(2);
     QCOMPARE(c.pty.read(21).toHex(' '), hex("FF 07 62 00 00 00 69").repeated(3).toHex(' '));
-    QCOMPARE(other.row("07"), kLabels);
-    QCOMPARE(other.row("05"), kLabels);
+    QCOMPARE(other.labels("07"), kLabels);
+    QCOMPARE(other.labels("05"), kLabels);
     QVERIFY(!c.dialog()->isVisible());
 }
 
@@ -333,7 +217,7 @@ void PresetsTest::noLinkAndNoFile()
     QVERIFY(c.log().isEmpty());
     QVERIFY(c.prompts.messages.isEmpty());
     OtherProgram other(c.storePath());
-    QCOMPARE(other.row("00"), with(QStringList(9, QString()), 4, "北塔"));
+    QCOMPARE(other.labels("00"), with(QStringList(9, QString()), 4, "北塔"));
 }
 
 void PresetsTest::closeBoxAndReopening()
@@ -346,7 +230,7 @@ void PresetsTest::closeBoxAndReopening()
     c.box(1)->setText("改过");
     c.dialog()->close();
     QVERIFY(!c.dialog()->isVisible());
-    QCOMPARE(other.row("00"), kLabels);
+    QCOMPARE(other.labels("00"), kLabels);
 
     // Another program changes the row meanwhile; the next opening shows the change.
     QVERIFY(other.run("UPDATE 预置位信息 SET A1号 = '新' WHERE 探照灯 = '00'"));
@@ -411,7 +295,7 @@ void PresetsTest::storeLocked()
         presettexts::failure(presettexts::kSaveFailed, c.storePath(), presettexts::kLocked);
     QCOMPARE(c.prompts.messages, QStringList{locked});
     QVERIFY(!c.dialog()->isVisible());
-    QCOMPARE(other.row("00"), kLabels);
+    QCOMPARE(other.labels("00"), kLabels);
     QVERIFY(other.run("ROLLBACK"));
 
     // The lock goes and the dialog is opened anew while the message is up: that opening stands.
@@ -446,15 +330,14 @@ void PresetsTest::layout()
         QVERIFY(b);
         QCOMPARE(b->geometry(), twips::rect(left, top, 735, 615));
         QCOMPARE(b->text(), QStringLiteral("%1 号位置").arg(k));
-        QCOMPARE(QAccessible::queryAccessibleInterface(b)->text(QAccessible::Name), b->text());
+        QCOMPARE(accessibleName(b), b->text());
         auto *t = child<QLineEdit>(&form, QStringLiteral("Text%1").arg(k).toUtf8());
         QVERIFY(t);
         QCOMPARE(t->geometry(), twips::rect(left, top + 600, 735, 270));
         QCOMPARE(t->text(), QStringLiteral("A区"));
         QCOMPARE(t->alignment(), Qt::AlignCenter);
         QVERIFY(!t->isReadOnly());
-        QCOMPARE(QAccessible::queryAccessibleInterface(t)->text(QAccessible::Name),
-                 QStringLiteral("Text%1").arg(k));
+        QCOMPARE(accessibleName(t), QStringLiteral("Text%1").arg(k));
         tabOrder.insert(k - 1, b);
         tabOrder.append(t);
     }
