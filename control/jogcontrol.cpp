@@ -6,24 +6,32 @@
 #include "protocol/textcommand.h"
 #include "ui/holdbutton.h"
 
+#include <algorithm>
+
 JogControl::JogControl(HeadCommands &commands, SendPath &send,
                        const std::array<HoldButton *, 8> &buttons, QPushButton *stopButton,
                        QObject *parent)
     : QObject(parent), m_commands(commands), m_send(send)
 {
     for (std::size_t i = 0; i < buttons.size(); ++i) {
-        connect(buttons[i], &HoldButton::held, this, [this, i] { JogHeld[i] = true; });
+        connect(buttons[i], &HoldButton::held, this, [this, i] {
+            JogHeld[i] = true;
+            鼠标发送扫描器->wake();
+        });
         connect(buttons[i], &HoldButton::letGo, this, [this, i] { JogHeld[i] = false; });
     }
     connect(stopButton, &QPushButton::clicked, this, &JogControl::停止运动_Click);
     // A refused frame lets go of every direction, so a jog without a link stops at once.
     connect(&m_send, &SendPath::frameRefused, this, &JogControl::releaseAll);
 
-    // The scan never stops: it is the only thing that turns held buttons into frames, one per
-    // direction per tick, with no catching up after a late tick.
+    // The scan is the only thing that turns held buttons into frames, one per direction per
+    // tick, with no catching up after a late tick. It keeps its 10 ms grid for the whole run;
+    // while no direction is held a tick has nothing to do, so the timer rests instead of waking
+    // the console a hundred times a second, and a press wakes it for the next tick of the grid.
     鼠标发送扫描器 = new Ticker(kScanMs, this);
     鼠标发送扫描器->setObjectName(QStringLiteral("鼠标发送扫描器"));
     connect(鼠标发送扫描器, &Ticker::tick, this, &JogControl::scan);
+    鼠标发送扫描器->rest();
 }
 
 void JogControl::scan()
@@ -33,6 +41,8 @@ void JogControl::scan()
         if (JogHeld[i])
             m_commands.SendJogFrame(protocol::kScanOrder[i]);
     }
+    if (std::none_of(JogHeld.begin(), JogHeld.end(), [](bool held) { return held; }))
+        鼠标发送扫描器->rest();
 }
 
 void JogControl::停止运动_Click()

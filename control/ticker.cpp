@@ -5,20 +5,34 @@
 
 #ifdef Q_OS_LINUX
 #include <cstdint>
+#include <ctime>
 #include <sys/timerfd.h>
 #include <unistd.h>
+
+namespace {
+
+long long monotonicNs()
+{
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    return now.tv_sec * 1000000000LL + now.tv_nsec;
+}
+
+timespec asTimespec(long long ns)
+{
+    return {time_t(ns / 1000000000LL), long(ns % 1000000000LL)};
+}
+
+} // namespace
 #endif
 
-Ticker::Ticker(int intervalMs, QObject *parent) : QObject(parent)
+Ticker::Ticker(int intervalMs, QObject *parent) : QObject(parent), m_intervalMs(intervalMs)
 {
 #ifdef Q_OS_LINUX
     m_fd = ::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
     if (m_fd >= 0) {
-        itimerspec period{};
-        period.it_interval.tv_sec = intervalMs / 1000;
-        period.it_interval.tv_nsec = long(intervalMs % 1000) * 1000000L;
-        period.it_value = period.it_interval;
-        if (::timerfd_settime(m_fd, 0, &period, nullptr) == 0) {
+        m_originNs = monotonicNs();
+        if (armAtNextGridPoint()) {
             m_notifier = new QSocketNotifier(m_fd, QSocketNotifier::Read, this);
             connect(m_notifier, &QSocketNotifier::activated, this, &Ticker::onReadable);
             return;
@@ -44,6 +58,50 @@ Ticker::~Ticker()
 #endif
 }
 
+bool Ticker::armAtNextGridPoint()
+{
+#ifdef Q_OS_LINUX
+    const long long interval = m_intervalMs * 1000000LL;
+    const long long since = monotonicNs() - m_originNs;
+    const long long next = m_originNs + (since / interval + 1) * interval;
+    itimerspec period{};
+    period.it_interval = asTimespec(interval);
+    period.it_value = asTimespec(next);
+    return ::timerfd_settime(m_fd, TFD_TIMER_ABSTIME, &period, nullptr) == 0;
+#else
+    return false;
+#endif
+}
+
+void Ticker::rest()
+{
+    if (m_resting)
+        return;
+    m_resting = true;
+#ifdef Q_OS_LINUX
+    if (m_fd >= 0) {
+        const itimerspec stopped{};
+        ::timerfd_settime(m_fd, 0, &stopped, nullptr);
+        return;
+    }
+#endif
+    m_timer->stop();
+}
+
+void Ticker::wake()
+{
+    if (!m_resting)
+        return;
+    m_resting = false;
+#ifdef Q_OS_LINUX
+    if (m_fd >= 0) {
+        armAtNextGridPoint();
+        return;
+    }
+#endif
+    m_timer->start();
+}
+
 void Ticker::onReadable()
 {
 #ifdef Q_OS_LINUX
@@ -52,5 +110,6 @@ void Ticker::onReadable()
     if (::read(m_fd, &expirations, sizeof expirations) != sizeof expirations)
         return;
 #endif
-    emit tick();
+    if (!m_resting)
+        emit tick();
 }

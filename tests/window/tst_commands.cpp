@@ -6,6 +6,7 @@
 #include "app/mainform.h"
 #include "control/cruisecontrol.h"
 #include "control/jogcontrol.h"
+#include "control/ticker.h"
 #include "link/hostpart.h"
 #include "link/links.h"
 #include "link/logtext.h"
@@ -144,6 +145,8 @@ void CommandsTest::jogWithAnyMouseButton()
     const QByteArray got = c.pty.read(14, 2000);
     QTest::mouseRelease(up, Qt::RightButton);
     QVERIFY(!c.form->jog().JogHeld[1]);
+    // With nothing held the scan stops waking the console.
+    QTRY_VERIFY(c.form->jog().findChild<Ticker *>(QStringLiteral("鼠标发送扫描器"))->resting());
     QVERIFY(got.startsWith(hex("FF 01 00 08 00 3F 48")));
 }
 
