@@ -172,6 +172,19 @@ bool Console::start(QString *error)
     return true;
 }
 
+bool Console::startWithPort(PseudoTerminal &pty, int n, QString *error)
+{
+    if (!pty.isValid()) {
+        *error = QStringLiteral("no pseudo-terminal");
+        return false;
+    }
+    if (!pty.publish(programDir(), n)) {
+        *error = QStringLiteral("cannot publish the pseudo-terminal as COM%1").arg(n);
+        return false;
+    }
+    return start(error);
+}
+
 QPushButton *Console::button(const char *name)
 {
     return m_form->findChild<QPushButton *>(QString::fromUtf8(name));
@@ -193,6 +206,7 @@ bool Console::openSerial(int n, QString *error)
         *error = QStringLiteral("the serial link did not open: ") + messages.join(u'|');
         return false;
     }
+    messages.clear();
     return true;
 }
 

@@ -92,9 +92,12 @@ public:
     QString programDir() const { return m_dir.path(); }
     // Creates and shows the window. Call after publishing serial ports into programDir().
     bool start(QString *error);
+    // Publishes the pseudo-terminal as COMn in programDir(), then start().
+    bool startWithPort(PseudoTerminal &pty, int n, QString *error);
     MainForm &form() { return *m_form; }
 
-    // Opens the serial link on COMn the way the operator does, with device number 01.
+    // Opens the serial link on COMn the way the operator does, with device number 01, and
+    // forgets the connect message.
     bool openSerial(int n, QString *error);
     // Ticks the network box and connects to address:4196, with device number 01.
     bool openTcp(const QString &address, QString *error);

@@ -106,13 +106,9 @@ int main(int argc, char **argv)
     const double seconds = secondsFromEnvironment("BENCH_IDLE_S", kDefaultSeconds);
 
     PseudoTerminal pty;
-    if (!pty.isValid())
-        return fail(QStringLiteral("no pseudo-terminal"));
     Console console;
-    if (!pty.publish(console.programDir(), kComPort))
-        return fail(QStringLiteral("cannot publish the pseudo-terminal as COM%1").arg(kComPort));
     QString error;
-    if (!console.start(&error))
+    if (!console.startWithPort(pty, kComPort, &error))
         return fail(error);
 
     const double alone = measure("no link open", console.form(), seconds);
@@ -121,8 +117,6 @@ int main(int argc, char **argv)
 
     if (!console.openSerial(kComPort, &error))
         return fail(error);
-    // The connect message is not news.
-    console.messages.clear();
     // What opening the link wrote is not part of the idle line.
     pty.drain(200);
     const double linked =

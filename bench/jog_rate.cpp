@@ -45,13 +45,9 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
 
     PseudoTerminal pty;
-    if (!pty.isValid())
-        return fail(QStringLiteral("no pseudo-terminal"));
     Console console;
-    if (!pty.publish(console.programDir(), kComPort))
-        return fail(QStringLiteral("cannot publish the pseudo-terminal as COM%1").arg(kComPort));
     QString error;
-    if (!console.start(&error) || !console.openSerial(kComPort, &error))
+    if (!console.startWithPort(pty, kComPort, &error) || !console.openSerial(kComPort, &error))
         return fail(error);
     QPushButton *up = console.button("上");
     if (!up)

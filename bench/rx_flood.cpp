@@ -174,12 +174,8 @@ int main(int argc, char **argv)
 
     {
         PseudoTerminal pty;
-        if (!pty.isValid())
-            return fail("serial", QStringLiteral("no pseudo-terminal"));
         Console console;
-        if (!pty.publish(console.programDir(), kComPort))
-            return fail("serial", QStringLiteral("cannot publish the pseudo-terminal"));
-        if (!console.start(&error) || !console.openSerial(kComPort, &error))
+        if (!console.startWithPort(pty, kComPort, &error) || !console.openSerial(kComPort, &error))
             return fail("serial", error);
         FloodPeer peer(pauseUs);
         peer.startOn(pty.master());

@@ -65,16 +65,10 @@ int main(int argc, char **argv)
     const double warmUpS = std::min(kLongestWarmUpS, soakS / 3.0);
 
     PseudoTerminal pty;
-    if (!pty.isValid())
-        return fail(QStringLiteral("no pseudo-terminal"));
     Console console;
-    if (!pty.publish(console.programDir(), kComPort))
-        return fail(QStringLiteral("cannot publish the pseudo-terminal as COM%1").arg(kComPort));
     QString error;
-    if (!console.start(&error) || !console.openSerial(kComPort, &error))
+    if (!console.startWithPort(pty, kComPort, &error) || !console.openSerial(kComPort, &error))
         return fail(error);
-    // The connect message is not news.
-    console.messages.clear();
     QPushButton *up = console.button("上");
     if (!up)
         return fail(QStringLiteral("no button named 上"));
