@@ -369,7 +369,7 @@ void MainForm::Form_Load()
     if (Image1->pixmap().isNull())
         qWarning("corvane: no picture at %s", qUtf8Printable(logo));
     m_link->FindSerialPorts();
-    LoadDeviceIp();
+    m_timetable->LoadDeviceIp();
     m_link->LinkOn = false;
     m_link->InitSerialPort(ComboComm->currentText(), QStringLiteral("9600"), QStringLiteral("N"),
                            QStringLiteral("8"), QStringLiteral("1"));
@@ -382,8 +382,8 @@ void MainForm::Form_Load()
     TxtDisplay->setEnabled(false);
     探照灯->choose(0);
     巡航模式->choose(2);
-    LoadTimetableFlags();
-    LoadTimetableRows();
+    m_timetable->LoadTimetableFlags();
+    m_timetable->LoadTimetableRows();
     m_angles->PanAngleText = QStringLiteral("060");
     m_angles->TiltAngleText = QStringLiteral("060");
 }
@@ -406,7 +406,7 @@ void MainForm::TmrDateTime_Timer()
         TxtDate->setText(date);
     if (TxtTime->text() != time)
         TxtTime->setText(time);
-    ScheduleScan();
+    m_timetable->ScheduleScan(time);
 }
 
 void MainForm::setClock(Clock clock)
@@ -424,9 +424,9 @@ void MainForm::CmdExit_Click()
     m_links->tcp().close();
     // No timetable scan while a message about the files may be up.
     TmrDateTime->stop();
-    SaveDeviceIp();
-    SaveTimetableRows();
-    SaveTimetableFlags();
+    m_timetable->SaveDeviceIp();
+    m_timetable->SaveTimetableRows();
+    m_timetable->SaveTimetableFlags();
     // A file that could not be written is told once; the program ends all the same.
     m_timetable->reportSaveFailures();
     m_timetable->closeEditor();
@@ -447,39 +447,4 @@ void MainForm::CmdClearReceive_Click()
 {
     m_log->clear();
     m_links->serial().discardInput();
-}
-
-void MainForm::LoadDeviceIp()
-{
-    m_timetable->LoadDeviceIp();
-}
-
-void MainForm::LoadTimetableFlags()
-{
-    m_timetable->LoadTimetableFlags();
-}
-
-void MainForm::LoadTimetableRows()
-{
-    m_timetable->LoadTimetableRows();
-}
-
-void MainForm::SaveDeviceIp()
-{
-    m_timetable->SaveDeviceIp();
-}
-
-void MainForm::SaveTimetableRows()
-{
-    m_timetable->SaveTimetableRows();
-}
-
-void MainForm::SaveTimetableFlags()
-{
-    m_timetable->SaveTimetableFlags();
-}
-
-void MainForm::ScheduleScan()
-{
-    m_timetable->ScheduleScan(TxtTime->text());
 }

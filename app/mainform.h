@@ -90,15 +90,6 @@ private:
     void CmdAbout_Click();
     void CmdClearReceive_Click();
 
-    // The timetable and the settings files join these steps of start-up and exit.
-    void LoadDeviceIp();
-    void LoadTimetableFlags();
-    void LoadTimetableRows();
-    void SaveDeviceIp();
-    void SaveTimetableRows();
-    void SaveTimetableFlags();
-    void ScheduleScan();
-
     QString m_programDir;
     QString m_dataDir;
     std::unique_ptr<Links> m_links;
