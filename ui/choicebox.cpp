@@ -50,15 +50,15 @@ ChoiceBox::ChoiceBox(QWidget *parent) : QComboBox(parent)
     // The wheel must not take the focus on its way past: turning it over a closed box the
     // operator is not working in would pick another searchlight.
     setFocusPolicy(Qt::StrongFocus);
-    // Every way of picking from the list ends in activated, right after the value has changed.
-    connect(this, &QComboBox::activated, this, &ChoiceBox::afterChoice);
+    // Every way of picking from the list ends in activated, the entry already shown included;
+    // leaving the open list without a choice does not.
+    connect(this, &QComboBox::activated, this, &ChoiceBox::chosen);
 }
 
 void ChoiceBox::choose(int index)
 {
-    noteValueBeforeChoice();
     setCurrentIndex(index);
-    afterChoice();
+    emit chosen();
 }
 
 void ChoiceBox::setValue(const QString &text)
@@ -74,18 +74,6 @@ void ChoiceBox::clearAll()
     clearEditText();
 }
 
-void ChoiceBox::showPopup()
-{
-    noteValueBeforeChoice();
-    QComboBox::showPopup();
-}
-
-void ChoiceBox::keyPressEvent(QKeyEvent *event)
-{
-    noteValueBeforeChoice();
-    QComboBox::keyPressEvent(event);
-}
-
 void ChoiceBox::wheelEvent(QWheelEvent *event)
 {
     // As on a desktop where the wheel goes to the focused control: only the box being worked
@@ -94,21 +82,7 @@ void ChoiceBox::wheelEvent(QWheelEvent *event)
         event->ignore();
         return;
     }
-    noteValueBeforeChoice();
     QComboBox::wheelEvent(event);
-}
-
-void ChoiceBox::noteValueBeforeChoice()
-{
-    m_before = currentText();
-}
-
-void ChoiceBox::afterChoice()
-{
-    if (currentText() == m_before)
-        return;
-    m_before = currentText();
-    emit chosen();
 }
 
 ByteBox::ByteBox(QWidget *parent) : ChoiceBox(parent)

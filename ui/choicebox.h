@@ -3,18 +3,20 @@
 #include <QComboBox>
 #include <QString>
 
-// An editable combo box whose handler (the chosen signal) runs once for every change of its
-// value made by a choice from the list, however the choice came: the mouse in the open list,
-// the arrow keys, the wheel while the box has the keyboard focus, or code through choose().
-// Opening and closing the list, or picking the entry already shown, is not a change. Typed text
-// is never a choice: Enter does not pick an entry, and nothing is completed or added.
+// An editable combo box whose handler (the chosen signal) runs once for every choice from the
+// list, however it came: the mouse or Enter in the open list (the entry already shown too), the
+// arrow keys or the wheel while the box has the keyboard focus, or code through choose().
+// Opening the list and leaving it without a choice (Escape, a click outside) chooses nothing, and
+// an arrow key or wheel turn that stays on the same entry (at either end of the list) is no
+// choice either. Typed text is never a choice: Enter does not pick an entry, and nothing is
+// completed or added.
 class ChoiceBox : public QComboBox
 {
     Q_OBJECT
 public:
     explicit ChoiceBox(QWidget *parent = nullptr);
 
-    // Picks list entry index as an operator would; the handler runs if the value changes.
+    // Picks list entry index as an operator would; the handler runs, as for any choice.
     void choose(int index);
     // Shows text without running the handler; when the text is in the list, its entry becomes
     // the current one, so that the open list shows it and picking it is no change.
@@ -22,20 +24,11 @@ public:
     // Empties the list and the text.
     void clearAll();
 
-    void showPopup() override;
-
 signals:
     void chosen();
 
 protected:
-    void keyPressEvent(QKeyEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
-
-private:
-    void noteValueBeforeChoice();
-    void afterChoice();
-
-    QString m_before;
 };
 
 // A choice box for a byte the head receives: the device number or a speed. It takes only whole

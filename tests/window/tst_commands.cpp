@@ -501,20 +501,32 @@ void CommandsTest::choiceBoxesShowTheirValueInTheList()
     QCOMPARE(tilt->currentIndex(), -1);
     QCOMPARE(pan->itemText(pan->currentIndex()), QStringLiteral("63"));
 
-    // While cruising, opening the list and taking the entry shown is not a choice: no restart.
+    // Re-picking the pattern already shown is a choice: it puts back that pattern's speeds.
     c.choose("巡航模式", 2);
+    c.choose("水平速度", 10);
+    QCOMPARE(pan->currentText(), QStringLiteral("15"));
+    auto *pattern = c.get<QComboBox>("巡航模式");
+    const auto pickShown = [](QComboBox *box, Qt::Key key) {
+        box->showPopup();
+        QTRY_VERIFY(box->view()->isVisible());
+        QCOMPARE(box->view()->currentIndex().data().toString(), box->currentText());
+        QTest::keyClick(box->view(), key);
+        QTRY_VERIFY(!box->view()->isVisible());
+    };
+    pickShown(pattern, Qt::Key_Return);
+    QCOMPARE(pan->currentText(), QStringLiteral("63"));
+    QCOMPARE(tilt->currentText(), QStringLiteral("63"));
+
+    // While cruising, taking the speed shown from the list restarts the cruise; opening the list
+    // and leaving it with Escape chooses nothing.
+    c.setAddress("01");
     c.click("中");
     QCOMPARE(c.pty.read(21).size(), 21);
-    pan->showPopup();
-    QTRY_VERIFY(pan->view()->isVisible());
-    QCOMPARE(pan->view()->currentIndex().data().toString(), QStringLiteral("63"));
-    QTest::keyClick(pan->view(), Qt::Key_Return);
-    QTRY_VERIFY(!pan->view()->isVisible());
-    QCOMPARE(pan->currentText(), QStringLiteral("63"));
+    pickShown(pan, Qt::Key_Escape);
     QCOMPARE(c.pty.drain(40), QByteArray());
-    // A real change still restarts the cruise.
-    c.choose("水平速度", 10);
-    QCOMPARE(c.pty.read(21).size(), 21);
+    pickShown(pan, Qt::Key_Return);
+    QCOMPARE(pan->currentText(), QStringLiteral("63"));
+    QCOMPARE(c.pty.read(21), hex("FF 01 00 80 3F 3F FF").repeated(3));
 }
 
 void CommandsTest::wheelTurnsOnlyTheFocusedBox()
