@@ -142,8 +142,14 @@ MainForm::MainForm(const QString &programDir, const QString &dataDir, QWidget *p
     m_lamp = new LampControl(*m_commands, *m_send, 开, 关, 角度控制, this);
     m_cruise = new CruiseControl(*m_commands, *m_links, 巡航模式, 水平速度, 垂直速度, 中,
                                  {左上, 上, 右上, 右, 右下, 下, 左下, 左}, this);
-    m_presets = new PresetController(*m_commands, 探照灯, Yuzhiwei,
-                                     presettable::filePathIn(m_dataDir), this);
+    // What an operator left beside the program (copied from an older installation) is read
+    // while the data directory has none of its own; saving always writes the data directory.
+    const QString besideProgram = m_dataDir == m_programDir ? QString() : m_programDir;
+    m_presets = new PresetController(
+        *m_commands, 探照灯, Yuzhiwei,
+        PresetStore(presettable::filePathIn(m_dataDir),
+                    besideProgram.isEmpty() ? QString() : presettable::filePathIn(besideProgram)),
+        this);
     connect(设置预置位, &QPushButton::clicked, m_presets, &PresetController::设置预置位_Click);
     connect(调用预置位, &QPushButton::clicked, m_presets, &PresetController::调用预置位_Click);
 

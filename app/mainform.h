@@ -59,6 +59,7 @@ public:
     AngleControl &angles() { return *m_angles; }
     ReceivePath &receive() { return *m_receive; }
     TimetableController &timetable() { return *m_timetable; }
+    PresetController &presets() { return *m_presets; }
 
     // Where the clock tick reads the date and time; an empty clock is the wall clock.
     using Clock = std::function<QDateTime()>;

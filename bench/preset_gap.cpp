@@ -1,16 +1,23 @@
 // The spacing of a preset burst as the head sees it: the preset dialog opened in set mode with
 // the serial link open on a pseudo-terminal, a preset button pressed, and the three frames
-// timed on arrival by a thread at the head's end. Five bursts; the gaps are the figures.
+// timed on arrival by a thread at the head's end. Five bursts; the gaps are the figures. Then
+// the same with another program holding the preset store locked: the longest the window thread
+// went without turning its event loop, from the opening to the store's answer, is a figure too.
 #include "benchsupport.h"
 #include "floodpeer.h"
 
 #include "app/mainform.h"
 #include "presets/form1.h"
 #include "presets/presetcontroller.h"
+#include "presets/presettable.h"
+#include "presets/presettexts.h"
+
+#include "otherprogram.h"
 
 #include <QApplication>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include <chrono>
 #include <cstdio>
@@ -27,6 +34,9 @@ constexpr int kFramesPerBurst = 3;
 constexpr double kPauseMs = double(std::chrono::milliseconds(PresetController::kPause).count());
 // One jog-scan tick of lateness allowed on top of the pause.
 constexpr double kSlackMs = 10.0;
+// The longest the window thread may be held by the console's own work: under a second, so that
+// the clock and the timetable never lose one.
+constexpr double kStallTargetMs = 250.0;
 
 int fail(const QString &why)
 {
@@ -100,10 +110,49 @@ int main(int argc, char **argv)
     std::printf("  second gap: median %.3f ms, min %.3f, max %.3f\n", median(second), minOf(second),
                 maxOf(second));
 
+    // A preset press, and then an opening, against a store another program holds: a 1 ms
+    // heartbeat on the window thread tells the longest time it went without turning its event
+    // loop, while the store waits for the lock and gives up.
+    OtherProgram other(presettable::filePathIn(console.programDir()));
+    if (!other.seed(QStringLiteral("01"), QStringList(9, QStringLiteral("东门"))))
+        return fail(QStringLiteral("cannot seed the preset store from a second connection"));
+    std::vector<TimePoint> beats;
+    QTimer heartbeat;
+    heartbeat.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&heartbeat, &QTimer::timeout, [&] { beats.push_back(Clock::now()); });
+    const auto settled = [&] {
+        return runEventLoopUntil([&] { return console.form().presets().storeWorkPending() == 0; },
+                                 10000);
+    };
+    QTest::mouseClick(opening, Qt::LeftButton);
+    if (!settled() || !other.run(QStringLiteral("BEGIN EXCLUSIVE")))
+        return fail(QStringLiteral("cannot lock the preset store from a second connection"));
+    console.messages.clear();
+    heartbeat.start(1);
+    runEventLoop(50);
+    auto *dialog = console.form().findChild<Form1 *>(QStringLiteral("Form1"));
+    QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("预置位%1").arg(kPreset)),
+                      Qt::LeftButton);
+    bool answered = settled();
+    QTest::mouseClick(opening, Qt::LeftButton);
+    answered = answered && settled();
+    runEventLoop(50);
+    heartbeat.stop();
+    other.run(QStringLiteral("ROLLBACK"));
+    if (!answered)
+        return fail(QStringLiteral("the preset store did not answer"));
+    const double stall = maxOf(gapsMs(beats));
+    std::printf("  locked store: press and opening over %.0f ms, %zu heartbeats, longest gap "
+                "%.1f ms; messages: %s\n",
+                msBetween(beats.front(), beats.back()), beats.size(), stall,
+                qPrintable(console.messages.join(u'|')));
+
     const std::string target =
         std::to_string(int(kPauseMs)) + " to " + std::to_string(int(kPauseMs + kSlackMs));
     const auto spaced = [](double ms) { return ms >= kPauseMs && ms <= kPauseMs + kSlackMs; };
     printFigure({"preset-gap-1", median(first), 2, "ms", target, spaced(median(first))});
     printFigure({"preset-gap-2", median(second), 2, "ms", target, spaced(median(second))});
+    printFigure({"preset-locked-stall", stall, 1, "ms", atMost(kStallTargetMs),
+                 stall <= kStallTargetMs});
     return 0;
 }

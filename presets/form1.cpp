@@ -72,6 +72,12 @@ void Form1::setLabels(const PresetLabels &labels)
         m_boxes[i]->setText(labels[i]);
 }
 
+void Form1::setLabelsEditable(bool editable)
+{
+    for (QLineEdit *box : m_boxes)
+        box->setReadOnly(!editable);
+}
+
 void Form1::预置位_Click(int preset)
 {
     CounterA = qint16(preset);

@@ -23,6 +23,8 @@ public:
     // Element k - 1 is the text of box k.
     PresetLabels labels() const;
     void setLabels(const PresetLabels &labels);
+    // Whether the operator may edit the nine boxes.
+    void setLabelsEditable(bool editable);
 
 signals:
     // Preset button k was pressed; CounterA already holds k.

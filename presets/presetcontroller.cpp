@@ -2,6 +2,7 @@
 
 #include "control/headcommands.h"
 #include "presets/form1.h"
+#include "presets/presettexts.h"
 #include "ui/centring.h"
 #include "ui/prompt.h"
 
@@ -10,9 +11,9 @@
 #include <thread>
 
 PresetController::PresetController(HeadCommands &commands, QComboBox *searchlight, qint16 &mode,
-                                   const QString &storePath, QWidget *window)
+                                   PresetStore store, QWidget *window)
     : QObject(window), m_commands(commands), m_searchlight(searchlight), m_mode(mode),
-      m_store(storePath), m_window(window)
+      m_service(std::move(store)), m_window(window)
 {
 }
 
@@ -56,18 +57,29 @@ void PresetController::centre()
 
 void PresetController::LoadPresetLabels()
 {
-    const PresetLoad load = m_store.load(m_searchlight->currentText());
-    // On a failure these are nine empty labels, shown before the message explains them.
-    m_dialog->setLabels(load.labels);
-    if (!load.ok)
-        prompt::show(m_dialog, load.error);
+    m_labelsLoaded = false;
+    // Nothing typed before the labels arrive could be kept: the boxes wait for them.
+    m_dialog->setLabelsEditable(false);
+    const quint64 opening = m_openings;
+    m_service.load(m_searchlight->currentText(), [this, opening](const PresetLoad &load) {
+        // An answer for an opening that has since been replaced, or a dialog gone, is dropped.
+        if (opening != m_openings || !m_dialog)
+            return;
+        // On a failure these are nine empty labels, which stay read-only: they would not be saved.
+        m_dialog->setLabels(load.labels);
+        m_labelsLoaded = load.ok;
+        m_dialog->setLabelsEditable(load.ok);
+        if (!load.ok && m_dialog->isVisible())
+            prompt::show(m_dialog, load.error);
+    });
 }
 
 void PresetController::SavePresetLabels()
 {
-    const PresetSave save = m_store.save(m_searchlight->currentText(), m_dialog->labels());
-    if (!save.ok)
-        prompt::show(m_dialog, save.error);
+    m_service.save(m_searchlight->currentText(), m_dialog->labels(), [this](const PresetSave &save) {
+        if (!save.ok)
+            prompt::show(m_window, save.error);
+    });
 }
 
 void PresetController::预置位_Click(int preset)
@@ -77,12 +89,12 @@ void PresetController::预置位_Click(int preset)
     else if (m_mode == kRecall)
         burst(&HeadCommands::SendPresetRecall, preset);
 
-    const quint64 opening = m_openings;
-    SavePresetLabels();
-    // While a message was up, the dialog may have been closed or opened anew: a new opening
-    // stands, with its own mode and freshly loaded labels.
-    if (m_dialog && m_openings == opening)
-        m_dialog->hide();
+    const bool loaded = m_labelsLoaded;
+    if (loaded)
+        SavePresetLabels();
+    m_dialog->hide();
+    if (!loaded)
+        prompt::show(m_window, presettexts::kLabelsNotSaved);
 }
 
 void PresetController::burst(void (HeadCommands::*send)(int), int preset)

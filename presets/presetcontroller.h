@@ -1,6 +1,6 @@
 #pragma once
 
-#include "presets/presetstore.h"
+#include "presets/presetservice.h"
 
 #include <QObject>
 #include <QPointer>
@@ -15,7 +15,8 @@ class QWidget;
 
 // Storing and recalling head positions: opens the preset dialog in set or recall mode with the
 // labels of the selected searchlight, and turns a preset button into its three frames, the save
-// of the labels and the hiding of the dialog.
+// of the labels and the hiding of the dialog. The store is read and written off the window
+// thread; a dialog whose labels have not been read (yet, or at all) writes none.
 class PresetController : public QObject
 {
     Q_OBJECT
@@ -30,7 +31,7 @@ public:
     // searchlight selector: its text at the moment of a load or save is the store's key. window
     // is the main window, which the dialog belongs to and is centred on the screen of.
     PresetController(HeadCommands &commands, QComboBox *searchlight, qint16 &mode,
-                     const QString &storePath, QWidget *window);
+                     PresetStore store, QWidget *window);
 
     // The two opening buttons of the main window.
     void 设置预置位_Click();
@@ -39,8 +40,11 @@ public:
     // Null until the first opening.
     Form1 *dialog() const;
 
+    // Both ask the store and return at once; the answer comes back through the event loop.
     void LoadPresetLabels();
     void SavePresetLabels();
+    // Loads and saves asked for and not answered yet.
+    int storeWorkPending() const { return m_service.pending(); }
 
 private:
     void open(qint16 mode);
@@ -51,10 +55,12 @@ private:
     HeadCommands &m_commands;
     QComboBox *m_searchlight;
     qint16 &m_mode;
-    PresetStore m_store;
+    PresetService m_service;
     QWidget *m_window;
     QPointer<Form1> m_dialog;
-    // Counts the openings, so that a preset press can tell whether the dialog was opened anew
-    // while one of its messages was up.
+    // Counts the openings, so that an answer of the store can tell whether it still belongs to the
+    // dialog as it is now.
     quint64 m_openings = 0;
+    // The labels of this opening have been read from the store, so its boxes may be written back.
+    bool m_labelsLoaded = false;
 };

@@ -3,6 +3,8 @@
 #include "presets/presetconnection.h"
 #include "presets/presettexts.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -217,24 +219,36 @@ QString writeRow(QSqlQuery &query, const QString &searchlight, const PresetLabel
 
 } // namespace
 
-PresetStore::PresetStore(QString filePath) : m_filePath(std::move(filePath)) {}
+PresetStore::PresetStore(QString filePath, QString fallbackPath)
+    : m_filePath(std::move(filePath)), m_fallbackPath(std::move(fallbackPath))
+{
+}
+
+QString PresetStore::sourcePath() const
+{
+    if (!m_fallbackPath.isEmpty() && !QFileInfo::exists(m_filePath) &&
+        QFileInfo(m_fallbackPath).isFile())
+        return m_fallbackPath;
+    return m_filePath;
+}
 
 PresetLoad PresetStore::load(const QString &searchlight) const
 {
-    const auto failed = [this](const QString &reason) {
+    const QString source = sourcePath();
+    const auto failed = [&source](const QString &reason) {
         return PresetLoad{
-            false, presettexts::failure(presettexts::kLoadFailed, m_filePath, reason), {}};
+            false, presettexts::failure(presettexts::kLoadFailed, source, reason), {}};
     };
     const PresetLoad nothingStored{true, {}, {}};
 
-    const QFileInfo file(m_filePath);
+    const QFileInfo file(source);
     if (file.isDir())
         return failed(presettexts::kIsFolder);
     // A console that has never saved has no file yet; reading does not create one.
     if (!file.exists())
         return nothingStored;
 
-    PresetConnection connection(m_filePath, PresetConnection::Access::ReadOnly);
+    PresetConnection connection(source, PresetConnection::Access::ReadOnly);
     if (!connection.isOpen())
         return failed(reasonFor(connection.openError(), true));
     QSqlQuery query = connection.query();
@@ -277,6 +291,9 @@ PresetSave PresetStore::save(const QString &searchlight, const PresetLabels &lab
         return failed(presettexts::kIsFolder);
     if (!QDir().mkpath(file.absolutePath()))
         return failed(presettexts::kCannotCreateFolder);
+    const QString source = sourcePath();
+    if (source != m_filePath && !QFile::copy(source, m_filePath))
+        return failed(presettexts::kCannotCopy);
     const bool existed = file.exists();
 
     PresetConnection connection(m_filePath, PresetConnection::Access::ReadWrite);

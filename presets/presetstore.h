@@ -41,18 +41,25 @@ struct PresetSave
 //   U+FFFF (read back as U+FFFD). Load finds no row for such a key, and save fails with
 //   presettexts::kUnstorableText and writes nothing.
 // - A lock held by someone else is waited for about 2 s before the operation fails.
+// - A fallback file, when given, stands in while the store's own file does not exist: a load reads
+//   it, and the first save copies it to the store's own place before writing there, so that no
+//   other searchlight's labels are left behind. The fallback itself is never written.
 // - Failures never throw and never end the program; they come back as ok false with a message.
 class PresetStore
 {
 public:
-    // The console passes presettable::filePathIn(program directory).
-    explicit PresetStore(QString filePath);
+    // The console passes presettable::filePathIn(data directory) and, where the data directory
+    // is not the program directory, presettable::filePathIn(program directory) as the fallback.
+    explicit PresetStore(QString filePath, QString fallbackPath = {});
 
     const QString &filePath() const { return m_filePath; }
+    // The file a load reads now: the store's own, or the fallback while the own one is missing.
+    QString sourcePath() const;
 
     PresetLoad load(const QString &searchlight) const;
     PresetSave save(const QString &searchlight, const PresetLabels &labels) const;
 
 private:
     QString m_filePath;
+    QString m_fallbackPath;
 };

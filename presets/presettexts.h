@@ -19,6 +19,7 @@ inline const QString kFolderReadOnly = QStringLiteral("文件夹只读，无法�
 inline const QString kCannotOpen = QStringLiteral("无法打开数据库文件，请检查文件权限");
 inline const QString kCannotCreate = QStringLiteral("无法创建数据库文件");
 inline const QString kCannotCreateFolder = QStringLiteral("无法创建数据库所在的文件夹");
+inline const QString kCannotCopy = QStringLiteral("无法把程序目录中的数据库复制到数据目录");
 inline const QString kIsFolder = QStringLiteral("该位置是一个文件夹，不是数据库文件");
 inline const QString kDiskFull = QStringLiteral("磁盘已满，无法写入");
 inline const QString kIoError = QStringLiteral("读写数据库文件出错");
@@ -29,6 +30,11 @@ inline QString missingColumns(const QStringList &columns)
 {
     return kMissingColumnsPrefix + columns.join(QStringLiteral("、"));
 }
+
+// A preset button was pressed in a dialog whose labels had not been read: writing its boxes
+// would put empty or stale texts over the labels in the file.
+inline const QString kLabelsNotSaved =
+    QStringLiteral("预置位名称未保存：打开对话框时未能读取已存的名称，为免覆盖，本次未写入");
 
 // Anything the store cannot name, with SQLite's own code or text for whoever looks into it.
 inline QString otherError(const QString &detail)

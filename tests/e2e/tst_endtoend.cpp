@@ -326,8 +326,10 @@ public:
     }
 
     Form1 *presetDialog() { return console.form->findChild<Form1 *>(QStringLiteral("Form1")); }
+    // As an operator does, once the dialog shows its labels.
     void pressPreset(int preset)
     {
+        QVERIFY(console.presetsSettled());
         QTest::mouseClick(
             presetDialog()->findChild<QPushButton *>(QStringLiteral("预置位%1").arg(preset)),
             Qt::LeftButton);

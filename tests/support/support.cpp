@@ -2,6 +2,7 @@
 
 #include "app/linkcontroller.h"
 #include "app/mainform.h"
+#include "presets/presetcontroller.h"
 #include "link/logtext.h"
 #include "ui/prompt.h"
 
@@ -86,6 +87,11 @@ void Console::choose(const char *name, int index)
     auto *box = get<QComboBox>(name);
     box->setCurrentIndex(index - 1);
     QTest::keyClick(box, Qt::Key_Down);
+}
+
+bool Console::presetsSettled()
+{
+    return QTest::qWaitFor([this] { return form->presets().storeWorkPending() == 0; }, 5000);
 }
 
 bool Console::openSerial()

@@ -67,6 +67,8 @@ public:
     bool openSerial();
     // Opens the TCP link to a peer listening on address:4196 and forgets the connect message.
     bool openTcp(const char *address);
+    // Waits until the preset store has answered every load and save asked of it.
+    bool presetsSettled();
 
 private:
     QWidget *window() const;

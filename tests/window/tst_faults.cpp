@@ -2,6 +2,7 @@
 // vanishes mid-jog, a TCP peer that resets in the middle of a preset burst, a kill while the
 // settings files are written, and a flood of replies while the timetable fires.
 #include "farend.h"
+#include "otherprogram.h"
 #include "support.h"
 
 #include "app/linkcontroller.h"
@@ -9,6 +10,7 @@
 #include "control/jogcontrol.h"
 #include "link/links.h"
 #include "link/logtext.h"
+#include "presets/presettable.h"
 #include "schedule/settingsfiles.h"
 #include "schedule/slotstore.h"
 #include "schedule/timetable.h"
@@ -114,6 +116,7 @@ private slots:
     void tcpResetInTheMiddleOfABurst();
     void killedWhileWritingTheSettings();
     void repliesFloodWhileTheTimetableFires();
+    void timetableFiresWhileThePresetStoreIsLocked();
 };
 
 void FaultsTest::hostileHead_data()
@@ -222,6 +225,7 @@ void FaultsTest::tcpResetInTheMiddleOfABurst()
     c.click("设置预置位");
     auto *dialog = c.form->findChild<QWidget *>(QStringLiteral("Form1"));
     QVERIFY(dialog);
+    QVERIFY(c.presetsSettled());
     QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("预置位1")), Qt::LeftButton);
     peer.join();
     QVERIFY(gotBytes >= 7);
@@ -305,6 +309,57 @@ void FaultsTest::repliesFloodWhileTheTimetableFires()
     QCOMPARE(c.form->timetable().slotStore().kai(3), QStringLiteral("0"));
     QVERIFY(c.form->link().linkOpen());
     QVERIFY(c.prompts.messages.isEmpty());
+}
+
+void FaultsTest::timetableFiresWhileThePresetStoreIsLocked()
+{
+    // Another program holds the preset store while a slot's second comes, and the operator opens
+    // the preset dialog and presses a preset button just before it: the store waits off the
+    // window thread, so the clock keeps its seconds and the lamp goes on within that second.
+    Console c(15);
+    QVERIFY(c.openSerial());
+    c.get<QComboBox>("探照灯")->setEditText("01");
+    OtherProgram other(presettable::filePathIn(c.dir.path()));
+    QVERIFY(other.seed("01", QStringList(9, QStringLiteral("东门"))));
+
+    // The slot's second starts 2 to 3 s from now; the dialog opens 0.9 s before it, so a store
+    // that waited its 2 s on the window thread would hold it through the whole second.
+    const QDateTime now = QDateTime::currentDateTime();
+    const QDateTime slotAt = now.addMSecs(3000 - now.time().msec());
+    const QString on = slotAt.toString(QStringLiteral("HH:mm:ss"));
+    QListWidgetItem *slot = c.get<QListWidget>("定时配置")->item(3);
+    slot->setText(schedule::rowText(3, on, QString(), QStringLiteral("无巡航")));
+    slot->setSelected(true);
+    c.form->timetable().slotStore().StoreSlotTimes(3, on, QString());
+    // The same moment on the far end's clock.
+    const FarEnd::Clock::time_point slotStarts =
+        FarEnd::Clock::now() + std::chrono::milliseconds(QDateTime::currentDateTime().msecsTo(slotAt));
+
+    FarEnd head(c.pty.master());
+    QVERIFY(other.run("BEGIN EXCLUSIVE"));
+    QTest::qWait(int(QDateTime::currentDateTime().msecsTo(slotAt)) - 900);
+    c.click("设置预置位");
+    auto *dialog = c.form->findChild<QWidget *>(QStringLiteral("Form1"));
+    QVERIFY(dialog);
+    QTest::qWait(int(QDateTime::currentDateTime().msecsTo(slotAt)) - 80);
+    QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("预置位1")), Qt::LeftButton);
+    const QByteArray lampOn = hex("FF 01 02 00 00 00 03");
+    const auto lampFrames = [&] {
+        QList<FarEnd::Frame> lamp;
+        for (const FarEnd::Frame &frame : head.frames()) {
+            if (frame.bytes == lampOn)
+                lamp << frame;
+        }
+        return lamp;
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(lampFrames().size(), 3, 3000);
+    QVERIFY(other.run("ROLLBACK"));
+    head.stop();
+    const auto late = std::chrono::duration<double, std::milli>(lampFrames().last().at - slotStarts);
+    qInfo("lamp-on burst complete %.0f ms into its second", late.count());
+    QVERIFY2(late >= std::chrono::milliseconds(0) && late < std::chrono::milliseconds(1000),
+             qPrintable(QString::number(late.count())));
+    QCOMPARE(c.form->timetable().slotStore().kai(3), QStringLiteral("0"));
 }
 
 QTEST_MAIN(FaultsTest)

@@ -114,7 +114,7 @@ void PresetsTest::burst()
     c.click(opening.toUtf8());
     QCOMPARE(int(c.form->Yuzhiwei), opening == "设置预置位" ? 1 : 2);
     QVERIFY(c.dialog()->isVisible());
-    QCOMPARE(c.shown(), kLabels);
+    QTRY_COMPARE(c.shown(), kLabels);
     c.box(4)->setText("改过");
 
     FarEnd head(c.pty.master());
@@ -134,7 +134,7 @@ void PresetsTest::burst()
     const QString line =
         "\r\n-->发送：" + QString::fromLatin1(frame.toHex(' ').toUpper()) + " \r\n";
     QCOMPARE(c.log(), line + line + line);
-    QCOMPARE(other.labels(searchlight), with(kLabels, 4, "改过"));
+    QTRY_COMPARE(other.labels(searchlight), with(kLabels, 4, "改过"));
     QCOMPARE(other.labels("06"), kLabels);
     QVERIFY(c.prompts.messages.isEmpty());
 }
@@ -146,6 +146,7 @@ void PresetsTest::jogScanWaitsForTheBurstAndDoesNotCatchUp()
     c.click("设置预置位");
     // The main window lets go of held buttons when it loses the focus: hold one only after.
     QTRY_COMPARE(QApplication::activeWindow(), c.dialog());
+    QVERIFY(c.presetsSettled());
     Clock::time_point done;
     connect(c.button(2), &QPushButton::clicked, this, [&] { done = Clock::now(); });
 
@@ -191,13 +192,13 @@ void PresetsTest::searchlightChangedWhileOpen()
     QVERIFY(other.seed("05", kLabels));
     c.setSearchlight("05");
     c.click("设置预置位");
-    QCOMPARE(c.shown(), kLabels);
+    QTRY_COMPARE(c.shown(), kLabels);
 
     // 07 has no row yet: the labels loaded for 05 go into a new one.
     c.setSearchlight("07");
     c.press(2);
     QCOMPARE(c.pty.read(21).toHex(' '), hex("FF 07 62 00 00 00 69").repeated(3).toHex(' '));
-    QCOMPARE(other.labels("07"), kLabels);
+    QTRY_COMPARE(other.labels("07"), kLabels);
     QCOMPARE(other.labels("05"), kLabels);
     QVERIFY(!c.dialog()->isVisible());
 }
@@ -208,13 +209,14 @@ void PresetsTest::noLinkAndNoFile()
     QVERIFY(!QFile::exists(c.storePath()));
     c.click("调用预置位");
     // A fresh machine: nine empty boxes, and reading creates nothing.
-    QCOMPARE(c.shown(), QStringList(9, QString()));
+    QTRY_COMPARE(c.shown(), QStringList(9, QString()));
     QVERIFY(!QFile::exists(c.storePath()));
     c.box(4)->setText("北塔");
     c.press(4);
     QVERIFY(!c.dialog()->isVisible());
     QCOMPARE(c.pty.drain(120), QByteArray());
     QVERIFY(c.log().isEmpty());
+    QVERIFY(c.presetsSettled());
     QVERIFY(c.prompts.messages.isEmpty());
     OtherProgram other(c.storePath());
     QCOMPARE(other.labels("00"), with(QStringList(9, QString()), 4, "北塔"));
@@ -227,6 +229,7 @@ void PresetsTest::closeBoxAndReopening()
     QVERIFY(other.seed("00", kLabels));
     c.click("设置预置位");
     QTRY_VERIFY(c.centred());
+    QVERIFY(c.presetsSettled());
     c.box(1)->setText("改过");
     c.dialog()->close();
     QVERIFY(!c.dialog()->isVisible());
@@ -238,7 +241,7 @@ void PresetsTest::closeBoxAndReopening()
     c.click("调用预置位");
     QCOMPARE(int(c.form->Yuzhiwei), 2);
     QVERIFY(c.dialog()->isVisible());
-    QCOMPARE(c.shown(), with(kLabels, 1, "新"));
+    QTRY_COMPARE(c.shown(), with(kLabels, 1, "新"));
     QTRY_VERIFY(c.centred());
 
     // Opening again while shown: new mode, centred again, edits discarded, still one dialog.
@@ -246,7 +249,7 @@ void PresetsTest::closeBoxAndReopening()
     c.dialog()->move(0, 0);
     c.click("设置预置位");
     QCOMPARE(int(c.form->Yuzhiwei), 1);
-    QCOMPARE(c.shown(), with(kLabels, 1, "新"));
+    QTRY_COMPARE(c.shown(), with(kLabels, 1, "新"));
     QTRY_VERIFY(c.centred());
     QCOMPARE(c.form->findChildren<Form1 *>().size(), 1);
     c.press(5);
@@ -267,14 +270,18 @@ void PresetsTest::storeNotADatabase()
     };
 
     c.click("设置预置位");
-    QCOMPARE(c.prompts.messages, QStringList{failed(presettexts::kLoadFailed)});
+    QTRY_COMPARE(c.prompts.messages, QStringList{failed(presettexts::kLoadFailed)});
     QCOMPARE(c.shown(), QStringList(9, QString()));
     c.prompts.messages.clear();
+    // Labels that were never read are not written over whatever the file holds.
     c.press(3);
     QCOMPARE(c.pty.read(21).toHex(' '), hex("FF 00 63 00 00 00 63").repeated(3).toHex(' '));
-    QCOMPARE(c.prompts.messages, QStringList{failed(presettexts::kSaveFailed)});
+    QCOMPARE(c.prompts.messages, QStringList{presettexts::kLabelsNotSaved});
     QVERIFY(!c.dialog()->isVisible());
     QVERIFY(c.form->isVisible());
+    QVERIFY(c.presetsSettled());
+    QCOMPARE(fileBytes(c.storePath()),
+             QByteArray("these are not the labels you are looking for\n").repeated(40));
 }
 
 void PresetsTest::storeLocked()
@@ -282,35 +289,66 @@ void PresetsTest::storeLocked()
     PresetConsole c;
     OtherProgram other(c.storePath());
     QVERIFY(other.seed("00", kLabels));
+    const QString locked =
+        presettexts::failure(presettexts::kSaveFailed, c.storePath(), presettexts::kLocked);
+    const QString unreadable =
+        presettexts::failure(presettexts::kLoadFailed, c.storePath(), presettexts::kLocked);
+
+    // A save that waits for the lock does so off the window thread: the press is over after
+    // the burst's two pauses, and the message follows once the store gives up.
     c.click("设置预置位");
+    QTRY_COMPARE(c.shown(), kLabels);
     c.box(1)->setText("改过");
     QVERIFY(other.run("BEGIN EXCLUSIVE"));
-
     QElapsedTimer clock;
     clock.start();
     c.press(1);
-    QVERIFY(clock.elapsed() >= 1500);
-    QCOMPARE(c.pty.read(21).toHex(' '), hex("FF 00 61 00 00 00 61").repeated(3).toHex(' '));
-    const QString locked =
-        presettexts::failure(presettexts::kSaveFailed, c.storePath(), presettexts::kLocked);
-    QCOMPARE(c.prompts.messages, QStringList{locked});
+    QVERIFY2(clock.elapsed() < 250, qPrintable(QString::number(clock.elapsed())));
     QVERIFY(!c.dialog()->isVisible());
+    QCOMPARE(c.pty.read(21).toHex(' '), hex("FF 00 61 00 00 00 61").repeated(3).toHex(' '));
+    QVERIFY(c.prompts.messages.isEmpty());
+    QTRY_COMPARE_WITH_TIMEOUT(c.prompts.messages, QStringList{locked}, 5000);
     QCOMPARE(other.labels("00"), kLabels);
+
+    // Opened while the lock holds, the dialog gets no labels: its boxes stay empty and cannot be
+    // edited, and a preset button sends its frames but writes nothing over the stored labels.
+    c.prompts.messages.clear();
+    c.click("设置预置位");
+    QTRY_COMPARE_WITH_TIMEOUT(c.prompts.messages, QStringList{unreadable}, 5000);
+    QCOMPARE(c.shown(), QStringList(9, QString()));
+    QVERIFY(c.box(1)->isReadOnly());
     QVERIFY(other.run("ROLLBACK"));
+    c.prompts.messages.clear();
+    c.press(1);
+    QCOMPARE(c.pty.read(21).toHex(' '), hex("FF 00 61 00 00 00 61").repeated(3).toHex(' '));
+    QVERIFY(!c.dialog()->isVisible());
+    QCOMPARE(c.prompts.messages, QStringList{presettexts::kLabelsNotSaved});
+    QVERIFY(c.presetsSettled());
+    QCOMPARE(other.labels("00"), kLabels);
+    // The next opening reads them and saves as usual.
+    c.prompts.messages.clear();
+    c.click("设置预置位");
+    QTRY_COMPARE(c.shown(), kLabels);
+    QVERIFY(!c.box(1)->isReadOnly());
+    c.box(9)->setText("九号");
+    c.press(2);
+    QTRY_COMPARE(other.labels("00"), with(kLabels, 9, "九号"));
+    QVERIFY(c.prompts.messages.isEmpty());
 
     // The lock goes and the dialog is opened anew while the message is up: that opening stands.
     c.click("设置预置位");
+    QVERIFY(c.presetsSettled());
+    QCOMPARE(c.shown(), with(kLabels, 9, "九号"));
     QVERIFY(other.run("BEGIN EXCLUSIVE"));
-    c.prompts.messages.clear();
     c.prompts.onMessage = [&](const QString &) {
         other.run("ROLLBACK");
         c.click("调用预置位");
     };
     c.press(1);
-    QCOMPARE(c.prompts.messages, QStringList{locked});
+    QTRY_COMPARE_WITH_TIMEOUT(c.prompts.messages, QStringList{locked}, 5000);
     QVERIFY(c.dialog()->isVisible());
     QCOMPARE(int(c.form->Yuzhiwei), 2);
-    QCOMPARE(c.shown(), kLabels);
+    QTRY_COMPARE(c.shown(), with(kLabels, 9, "九号"));
 }
 
 void PresetsTest::layout()
