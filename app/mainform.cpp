@@ -154,7 +154,7 @@ MainForm::MainForm(const QString &programDir, const QString &dataDir, QWidget *p
     connect(调用预置位, &QPushButton::clicked, m_presets, &PresetController::调用预置位_Click);
 
     m_timetable = new TimetableController(
-        *m_commands, m_dataDir,
+        *m_commands, m_dataDir, besideProgram,
         TimetableControls{this, 定时配置, 定时配置说明, 设备IP, Shuangjihang}, this);
 
     connect(CmdExit, &QPushButton::clicked, this, &MainForm::CmdExit_Click);

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStorageInfo>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -17,11 +18,10 @@ namespace {
 constexpr char kEncoding[] = "GB18030";
 constexpr char kLineEnd[] = "\r\n";
 
-// Up to maxLines decoded lines of the file, cut short at the first line that is too long or
-// holds a NUL byte.
-QStringList readLines(const QString &path, int maxLines)
+// Up to maxLines lines of the file, each decoded on its own.
+QList<FileLine> readLines(const QString &path, int maxLines)
 {
-    QStringList lines;
+    QList<FileLine> lines;
     // Anything but a regular file (directory, pipe, device) is not ours to read: a pipe would
     // block start-up.
     if (!QFileInfo(path).isFile())
@@ -29,37 +29,56 @@ QStringList readLines(const QString &path, int maxLines)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return lines;
-    // Every accepted line with its end fits in kMaxLineBytes + 2 bytes, so maxLines of them
-    // always fit in this much; a line still without its end within kMaxLineBytes is too long.
-    const qint64 limit = qint64(maxLines) * (kMaxLineBytes + 2) + 1;
-    const QByteArray bytes = file.read(limit);
-    file.close();
-
-    QStringDecoder decoder(kEncoding, QStringConverter::Flag::Stateless);
-    if (!decoder.isValid())
+    if (!QStringDecoder(kEncoding).isValid())
         return lines;
-    qsizetype pos = 0;
-    while (lines.size() < maxLines && pos < bytes.size()) {
-        const qsizetype window = qMin<qsizetype>(bytes.size() - pos, kMaxLineBytes + 1);
-        qsizetype end = pos;
-        while (end < pos + window && bytes[end] != '\r' && bytes[end] != '\n')
-            ++end;
-        if (end - pos > kMaxLineBytes)
-            break;
-        const QByteArrayView line(bytes.constData() + pos, end - pos);
-        if (line.contains('\0'))
-            break;
-        // GB18030 never uses CR or LF inside a character, so cutting at them first is safe; the
-        // stateless decoder keeps a broken character at a line's end out of the next line.
-        lines.append(decoder.decode(line));
-        pos = end;
-        if (pos < bytes.size()) {
-            const bool carriageReturn = bytes[pos] == '\r';
-            ++pos;
-            if (carriageReturn && pos < bytes.size() && bytes[pos] == '\n')
-                ++pos;
+
+    QByteArray line;
+    line.reserve(kMaxLineBytes);
+    bool tooLong = false;
+    // GB18030 never uses CR or LF inside a character, so cutting at them first is safe; each line
+    // has a decoder of its own, so a broken character at its end stays out of the next line.
+    const auto endLine = [&] {
+        if (tooLong || line.contains('\0')) {
+            lines.append(std::nullopt);
+        } else {
+            QStringDecoder decoder(kEncoding, QStringConverter::Flag::Stateless);
+            const QString text = decoder.decode(line);
+            lines.append(decoder.hasError() ? FileLine() : FileLine(text));
+        }
+        line.clear();
+        tooLong = false;
+    };
+
+    char chunk[16 * 1024];
+    bool afterCarriageReturn = false;
+    qint64 scanned = 0;
+    while (lines.size() < maxLines && scanned < kMaxScanBytes) {
+        const qint64 n = file.read(chunk, qMin<qint64>(sizeof chunk, kMaxScanBytes - scanned));
+        // The end of the file, or a read that failed: what was read so far stands.
+        if (n <= 0) {
+            if (n == 0 && (!line.isEmpty() || tooLong) && lines.size() < maxLines)
+                endLine();
+            return lines;
+        }
+        scanned += n;
+        for (qint64 i = 0; i < n && lines.size() < maxLines; ++i) {
+            const char c = chunk[i];
+            if (afterCarriageReturn) {
+                afterCarriageReturn = false;
+                if (c == '\n')
+                    continue;
+            }
+            if (c == '\r' || c == '\n') {
+                endLine();
+                afterCarriageReturn = c == '\r';
+            } else if (line.size() < kMaxLineBytes) {
+                line.append(c);
+            } else {
+                tooLong = true;
+            }
         }
     }
+    // Cut short at the scan bound: the line it fell in is not taken.
     return lines;
 }
 
@@ -106,26 +125,52 @@ std::optional<bool> nonZeroNumber(QStringView text)
     return nonZero;
 }
 
+// Why a file could not be written, told from what the file and its folder look like now.
+QString reasonWhy(const QString &path, qint64 bytes)
+{
+    using namespace scheduletexts;
+    const QFileInfo file(path);
+    if (file.isDir())
+        return kReasonIsFolder;
+    const QFileInfo folder(file.absolutePath());
+    if (!folder.isDir())
+        return kReasonNoFolder;
+    const QStorageInfo storage(folder.absoluteFilePath());
+    if (storage.isValid() && storage.isReadOnly())
+        return kReasonReadOnlyDisk;
+    if (storage.isValid() && storage.bytesAvailable() >= 0 && storage.bytesAvailable() < bytes)
+        return kReasonDiskFull;
+    if (!folder.isWritable() && !(file.exists() && file.isWritable()))
+        return kReasonNoPermission;
+    return kReasonWriteFailed;
+}
+
 SaveResult writeLines(const QString &path, const QStringList &lines)
 {
     QStringEncoder encoder(kEncoding);
     if (!encoder.isValid())
-        return {false, scheduletexts::saveFailedText(path, QString::fromLatin1(kEncoding))};
+        return {false, scheduletexts::saveFailedText(path, scheduletexts::kReasonNoEncoding)};
     QByteArray bytes;
     for (const QString &line : lines) {
         bytes.append(encoder.encode(line));
         bytes.append(kLineEnd);
     }
+    // The new file is made beside the old one and takes its place whole. Where the folder does
+    // not let us make a file but the old file itself may be written, it is written in place: a
+    // setting saved that way is worth more than the guarantee of a whole replacement.
     QSaveFile file(path);
+    file.setDirectWriteFallback(true);
+    const auto failed = [&] {
+        return SaveResult{false, scheduletexts::saveFailedText(path, reasonWhy(path, bytes.size()))};
+    };
     if (!file.open(QIODevice::WriteOnly))
-        return {false, scheduletexts::saveFailedText(path, file.errorString())};
+        return failed();
     if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
         file.cancelWriting();
-        return {false, scheduletexts::saveFailedText(path, reason)};
+        return failed();
     }
     if (!file.commit())
-        return {false, scheduletexts::saveFailedText(path, file.errorString())};
+        return failed();
     return {true, {}};
 }
 
@@ -146,15 +191,22 @@ QString flagsPath(const QString &programDir)
     return programDir + QStringLiteral("/322.ini");
 }
 
+QString readablePath(const QString &ownPath, const QString &fallbackPath)
+{
+    if (fallbackPath.isEmpty() || QFileInfo::exists(ownPath) || !QFileInfo(fallbackPath).isFile())
+        return ownPath;
+    return fallbackPath;
+}
+
 std::optional<QString> readDeviceIp(const QString &path)
 {
-    const QStringList lines = readLines(path, 1);
+    const QList<FileLine> lines = readLines(path, 1);
     if (lines.isEmpty())
         return std::nullopt;
     return lines.first();
 }
 
-QStringList readRows(const QString &path)
+QList<FileLine> readRows(const QString &path)
 {
     return readLines(path, kRowCount);
 }
@@ -172,8 +224,8 @@ std::optional<bool> flagOfLine(const QString &line)
 QList<bool> readFlags(const QString &path)
 {
     QList<bool> flags;
-    for (const QString &line : readLines(path, kRowCount)) {
-        const std::optional<bool> flag = flagOfLine(line);
+    for (const FileLine &line : readLines(path, kRowCount)) {
+        const std::optional<bool> flag = line ? flagOfLine(*line) : std::nullopt;
         if (!flag)
             break;
         flags.append(*flag);

@@ -12,34 +12,44 @@
 // in code page 936, A2 E3 here), so files stay interchangeable with GBK files while a character
 // outside GBK still survives; CR LF after every line, the last included; no byte-order mark.
 //
-// The readers take what the files hold and stop silently at the first line they cannot use,
-// keeping what came before; the caller applies line k to row k. A file we did not write is
-// untrusted: only regular files are opened, and at most what 99 lines of kMaxLineBytes need is
-// read, so a huge file, a pipe or a directory costs nothing. Lines end at CR LF, LF or CR; a last
-// line without an end counts. A line longer than kMaxLineBytes, or holding a NUL byte (never
-// part of a text we write; a UTF-16 file is full of them), ends the reading there as a failure.
-// Bytes that are not GB18030 become U+FFFD or are dropped within their own line; the following
-// lines are not affected.
+// The readers take what the files hold; the caller applies line k to row k. A file we did not
+// write is untrusted: only regular files are opened, it is read in small pieces, a line is kept to
+// kMaxLineBytes and no more than kMaxScanBytes of a file are looked at, so a huge file, a pipe or
+// a directory costs neither memory nor a long wait. Lines end at CR LF, LF or CR; a last line
+// without an end counts. A line the console cannot take (longer than kMaxLineBytes, holding a NUL
+// byte, never part of a text we write, or holding bytes that are not GB18030) spoils only itself:
+// it comes back as no value and the lines after it are read as usual.
 namespace schedule {
 
 // Longest line a reader takes, in bytes without the line end. A row built by the editor from two
 // times of normal length is about 45 bytes.
 inline constexpr int kMaxLineBytes = 4096;
+// How much of a file the readers look at, at most; what lies beyond is not read.
+inline constexpr qint64 kMaxScanBytes = 16 * 1024 * 1024;
+
+// One line as read: its text, or no value for a line the console cannot take.
+using FileLine = std::optional<QString>;
 
 QString deviceIpPath(const QString &programDir); // <dir>/123.ini
 QString rowsPath(const QString &programDir);     // <dir>/321.ini
 QString flagsPath(const QString &programDir);    // <dir>/322.ini
 
-// Line 1 of 123.ini. No value when the file is missing, unreadable or has no line at all (the
-// box stays as it is); the empty text when the first line is empty.
+// The file a reader takes: ownPath while it exists (whatever it is), else fallbackPath when that
+// is a file, else ownPath. The writers always write ownPath.
+QString readablePath(const QString &ownPath, const QString &fallbackPath);
+
+// Line 1 of 123.ini. No value when the file is missing, unreadable, has no line at all or a first
+// line the console cannot take (the box stays as it is); the empty text when it is empty.
 std::optional<QString> readDeviceIp(const QString &path);
 
-// Up to 99 row texts, each as written, without checking their form.
-QStringList readRows(const QString &path);
+// Up to 99 row texts, each as written, without checking their form; no value for a line the
+// console cannot take, whose row keeps what it shows.
+QList<FileLine> readRows(const QString &path);
 
 // Up to 99 selections. A line is "True" or "False" in any case, or a decimal number with an
 // optional sign, fraction and exponent ("-1", "0", "2.5", "1e3"), non-zero meaning true; blanks
-// around it do not count. Any other line, the empty line included, ends the reading there.
+// around it do not count. Any other line (the empty line and a line the console cannot take
+// included) ends the reading there.
 QList<bool> readFlags(const QString &path);
 
 // One of the selection lines of 322.ini read as a Boolean; no value when it is neither.

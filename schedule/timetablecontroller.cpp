@@ -29,9 +29,11 @@ QTimer *delayTimer(const QString &name, QObject *parent)
 
 } // namespace
 
-TimetableController::TimetableController(HeadCommands &commands, const QString &programDir,
-                                         TimetableControls controls, QObject *parent)
-    : QObject(parent), m_commands(commands), m_programDir(programDir), m_controls(controls)
+TimetableController::TimetableController(HeadCommands &commands, const QString &dataDir,
+                                         const QString &fallbackDir, TimetableControls controls,
+                                         QObject *parent)
+    : QObject(parent), m_commands(commands), m_dataDir(dataDir), m_fallbackDir(fallbackDir),
+      m_controls(controls)
 {
     CommandApply_3定时1000 = delayTimer(QStringLiteral("CommandApply_3定时1000"), this);
     CommandApply_5定时1000 = delayTimer(QStringLiteral("CommandApply_5定时1000"), this);
@@ -152,24 +154,33 @@ void TimetableController::CommandApply_5定时1000_Timer()
     CommandApply_5定时1000->stop();
 }
 
+QString TimetableController::readPath(QString (*fileIn)(const QString &dir)) const
+{
+    return schedule::readablePath(fileIn(m_dataDir),
+                                  m_fallbackDir.isEmpty() ? QString() : fileIn(m_fallbackDir));
+}
+
 void TimetableController::LoadDeviceIp()
 {
-    if (const auto ip = schedule::readDeviceIp(schedule::deviceIpPath(m_programDir)))
+    if (const auto ip = schedule::readDeviceIp(readPath(schedule::deviceIpPath)))
         m_controls.deviceIp->setText(*ip);
 }
 
 void TimetableController::LoadTimetableFlags()
 {
-    const QList<bool> flags = schedule::readFlags(schedule::flagsPath(m_programDir));
+    const QList<bool> flags = schedule::readFlags(readPath(schedule::flagsPath));
     for (int n = 0; n < flags.size() && row(n); ++n)
         row(n)->setSelected(flags[n]);
 }
 
 void TimetableController::LoadTimetableRows()
 {
-    const QStringList rows = schedule::readRows(schedule::rowsPath(m_programDir));
-    for (int n = 0; n < rows.size() && row(n); ++n)
-        row(n)->setText(rows[n]);
+    const QList<schedule::FileLine> rows = schedule::readRows(readPath(schedule::rowsPath));
+    for (int n = 0; n < rows.size() && row(n); ++n) {
+        // A line that could not be read leaves its row as designed; the rows after it still load.
+        if (rows[n])
+            row(n)->setText(*rows[n]);
+    }
 }
 
 void TimetableController::remember(const schedule::SaveResult &result)
@@ -181,7 +192,7 @@ void TimetableController::remember(const schedule::SaveResult &result)
 void TimetableController::SaveDeviceIp()
 {
     remember(
-        schedule::writeDeviceIp(schedule::deviceIpPath(m_programDir), m_controls.deviceIp->text()));
+        schedule::writeDeviceIp(schedule::deviceIpPath(m_dataDir), m_controls.deviceIp->text()));
 }
 
 void TimetableController::SaveTimetableRows()
@@ -189,7 +200,7 @@ void TimetableController::SaveTimetableRows()
     QStringList rows;
     for (int n = 0; n < m_controls.rows->count(); ++n)
         rows.append(row(n)->text());
-    remember(schedule::writeRows(schedule::rowsPath(m_programDir), rows));
+    remember(schedule::writeRows(schedule::rowsPath(m_dataDir), rows));
 }
 
 void TimetableController::SaveTimetableFlags()
@@ -197,7 +208,7 @@ void TimetableController::SaveTimetableFlags()
     QList<bool> flags;
     for (int n = 0; n < m_controls.rows->count(); ++n)
         flags.append(row(n)->isSelected());
-    remember(schedule::writeFlags(schedule::flagsPath(m_programDir), flags));
+    remember(schedule::writeFlags(schedule::flagsPath(m_dataDir), flags));
 }
 
 void TimetableController::reportSaveFailures()

@@ -38,7 +38,9 @@ class TimetableController : public QObject
 {
     Q_OBJECT
 public:
-    TimetableController(HeadCommands &commands, const QString &programDir,
+    // The settings files are kept in dataDir; while one is missing there, start-up reads the one
+    // in fallbackDir (the program directory, when it is not the data directory) instead.
+    TimetableController(HeadCommands &commands, const QString &dataDir, const QString &fallbackDir,
                         TimetableControls controls, QObject *parent = nullptr);
     ~TimetableController() override;
 
@@ -81,8 +83,12 @@ private:
     static void startOnce(QTimer *timer);
     void remember(const schedule::SaveResult &result);
 
+    // Where start-up reads the settings file of this name.
+    QString readPath(QString (*fileIn)(const QString &dir)) const;
+
     HeadCommands &m_commands;
-    QString m_programDir;
+    QString m_dataDir;
+    QString m_fallbackDir;
     TimetableControls m_controls;
     // Declared before the editor, which writes to it, so it goes after it.
     schedule::SlotStore m_store;

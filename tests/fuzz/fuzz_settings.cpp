@@ -1,6 +1,7 @@
 // Any bytes as the three settings files, and any row text through the cruise parse. The readers
 // must keep to their bounds (99 lines, kMaxLineBytes a line, no line breaks inside a line) and
-// agree with a plainer cut of the same bytes; the flags must agree line by line with flagOfLine;
+// agree with a plainer cut of the same bytes, a line they cannot take spoiling only itself; the
+// flags must agree line by line with flagOfLine and stop at the first line that is no flag;
 // the cruise parse must name a pattern only for a row of exactly eight pieces ending in a word.
 #include "fuzzsupport.h"
 #include "schedule/scheduletexts.h"
@@ -28,11 +29,11 @@ QString put(const QByteArray &bytes)
     return path;
 }
 
-// The same bytes cut into lines another way: find each line end with indexOf, give up on a line
-// over the limit or holding NUL, decode each line on its own.
-QStringList plainLines(const QByteArray &bytes, int maxLines)
+// The same bytes cut into lines another way: find each line end with indexOf, and decode each
+// line on its own; a line over the limit, holding NUL or failing to decode has no text.
+QList<schedule::FileLine> plainLines(const QByteArray &bytes, int maxLines)
 {
-    QStringList lines;
+    QList<schedule::FileLine> lines;
     qsizetype pos = 0;
     while (lines.size() < maxLines && pos < bytes.size()) {
         const qsizetype cr = bytes.indexOf('\r', pos);
@@ -43,10 +44,12 @@ QStringList plainLines(const QByteArray &bytes, int maxLines)
         if (lf >= 0 && lf < end)
             end = lf;
         const QByteArray line = bytes.mid(pos, end - pos);
-        if (line.size() > schedule::kMaxLineBytes || line.contains('\0'))
-            break;
         QStringDecoder decoder("GB18030");
-        lines.append(decoder.decode(line));
+        const QString text = decoder.decode(line);
+        if (line.size() > schedule::kMaxLineBytes || line.contains('\0') || decoder.hasError())
+            lines.append(std::nullopt);
+        else
+            lines.append(text);
         pos = end;
         if (bytes.mid(pos, 2) == "\r\n")
             pos += 2;
@@ -72,19 +75,22 @@ std::optional<bool> plainFlag(const QString &line)
     return match.captured(1).contains(QRegularExpression(QStringLiteral("[1-9]")));
 }
 
-void checkLines(const QStringList &lines, const QStringList &want, const char *reader)
+void checkLines(const QList<schedule::FileLine> &lines, const QList<schedule::FileLine> &want,
+                const char *reader)
 {
     const QString detail = QStringLiteral("%1: %2 lines, a plain cut gives %3")
                                .arg(QLatin1String(reader))
                                .arg(lines.size())
                                .arg(want.size());
     fuzz::require(lines.size() <= schedule::kRowCount, "at most 99 lines", detail);
-    for (const QString &line : lines) {
+    for (const schedule::FileLine &line : lines) {
+        if (!line)
+            continue;
         // A decoded line never has more code units than the bytes it came from.
-        fuzz::require(line.size() <= schedule::kMaxLineBytes, "line length", detail);
-        fuzz::require(!line.contains(QLatin1Char('\r')) && !line.contains(QLatin1Char('\n')),
+        fuzz::require(line->size() <= schedule::kMaxLineBytes, "line length", detail);
+        fuzz::require(!line->contains(QLatin1Char('\r')) && !line->contains(QLatin1Char('\n')),
                       "no line break inside a line",
-                      detail + QLatin1Char(' ') + fuzz::escaped(line));
+                      detail + QLatin1Char(' ') + fuzz::escaped(*line));
     }
     fuzz::require(lines == want, "lines as cut plainly", detail);
 }
@@ -123,31 +129,33 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
     const QString path = put(bytes);
 
-    const QStringList rows = schedule::readRows(path);
+    const QList<schedule::FileLine> rows = schedule::readRows(path);
     checkLines(rows, plainLines(bytes, schedule::kRowCount), "rows");
 
     const std::optional<QString> ip = schedule::readDeviceIp(path);
-    const QStringList firstLine = plainLines(bytes, 1);
-    fuzz::require(ip.has_value() == !firstLine.isEmpty(), "device IP only from a first line");
+    const QList<schedule::FileLine> firstLine = plainLines(bytes, 1);
+    fuzz::require(ip.has_value() == (!firstLine.isEmpty() && firstLine.first().has_value()),
+                  "device IP only from a first line that can be taken");
     if (ip)
         checkLines({*ip}, firstLine, "device IP");
 
     const QList<bool> flags = schedule::readFlags(path);
     fuzz::require(flags.size() <= rows.size(), "flags come from lines");
     qsizetype agreeing = 0;
-    for (const QString &line : rows) {
-        const std::optional<bool> flag = schedule::flagOfLine(line);
-        fuzz::require(flag == plainFlag(line), "flag of a line", fuzz::escaped(line));
+    for (const schedule::FileLine &line : rows) {
+        const std::optional<bool> flag = line ? schedule::flagOfLine(*line) : std::nullopt;
+        if (line)
+            fuzz::require(flag == plainFlag(*line), "flag of a line", fuzz::escaped(*line));
         if (!flag)
             break;
         fuzz::require(agreeing < flags.size() && flags[agreeing] == *flag, "flags line by line",
-                      fuzz::escaped(line));
+                      fuzz::escaped(*line));
         ++agreeing;
     }
     fuzz::require(agreeing == flags.size(), "flags stop at the first line that is no flag");
 
-    for (const QString &row : rows)
-        checkCruise(row);
+    for (const schedule::FileLine &row : rows)
+        checkCruise(row.value_or(QString()));
     // Rows typed or pasted rather than read: the same bytes as UTF-8 and as UTF-16 units.
     for (const QString &row : QString::fromUtf8(bytes).split(QLatin1Char('\n')))
         checkCruise(row);

@@ -1,4 +1,5 @@
 #include "schedule/scheduletexts.h"
+#include "tests/support/asoperator.h"
 #include "schedule/settingsfiles.h"
 #include "schedule/timetable.h"
 
@@ -31,7 +32,7 @@ private slots:
     void hostileFiles_data();
     void hostileFiles();
     void notRegularFilesReadNothing();
-    void readOnlyDirectoryKeepsOldFile();
+    void unwritableFolder();
     void replaceLeavesNoTemporaryFiles();
 
 private:
@@ -53,6 +54,16 @@ QString TestSettingsFiles::put(const QByteArray &bytes)
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
         qFatal("cannot prepare %s", qPrintable(path));
     return path;
+}
+
+// Rows as read, a line the readers could not take shown as kUnread.
+const QString kUnread = QStringLiteral("<unread>");
+static QStringList texts(const QList<FileLine> &lines)
+{
+    QStringList all;
+    for (const FileLine &line : lines)
+        all << line.value_or(kUnread);
+    return all;
 }
 
 static QByteArray contents(const QString &path)
@@ -125,6 +136,8 @@ void TestSettingsFiles::flagsStopAtFirstBadLine()
     QCOMPARE(readFlags(put("False\r\n-1\r\n\r\nTrue\r\n")), QList<bool>({false, true}));
     QCOMPARE(readFlags(put("True\r\nmaybe\r\nTrue\r\n")), QList<bool>({true}));
     QCOMPARE(readFlags(put(QByteArray("True\r\n").repeated(150))), QList<bool>(kRowCount, true));
+    // A line the readers cannot take is no flag either.
+    QCOMPARE(readFlags(put(QByteArray("True\r\n1\0\r\nTrue\r\n", 12))), QList<bool>({true}));
     QVERIFY(readFlags(rowsPath(m_dir->path()) + "-missing").isEmpty());
 }
 
@@ -152,7 +165,7 @@ void TestSettingsFiles::rowsAsWritten()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(QStringList, rows);
-    QCOMPARE(readRows(put(bytes)), rows);
+    QCOMPARE(texts(readRows(put(bytes))), rows);
 }
 
 void TestSettingsFiles::deviceIp_data()
@@ -189,7 +202,7 @@ void TestSettingsFiles::chineseRowsRoundTrip()
         QStringLiteral("手工编辑：探照灯 ") + QString::fromUcs4(&outsideGbk, 1), QString()};
     const QString path = rowsPath(m_dir->path());
     QVERIFY(writeRows(path, rows).ok);
-    QCOMPARE(readRows(path), rows);
+    QCOMPARE(texts(readRows(path)), rows);
     QVERIFY(readDeviceIp(deviceIpPath(m_dir->path())) == std::nullopt); // never written
 }
 
@@ -198,19 +211,24 @@ void TestSettingsFiles::hostileFiles_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QStringList>("rows");
 
+    // Each line the readers cannot take spoils only its own row; memory stays small whatever the
+    // file, and no more than kMaxScanBytes of it are looked at.
     QTest::newRow("50 MB without a line end") << QByteArray(50 << 20, 'x') << QStringList();
     QByteArray manyLines = QByteArray("x\r\n").repeated((50 << 20) / 3);
     QTest::newRow("50 MB of lines") << manyLines << QStringList(kRowCount, QStringLiteral("x"));
-    QTest::newRow("million characters on line 3")
-        << "a\r\nb\r\n" + QByteArray(1000000, 'z') + "\r\nc\r\n"
-        << QStringList{"a", "b"};
-    QTest::newRow("NUL on line 2") << QByteArray("a\r\nb\0c\r\nd\r\n", 11) << QStringList{"a"};
+    QTest::newRow("5 MB on line 3")
+        << "a\r\nb\r\n" + QByteArray(5 << 20, 'z') + "\r\nc\r\n"
+        << QStringList{"a", "b", kUnread, "c"};
+    QTest::newRow("line past the scan bound")
+        << "a\r\n" + QByteArray(kMaxScanBytes, 'z') + "\r\nc\r\n" << QStringList{"a"};
+    QTest::newRow("NUL on line 2") << QByteArray("a\r\nb\0c\r\nd\r\n", 11)
+                                   << QStringList{"a", kUnread, "d"};
     QTest::newRow("UTF-16 file") << QByteArray("\xff\xfe"
                                                "a\0\r\0\n\0",
                                                8)
-                                 << QStringList();
-    QTest::newRow("broken character at a line end")
-        << QByteArray("a\x81\r\nb\r\n\xff\xbf\xaa\r\n") << QStringList{"a", "b", "\uFFFD开"};
+                                 << QStringList{kUnread, kUnread, kUnread};
+    QTest::newRow("bytes that are not GB18030")
+        << QByteArray("a\x81\r\nb\r\n\xff\xbf\xaa\r\n\xbf\xaa") << QStringList{kUnread, "b", kUnread, "开"};
 }
 
 void TestSettingsFiles::hostileFiles()
@@ -218,7 +236,7 @@ void TestSettingsFiles::hostileFiles()
     QFETCH(QByteArray, bytes);
     QFETCH(QStringList, rows);
     const QString path = put(bytes);
-    QCOMPARE(readRows(path), rows);
+    QCOMPARE(texts(readRows(path)), rows);
 }
 
 void TestSettingsFiles::notRegularFilesReadNothing()
@@ -237,27 +255,36 @@ void TestSettingsFiles::notRegularFilesReadNothing()
     QVERIFY(QFileInfo(rowsPath(dir)).isDir());
 }
 
-void TestSettingsFiles::readOnlyDirectoryKeepsOldFile()
+void TestSettingsFiles::unwritableFolder()
 {
+    // A folder nobody may write in: a file that may itself be written is written in place, one
+    // that may not keeps what it held, and the message says why in the console's words.
     const QString dir = m_dir->path();
-    const QString path = rowsPath(dir);
-    QVERIFY(writeRows(path, {designRow(0), designRow(1)}).ok);
-    const QByteArray before = contents(path);
+    const QString rows = rowsPath(dir);
+    const QString flags = flagsPath(dir);
+    QVERIFY(writeRows(rows, {designRow(0), designRow(1)}).ok);
+    QVERIFY(writeFlags(flags, {true}).ok);
+    const QByteArray oldRows = contents(rows);
+    QVERIFY(QFile::setPermissions(rows, QFileDevice::ReadOwner));
     QVERIFY(QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
-    QFile probe(dir + "/probe");
-    if (probe.open(QIODevice::WriteOnly)) {
-        probe.remove();
-        QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                       QFileDevice::ExeOwner);
-        QSKIP("running as a user whom directory permissions do not stop (root)");
+    {
+        const AsOperator user({dir});
+        QVERIFY(user.ok());
+        const SaveResult result = writeRows(rows, {QStringLiteral("new")});
+        QVERIFY(!result.ok);
+        QCOMPARE(result.message, scheduletexts::saveFailedText(rows, scheduletexts::kReasonNoPermission));
+        QCOMPARE(contents(rows), oldRows);
+        QVERIFY(writeFlags(flags, {false, true}).ok);
+        QCOMPARE(contents(flags), QByteArray("False\r\nTrue\r\n"));
+        // A file that is not there cannot be made either.
+        const SaveResult missing = writeDeviceIp(deviceIpPath(dir), QStringLiteral("10.0.0.1"));
+        QCOMPARE(missing.message,
+                 scheduletexts::saveFailedText(deviceIpPath(dir), scheduletexts::kReasonNoPermission));
+        QCOMPARE(QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList({"321.ini", "322.ini"}));
     }
-    const SaveResult result = writeRows(path, {QStringLiteral("new")});
     QVERIFY(QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                            QFileDevice::ExeOwner));
-    QVERIFY(!result.ok);
-    QVERIFY2(result.message.startsWith(QStringLiteral("无法保存设置文件：") + path),
-             qPrintable(result.message));
-    QCOMPARE(contents(path), before);
 }
 
 void TestSettingsFiles::replaceLeavesNoTemporaryFiles()
