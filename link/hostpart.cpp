@@ -1,27 +1,17 @@
 #include "link/hostpart.h"
 
+#include "protocol/decimaltext.h"
+
 #include <QStringList>
 
 #include <array>
 
 namespace {
 
-// A part of a dotted address read by hand: only ASCII digits make a number. QString::toInt
-// would also take a sign and stop at an embedded NUL, so "9\0x" would pass as 9.
+// A part of a dotted address: a whole number 0-255 of ASCII digits, blanks around it allowed.
 int partValue(const QString &piece)
 {
-    const QString part = piece.trimmed();
-    if (part.isEmpty())
-        return 0;
-    int value = 0;
-    for (const QChar c : part) {
-        if (c < u'0' || c > u'9')
-            return 0;
-        value = value * 10 + (c.unicode() - u'0');
-        if (value > 255)
-            return 0;
-    }
-    return value;
+    return decimaltext::whole(piece.trimmed(), 255).value_or(0);
 }
 
 } // namespace

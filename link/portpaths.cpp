@@ -1,5 +1,7 @@
 #include "link/portpaths.h"
 
+#include "protocol/decimaltext.h"
+
 #include <QFileInfo>
 
 namespace portpaths {
@@ -31,23 +33,13 @@ QString devicePath(const QString &programDir, int n)
 
 int portNumberFromText(const QString &text)
 {
-    const QString rest = text.mid(3);
-    int value = 0;
-    int digits = 0;
-    for (const QChar c : rest) {
-        if (c == u' ' || c == u'\t') {
-            if (digits == 0)
-                continue;
-            break;
-        }
-        if (c < u'0' || c > u'9')
-            break;
-        value = value * 10 + (c.unicode() - u'0');
-        if (value > 9999)
-            return 0;
-        ++digits;
-    }
-    return value;
+    constexpr int kHighest = 9999;
+    const decimaltext::Digits run =
+        decimaltext::read(QStringView(text).mid(qMin<qsizetype>(3, text.size())), 0,
+                          decimaltext::Blanks::Before);
+    if (run.value == decimaltext::Digits::kTooLarge || run.value > kHighest)
+        return 0;
+    return int(run.value);
 }
 
 } // namespace portpaths

@@ -1,5 +1,7 @@
 #include "protocol/anglecheck.h"
 
+#include "protocol/decimaltext.h"
+
 #include <QLocale>
 
 namespace protocol {
@@ -11,11 +13,6 @@ bool isBlank(QChar c)
     return c == QLatin1Char(' ') || c == QLatin1Char('\t');
 }
 
-bool isAsciiDigit(QChar c)
-{
-    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
-}
-
 // Walks the text from pos, skipping blanks, and reports the next meaningful character (or a null
 // QChar at the end) together with where it sits.
 QChar peek(const QString &text, qsizetype &pos)
@@ -25,16 +22,16 @@ QChar peek(const QString &text, qsizetype &pos)
     return pos < text.size() ? text.at(pos) : QChar();
 }
 
-// Appends a run of digits starting at pos (blanks between them are dropped); returns how many.
+// Appends a run of digits starting at pos (blanks before and between them are dropped); returns
+// how many.
 int takeDigits(const QString &text, qsizetype &pos, QByteArray &out)
 {
-    int count = 0;
-    while (isAsciiDigit(peek(text, pos))) {
-        out += static_cast<char>(text.at(pos).unicode());
-        ++pos;
-        ++count;
+    const decimaltext::Digits run = decimaltext::read(text, pos, decimaltext::Blanks::Anywhere);
+    for (; pos < run.end; ++pos) {
+        if (!isBlank(text.at(pos)))
+            out += static_cast<char>(text.at(pos).unicode());
     }
-    return count;
+    return run.count;
 }
 
 } // namespace

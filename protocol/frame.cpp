@@ -1,5 +1,7 @@
 #include "protocol/frame.h"
 
+#include "protocol/decimaltext.h"
+
 namespace protocol {
 
 namespace {
@@ -158,18 +160,9 @@ QString hexText(const QByteArray &bytes)
 
 std::optional<quint8> parseByteText(const QString &text)
 {
-    // Checked by hand: QString::toUInt would let through signs, blanks and non-ASCII digits.
-    if (text.isEmpty() || text.size() > 3)
-        return std::nullopt;
-    int value = 0;
-    for (const QChar c : text) {
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            return std::nullopt;
-        value = value * 10 + (c.unicode() - u'0');
-    }
-    if (value > 255)
-        return std::nullopt;
-    return static_cast<quint8>(value);
+    if (const std::optional<int> value = decimaltext::whole(text, 255, 3))
+        return static_cast<quint8>(*value);
+    return std::nullopt;
 }
 
 } // namespace protocol

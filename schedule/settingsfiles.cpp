@@ -1,5 +1,7 @@
 #include "schedule/settingsfiles.h"
 
+#include "protocol/decimaltext.h"
+
 #include "schedule/scheduletexts.h"
 #include "schedule/timetable.h"
 
@@ -82,47 +84,37 @@ QList<FileLine> readLines(const QString &path, int maxLines)
     return lines;
 }
 
-bool isAsciiDigit(QChar c)
-{
-    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
-}
-
 // A decimal number with optional sign, fraction and exponent; non-zero when any digit before the
 // exponent is, so no overflow or underflow can change the answer.
 std::optional<bool> nonZeroNumber(QStringView text)
 {
+    using decimaltext::read;
     qsizetype pos = 0;
-    if (pos < text.size() && (text[pos] == QLatin1Char('+') || text[pos] == QLatin1Char('-')))
-        ++pos;
-    int digits = 0;
-    bool nonZero = false;
-    bool point = false;
-    for (; pos < text.size(); ++pos) {
-        const QChar c = text[pos];
-        if (isAsciiDigit(c)) {
-            ++digits;
-            nonZero = nonZero || c != QLatin1Char('0');
-        } else if (c == QLatin1Char('.') && !point) {
-            point = true;
-        } else {
-            break;
-        }
+    const auto sign = [&] {
+        if (pos < text.size() && (text[pos] == QLatin1Char('+') || text[pos] == QLatin1Char('-')))
+            ++pos;
+    };
+    sign();
+    const decimaltext::Digits whole = read(text, pos);
+    pos = whole.end;
+    decimaltext::Digits fraction;
+    if (pos < text.size() && text[pos] == QLatin1Char('.')) {
+        fraction = read(text, pos + 1);
+        pos = qMax(pos + 1, fraction.end);
     }
-    if (digits == 0)
+    if (whole.count + fraction.count == 0)
         return std::nullopt;
     if (pos < text.size() && (text[pos] == QLatin1Char('e') || text[pos] == QLatin1Char('E'))) {
         ++pos;
-        if (pos < text.size() && (text[pos] == QLatin1Char('+') || text[pos] == QLatin1Char('-')))
-            ++pos;
-        const qsizetype exponentStart = pos;
-        while (pos < text.size() && isAsciiDigit(text[pos]))
-            ++pos;
-        if (pos == exponentStart)
+        sign();
+        const decimaltext::Digits exponent = read(text, pos);
+        if (exponent.count == 0)
             return std::nullopt;
+        pos = exponent.end;
     }
     if (pos != text.size())
         return std::nullopt;
-    return nonZero;
+    return whole.value != 0 || fraction.value != 0;
 }
 
 // Why a file could not be written, told from what the file and its folder look like now.

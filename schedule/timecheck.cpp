@@ -1,5 +1,7 @@
 #include "schedule/timecheck.h"
 
+#include "protocol/decimaltext.h"
+
 #include <QDate>
 #include <QStringView>
 
@@ -9,25 +11,14 @@ namespace schedule {
 
 namespace {
 
-bool isAsciiDigit(QChar c)
-{
-    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
-}
-
 // Between minDigits and maxDigits ASCII digits at pos, not followed by a further digit.
 std::optional<int> number(QStringView text, qsizetype &pos, int minDigits, int maxDigits)
 {
-    int value = 0;
-    int count = 0;
-    while (pos < text.size() && isAsciiDigit(text[pos])) {
-        if (++count > maxDigits)
-            return std::nullopt;
-        value = value * 10 + (text[pos].unicode() - '0');
-        ++pos;
-    }
-    if (count < minDigits)
+    const decimaltext::Digits run = decimaltext::read(text, pos);
+    if (run.count < minDigits || run.count > maxDigits)
         return std::nullopt;
-    return value;
+    pos = run.end;
+    return int(run.value);
 }
 
 bool take(QStringView text, qsizetype &pos, QChar c)
