@@ -14,17 +14,21 @@
 
 using namespace linktexts;
 
-LinkController::LinkController(const LinkControls &controls, Links &links, QWidget *window)
-    : QObject(window), c(controls), m_links(links), m_window(window)
+LinkController::LinkController(const LinkControls &controls, Links &links,
+                               schedule::SettingsPlace settings, QWidget *window)
+    : QObject(window), c(controls), m_links(links), m_settings(std::move(settings)),
+      m_window(window)
 {
+    // The caption and the indicator show the one open state, whoever changes it.
+    connect(&m_links, &Links::openChanged, this, &LinkController::showOpen);
     connect(c.连接And断开连接, &QPushButton::clicked, this, &LinkController::连接And断开连接_Click);
     connect(c.串口, &QCheckBox::toggled, this, &LinkController::串口_Click);
     connect(c.网络, &QCheckBox::toggled, this, &LinkController::网络_Click);
     connect(c.探照灯, &ChoiceBox::chosen, this, &LinkController::探照灯_Click);
     connect(c.搜索, &QPushButton::clicked, this, &LinkController::搜索_Click);
     TcpLink &tcp = m_links.tcp();
-    connect(&tcp, &TcpLink::connected, this, &LinkController::网络Client_Connect);
-    connect(&tcp, &TcpLink::connectFailed, this, &LinkController::tcpConnectFailed);
+    connect(&tcp, &Link::opened, this, &LinkController::网络Client_Connect);
+    connect(&tcp, &Link::openFailed, this, &LinkController::tcpConnectFailed);
     // A loss is handled after the port's own error handling has returned.
     connect(&tcp, &Link::lost, this, &LinkController::tcpLost, Qt::QueuedConnection);
     connect(&m_links.serial(), &Link::lost, this, &LinkController::serialLost,
@@ -33,13 +37,17 @@ LinkController::LinkController(const LinkControls &controls, Links &links, QWidg
 
 bool LinkController::linkOpen() const
 {
-    return c.连接And断开连接->text() == kDisconnect;
+    return m_links.isOpen();
 }
 
-QString LinkController::settingsString(const QString &baud, const QString &parity,
-                                       const QString &dataBits, const QString &stopBits)
+bool LinkController::serialSelected() const
 {
-    return baud + u',' + parity.left(1) + u',' + dataBits + u',' + stopBits;
+    return m_links.kind() == Links::Kind::Serial;
+}
+
+bool LinkController::tcpSelected() const
+{
+    return m_links.kind() == Links::Kind::Tcp;
 }
 
 QString LinkController::portName() const
@@ -55,14 +63,15 @@ void LinkController::FindSerialPorts()
         if (!port.setPortNumber(n))
             continue;
         switch (port.open()) {
-        case SerialLink::OpenResult::Opened:
+        case Link::OpenResult::Opened:
             port.close();
             c.ComboComm->addItem(QStringLiteral("COM%1").arg(n));
             break;
-        case SerialLink::OpenResult::Held:
+        case Link::OpenResult::Held:
             c.ComboComm->addItem(QStringLiteral("COM%1").arg(n));
             break;
-        case SerialLink::OpenResult::Failed:
+        case Link::OpenResult::Pending:
+        case Link::OpenResult::Failed:
             break;
         }
     }
@@ -70,31 +79,24 @@ void LinkController::FindSerialPorts()
         c.ComboComm->setValue(c.ComboComm->itemText(0));
 }
 
-bool LinkController::InitSerialPort(const QString &port, const QString &baud, const QString &parity,
-                                    const QString &dataBits, const QString &stopBits)
+bool LinkController::InitSerialPort(const QString &port, const SerialSettings &settings)
 {
-    // The first step that fails ends the set-up; the rest is not applied. The receive settings
-    // are the serial link's own defaults, so they hold on every open all the same.
-    SerialLink &serial = m_links.serial();
-    if (!serial.setPortNumber(portpaths::portNumberFromText(port)))
+    // A port text without a number ends the set-up; the rest is not applied. Every byte that
+    // arrives is handed on as it comes, whatever happened here.
+    if (!SetPortParams(port, settings))
         return false;
-    if (!serial.setSettings(settingsString(baud, parity, dataBits, stopBits)))
-        return false;
-    serial.setBufferSizes(100, 100);
-    serial.discardInput();
-    serial.discardOutput();
-    serial.setThresholds(1, 1);
-    serial.setReadLength(0);
-    serial.setBinaryInput(true);
+    m_links.serial().discardInput();
+    m_links.serial().discardOutput();
     return true;
 }
 
-bool LinkController::SetPortParams(const QString &port, const QString &baud, const QString &parity,
-                                   const QString &dataBits, const QString &stopBits)
+bool LinkController::SetPortParams(const QString &port, const SerialSettings &settings)
 {
     SerialLink &serial = m_links.serial();
-    return serial.setPortNumber(portpaths::portNumberFromText(port)) &&
-           serial.setSettings(settingsString(baud, parity, dataBits, stopBits));
+    if (!serial.setPortNumber(portpaths::portNumberFromText(port)))
+        return false;
+    serial.setSettings(settings);
+    return true;
 }
 
 void LinkController::SetDeviceIpHost(int n)
@@ -102,41 +104,51 @@ void LinkController::SetDeviceIpHost(int n)
     c.设备IP->setText(replaceHostPart(c.设备IP->text(), n));
 }
 
-void LinkController::showLinkOpen(bool open)
+void LinkController::LoadDeviceIp()
+{
+    if (const auto ip = schedule::readDeviceIp(m_settings.readPath(schedule::deviceIpPath)))
+        c.设备IP->setText(*ip);
+}
+
+schedule::SaveResult LinkController::SaveDeviceIp()
+{
+    return schedule::writeDeviceIp(m_settings.writePath(schedule::deviceIpPath), c.设备IP->text());
+}
+
+void LinkController::showOpen(bool open)
 {
     c.连接And断开连接->setText(open ? kDisconnect : kConnect);
     c.ImgSwitchOn->setVisible(open);
     c.ImgSwitchOff->setVisible(!open);
-    m_links.setOpen(open);
 }
 
 void LinkController::连接And断开连接_Click()
 {
     if (LinkOn) {
         LinkOn = false;
-        showLinkOpen(false);
+        m_links.setOpen(false);
         m_links.tcp().close();
         c.设备IP->setEnabled(true);
     } else {
         LinkOn = true;
     }
 
-    if (LinkOn && c.串口->isChecked()) {
+    if (LinkOn && serialSelected()) {
         connectSerial();
-    } else if (LinkOn && c.网络->isChecked()) {
+    } else if (LinkOn && tcpSelected()) {
         TcpLink &tcp = m_links.tcp();
         tcp.setRemoteHost(c.设备IP->text());
         tcp.setRemotePort(TcpLink::kRemotePort);
-        tcp.connectToRemote();
+        tcp.open();
         m_links.serial().close();
-    } else if (!LinkOn && c.串口->isChecked()) {
+    } else if (!LinkOn && serialSelected()) {
         c.TxtStatus->setText(portName() + kClosedSuffix);
         c.ComboComm->setEnabled(true);
         c.搜索->setEnabled(true);
         m_links.serial().close();
         c.网络->setEnabled(true);
         c.串口->setEnabled(true);
-    } else if (!LinkOn && c.网络->isChecked()) {
+    } else if (!LinkOn && tcpSelected()) {
         m_links.tcp().close();
         c.TxtStatus->setText(kTcpClosed);
         c.串口->setEnabled(true);
@@ -149,16 +161,15 @@ void LinkController::connectSerial()
 {
     SerialLink &serial = m_links.serial();
     const QString portText = c.ComboComm->currentText();
-    SerialLink::OpenResult result = SerialLink::OpenResult::Failed;
-    if (SetPortParams(portText, QStringLiteral("9600"), QStringLiteral("N"), QStringLiteral("8"),
-                      QStringLiteral("1")))
+    Link::OpenResult result = Link::OpenResult::Failed;
+    if (SetPortParams(portText, SerialSettings{}))
         result = serial.open();
-    if (result == SerialLink::OpenResult::Held) {
+    if (result == Link::OpenResult::Held) {
         LinkOn = false;
         prompt::show(m_window, portName() + kPortHeldSuffix);
         return;
     }
-    if (result == SerialLink::OpenResult::Failed) {
+    if (result != Link::OpenResult::Opened) {
         // Nothing was opened: back to serial ready, and say so instead of staying silent.
         LinkOn = false;
         const QString shown = portText.trimmed().isEmpty() ? kNoPortChosen : portText;
@@ -167,12 +178,12 @@ void LinkController::connectSerial()
     }
     c.ComboComm->setEnabled(false);
     c.搜索->setEnabled(false);
-    c.TxtStatus->setText(portName() + kOpenedInfix + serial.settings());
-    showLinkOpen(true);
+    c.TxtStatus->setText(portName() + kOpenedInfix + serial.settings().text());
+    m_links.setOpen(true);
     prompt::show(m_window, kDeviceConnected);
     // While the message was up the device may have gone, and the panel with it back to serial
     // ready: the link kind must then stay free to change.
-    if (!LinkOn || !serial.isOpen() || !c.串口->isChecked())
+    if (!LinkOn || !serial.isOpen() || !serialSelected())
         return;
     c.网络->setEnabled(false);
     c.串口->setEnabled(false);
@@ -186,7 +197,7 @@ void LinkController::网络Client_Connect()
     c.网络->setEnabled(false);
     c.搜索->setEnabled(false);
     c.设备IP->setEnabled(false);
-    showLinkOpen(true);
+    m_links.setOpen(true);
     LinkOn = true;
     prompt::show(m_window, kDeviceConnected);
 }
@@ -194,7 +205,7 @@ void LinkController::网络Client_Connect()
 void LinkController::tcpConnectFailed()
 {
     // Give up the attempt and say so, rather than waiting in "connecting" without a word.
-    if (!LinkOn || linkOpen() || !c.网络->isChecked())
+    if (!LinkOn || linkOpen() || !tcpSelected())
         return;
     LinkOn = false;
     m_links.tcp().close();
@@ -203,7 +214,7 @@ void LinkController::tcpConnectFailed()
 
 void LinkController::tcpLost()
 {
-    if (!linkOpen() || !c.网络->isChecked())
+    if (!linkOpen() || !tcpSelected())
         return;
     连接And断开连接_Click();
     c.TxtStatus->setText(kDeviceDropped);
@@ -211,7 +222,7 @@ void LinkController::tcpLost()
 
 void LinkController::serialLost()
 {
-    if (!linkOpen() || !c.串口->isChecked()) {
+    if (!linkOpen() || !serialSelected()) {
         m_links.serial().close();
         return;
     }
@@ -228,7 +239,7 @@ void LinkController::串口_Click()
         c.设备IP->setEnabled(false);
         m_links.tcp().close();
         LinkOn = false;
-        showLinkOpen(false);
+        m_links.setOpen(false);
         c.TxtStatus->setText(kSerialReady);
     } else {
         setTcpChecked(true);
@@ -243,7 +254,7 @@ void LinkController::网络_Click()
         c.ComboComm->setEnabled(false);
         c.设备IP->setEnabled(true);
         LinkOn = false;
-        showLinkOpen(false);
+        m_links.setOpen(false);
         c.TxtStatus->setText(kTcpReady);
     } else {
         setSerialChecked(true);
@@ -262,10 +273,10 @@ void LinkController::setTcpChecked(bool checked)
 
 void LinkController::探照灯_Click()
 {
-    if (!c.网络->isChecked())
+    if (!tcpSelected())
         return;
     LinkOn = false;
-    showLinkOpen(false);
+    m_links.setOpen(false);
     c.串口->setEnabled(true);
     c.网络->setEnabled(true);
     c.搜索->setEnabled(true);

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "link/serialsettings.h"
+#include "schedule/settingsfiles.h"
+
 #include <QObject>
 #include <QString>
 
@@ -28,27 +31,33 @@ struct LinkControls
 };
 
 // The link panel: which link is used, finding serial ports, opening and closing the serial port
-// or the TCP connection, and everything the operator sees of it.
+// or the TCP connection, the device address and its settings file, and everything the operator
+// sees of it. Whether a link is open is kept in Links; the connect button's caption and the
+// indicator show it.
 class LinkController : public QObject
 {
     Q_OBJECT
 public:
     static constexpr int kHighestPort = 36;
 
-    LinkController(const LinkControls &controls, Links &links, QWidget *window);
+    // settings says where 123.ini, the device address, is read and written.
+    LinkController(const LinkControls &controls, Links &links, schedule::SettingsPlace settings,
+                   QWidget *window);
 
     Links &links() { return m_links; }
-    // A link is open exactly while the connect button offers to disconnect.
     bool linkOpen() const;
 
+    // The operator's intent: set by the connect button when it connects, cleared when it
+    // disconnects or the link could not be made.
     bool LinkOn = false;
 
     void FindSerialPorts();
-    bool InitSerialPort(const QString &port, const QString &baud, const QString &parity,
-                        const QString &dataBits, const QString &stopBits);
-    bool SetPortParams(const QString &port, const QString &baud, const QString &parity,
-                       const QString &dataBits, const QString &stopBits);
+    bool InitSerialPort(const QString &port, const SerialSettings &settings);
+    bool SetPortParams(const QString &port, const SerialSettings &settings);
     void SetDeviceIpHost(int n);
+
+    void LoadDeviceIp();
+    schedule::SaveResult SaveDeviceIp();
 
     void 连接And断开连接_Click();
     // Run once for every change of the box, however it came (mouse, keyboard, an
@@ -65,16 +74,16 @@ public:
 
 private:
     void connectSerial();
-    // The caption, the indicator and the open flag the rest of the console reads, together.
-    void showLinkOpen(bool open);
+    void showOpen(bool open);
+    bool serialSelected() const;
+    bool tcpSelected() const;
     QString portName() const;
     void serialLost();
     void tcpLost();
     void tcpConnectFailed();
-    static QString settingsString(const QString &baud, const QString &parity,
-                                  const QString &dataBits, const QString &stopBits);
 
     LinkControls c;
     Links &m_links;
+    schedule::SettingsPlace m_settings;
     QWidget *m_window;
 };

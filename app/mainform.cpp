@@ -15,6 +15,7 @@
 #include "link/sendpath.h"
 #include "presets/presetcontroller.h"
 #include "presets/presettable.h"
+#include "schedule/settingsfiles.h"
 #include "schedule/timetable.h"
 #include "schedule/timetablecontroller.h"
 #include "ui/centring.h"
@@ -122,9 +123,13 @@ MainForm::MainForm(const QString &programDir, const QString &dataDir, QWidget *p
     buildControlRegion();
     buildBottomRegion();
 
+    // What an operator left beside the program (copied from an older installation) is read
+    // while the data directory has none of its own; saving always writes the data directory.
+    const QString besideProgram = m_dataDir == m_programDir ? QString() : m_programDir;
+    const schedule::SettingsPlace settings{m_dataDir, besideProgram};
     m_link = new LinkController(LinkControls{串口, 网络, ComboComm, 搜索, 设备IP, 连接And断开连接,
                                              ImgSwitchOn, ImgSwitchOff, TxtStatus, 探照灯},
-                                *m_links, this);
+                                *m_links, settings, this);
 
     m_send = new SendPath(*m_links, *m_log, this);
     connect(m_send, &SendPath::textRefused, this, [this](const QString &command) {
@@ -136,26 +141,24 @@ MainForm::MainForm(const QString &programDir, const QString &dataDir, QWidget *p
                                                              [this] { return 垂直速度->value(); }});
     m_jog = new JogControl(*m_commands, *m_send, {左上, 上, 右上, 右, 右下, 下, 左下, 左}, 停止运动,
                            this);
-    m_receive = new ReceivePath(*m_links, *m_log, this);
-    m_angles = new AngleControl(*m_send, 水平角度, 垂直角度, 水平速度, 垂直速度, 确认发送角度,
-                                查询位置, this);
+    m_receive = new ReceivePath(m_links->all(), *m_log, this);
+    m_angles = new AngleControl(
+        *m_send, AngleControls{水平角度, 垂直角度, 水平速度, 垂直速度, 确认发送角度, 查询位置}, this);
     m_lamp = new LampControl(*m_commands, *m_send, 开, 关, 角度控制, this);
-    m_cruise = new CruiseControl(*m_commands, *m_links, 巡航模式, 水平速度, 垂直速度, 中,
-                                 {左上, 上, 右上, 右, 右下, 下, 左下, 左}, this);
-    // What an operator left beside the program (copied from an older installation) is read
-    // while the data directory has none of its own; saving always writes the data directory.
-    const QString besideProgram = m_dataDir == m_programDir ? QString() : m_programDir;
+    m_cruise = new CruiseControl(
+        *m_commands, *m_links,
+        CruiseControls{巡航模式, 水平速度, 垂直速度, 中, {左上, 上, 右上, 右, 右下, 下, 左下, 左}},
+        this);
     m_presets = new PresetController(
-        *m_commands, 探照灯, Yuzhiwei,
+        *m_commands, 探照灯,
         PresetStore(presettable::filePathIn(m_dataDir),
                     besideProgram.isEmpty() ? QString() : presettable::filePathIn(besideProgram)),
         this);
     connect(设置预置位, &QPushButton::clicked, m_presets, &PresetController::设置预置位_Click);
     connect(调用预置位, &QPushButton::clicked, m_presets, &PresetController::调用预置位_Click);
 
-    m_timetable = new TimetableController(
-        *m_commands, m_dataDir, besideProgram,
-        TimetableControls{this, 定时配置, 定时配置说明, 设备IP, Shuangjihang}, this);
+    m_timetable = new TimetableController(*m_commands, settings,
+                                          TimetableControls{this, 定时配置, 定时配置说明}, this);
 
     connect(CmdExit, &QPushButton::clicked, this, &MainForm::CmdExit_Click);
     connect(CmdAbout, &QPushButton::clicked, this, &MainForm::CmdAbout_Click);
@@ -375,10 +378,9 @@ void MainForm::Form_Load()
     if (Image1->pixmap().isNull())
         qWarning("corvane: no picture at %s", qUtf8Printable(logo));
     m_link->FindSerialPorts();
-    m_timetable->LoadDeviceIp();
+    m_link->LoadDeviceIp();
     m_link->LinkOn = false;
-    m_link->InitSerialPort(ComboComm->currentText(), QStringLiteral("9600"), QStringLiteral("N"),
-                           QStringLiteral("8"), QStringLiteral("1"));
+    m_link->InitSerialPort(ComboComm->currentText(), SerialSettings{});
     ImgSwitchOn->hide();
     ImgSwitchOff->show();
     m_link->setSerialChecked(true);
@@ -425,18 +427,27 @@ void MainForm::CmdExit_Click()
     if (m_exiting)
         return;
     m_exiting = true;
-    if (m_links->serial().isOpen())
-        m_links->serial().close();
-    m_links->tcp().close();
+    m_links->closeAll();
     // No timetable scan while a message about the files may be up.
     TmrDateTime->stop();
-    m_timetable->SaveDeviceIp();
-    m_timetable->SaveTimetableRows();
-    m_timetable->SaveTimetableFlags();
+    const schedule::SaveResult ip = m_link->SaveDeviceIp();
+    const schedule::SaveResult rows = m_timetable->SaveTimetableRows();
+    const schedule::SaveResult flags = m_timetable->SaveTimetableFlags();
     // A file that could not be written is told once; the program ends all the same.
-    m_timetable->reportSaveFailures();
+    reportSaveFailures({ip, rows, flags});
     m_timetable->closeEditor();
     emit exitRequested();
+}
+
+void MainForm::reportSaveFailures(const QList<schedule::SaveResult> &results)
+{
+    QStringList failures;
+    for (const schedule::SaveResult &result : results) {
+        if (!result.ok)
+            failures << result.message;
+    }
+    if (!failures.isEmpty())
+        prompt::show(this, failures.join(QLatin1Char('\n')));
 }
 
 void MainForm::CmdAbout_Click()
@@ -452,5 +463,5 @@ void MainForm::CmdAbout_Click()
 void MainForm::CmdClearReceive_Click()
 {
     m_log->clear();
-    m_links->serial().discardInput();
+    m_receive->discardWaiting();
 }

@@ -35,6 +35,10 @@ class QListWidget;
 class QPushButton;
 class QTimer;
 
+namespace schedule {
+struct SaveResult;
+}
+
 // The console's one long-lived window: it lays out every control, runs the start-up sequence,
 // keeps the clock, and hands the operator's actions to the link and the head controls.
 class MainForm : public QWidget
@@ -67,9 +71,6 @@ public:
     // The 100 ms clock tick: date and time boxes, then the timetable scan.
     void TmrDateTime_Timer();
 
-    qint16 Yuzhiwei = 0;
-    qint16 Shuangjihang = 0;
-
 signals:
     // CmdExit has closed the links and saved the settings: the program ends now.
     void exitRequested();
@@ -88,6 +89,8 @@ private:
     void CentreWindow();
 
     void CmdExit_Click();
+    // One message naming every settings file that could not be saved, if any.
+    void reportSaveFailures(const QList<schedule::SaveResult> &results);
     void CmdAbout_Click();
     void CmdClearReceive_Click();
 

@@ -9,16 +9,15 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-AngleControl::AngleControl(SendPath &send, QLineEdit *pan, QLineEdit *tilt, const ByteBox *panSpeed,
-                           const ByteBox *tiltSpeed, QPushButton *sendAngles, QPushButton *query,
-                           QWidget *window)
-    : QObject(window), m_send(send), 水平速度(panSpeed), 垂直速度(tiltSpeed), m_window(window)
+AngleControl::AngleControl(SendPath &send, const AngleControls &controls, QWidget *window)
+    : QObject(window), m_send(send), c(controls), m_window(window)
 {
-    connect(pan, &QLineEdit::textChanged, this, [this, pan] { check(pan, kPanEnd, PanAngleText); });
-    connect(tilt, &QLineEdit::textChanged, this,
-            [this, tilt] { check(tilt, kTiltEnd, TiltAngleText); });
-    connect(sendAngles, &QPushButton::clicked, this, &AngleControl::确认发送角度_Click);
-    connect(query, &QPushButton::clicked, this, &AngleControl::查询位置_Click);
+    connect(c.水平角度, &QLineEdit::textChanged, this,
+            [this] { check(c.水平角度, kPanEnd, PanAngleText); });
+    connect(c.垂直角度, &QLineEdit::textChanged, this,
+            [this] { check(c.垂直角度, kTiltEnd, TiltAngleText); });
+    connect(c.确认发送角度, &QPushButton::clicked, this, &AngleControl::确认发送角度_Click);
+    connect(c.查询位置, &QPushButton::clicked, this, &AngleControl::查询位置_Click);
 }
 
 void AngleControl::check(QLineEdit *box, int rangeEnd, QString &stored)
@@ -36,7 +35,7 @@ void AngleControl::check(QLineEdit *box, int rangeEnd, QString &stored)
 void AngleControl::确认发送角度_Click()
 {
     const QString command = protocol::goToAngleCommand(
-        PanAngleText, TiltAngleText, 水平速度->currentText(), 垂直速度->currentText());
+        PanAngleText, TiltAngleText, c.水平速度->currentText(), c.垂直速度->currentText());
     m_send.SendText(command);
 }
 

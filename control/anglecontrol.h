@@ -9,6 +9,17 @@ class QPushButton;
 class SendPath;
 class QWidget;
 
+// The main window's controls for angles and the position query.
+struct AngleControls
+{
+    QLineEdit *水平角度 = nullptr;
+    QLineEdit *垂直角度 = nullptr;
+    const ByteBox *水平速度 = nullptr;
+    const ByteBox *垂直速度 = nullptr;
+    QPushButton *确认发送角度 = nullptr;
+    QPushButton *查询位置 = nullptr;
+};
+
 // Absolute angles and the position query. Every keystroke in an angle box is checked at once:
 // an accepted entry is kept, zero-prefixed, for the next go-to-angle command; an entry out of
 // range is refused with a message and the box is emptied.
@@ -19,9 +30,7 @@ public:
     static constexpr int kPanEnd = 360;
     static constexpr int kTiltEnd = 180;
 
-    AngleControl(SendPath &send, QLineEdit *pan, QLineEdit *tilt, const ByteBox *panSpeed,
-                 const ByteBox *tiltSpeed, QPushButton *sendAngles, QPushButton *query,
-                 QWidget *window);
+    AngleControl(SendPath &send, const AngleControls &controls, QWidget *window);
 
     QString PanAngleText = QStringLiteral("060");
     QString TiltAngleText = QStringLiteral("060");
@@ -33,7 +42,6 @@ private:
     void check(QLineEdit *box, int rangeEnd, QString &stored);
 
     SendPath &m_send;
-    const ByteBox *水平速度;
-    const ByteBox *垂直速度;
+    AngleControls c;
     QWidget *m_window;
 };

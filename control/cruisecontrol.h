@@ -11,18 +11,30 @@ class Links;
 class QPushButton;
 class QWidget;
 
+// The main window's controls the cruise works with.
+struct CruiseControls
+{
+    ChoiceBox *巡航模式 = nullptr;
+    ByteBox *水平速度 = nullptr;
+    ByteBox *垂直速度 = nullptr;
+    QPushButton *中 = nullptr;
+    // In the order they are disabled and enabled: up-left, up, up-right, right, down-right,
+    // down, down-left, left.
+    std::array<QPushButton *, 8> directions{};
+};
+
 // The operator's cruise: the centre button starts the pattern chosen in the pattern box and
 // cancels it again; choosing a pattern presets the speed boxes; a speed chosen during a cruise
-// restarts it with the new speeds.
+// restarts it with the new speeds. Whether a cruise runs is kept here, in ZidongXunhang; the
+// centre button's caption and the direction buttons show it.
 class CruiseControl : public QObject
 {
     Q_OBJECT
 public:
-    CruiseControl(HeadCommands &commands, const Links &links, ChoiceBox *pattern, ByteBox *panSpeed,
-                  ByteBox *tiltSpeed, QPushButton *centre,
-                  const std::array<QPushButton *, 8> &directions, QWidget *window);
+    CruiseControl(HeadCommands &commands, const Links &links, const CruiseControls &controls,
+                  QWidget *window);
 
-    bool ZidongXunhang = false;
+    bool cruising() const { return ZidongXunhang; }
 
     void 中_Click();
     void 巡航模式_Click();
@@ -31,12 +43,12 @@ public:
     void ApplyPatternSpeeds(int pattern);
 
 private:
+    // The one place the cruise state changes, and what shows it with it.
+    void setCruising(bool cruising);
+
     HeadCommands &m_commands;
     const Links &m_links;
-    ChoiceBox *巡航模式;
-    ByteBox *水平速度;
-    ByteBox *垂直速度;
-    QPushButton *中;
-    std::array<QPushButton *, 8> m_directions;
+    CruiseControls c;
     QWidget *m_window;
+    bool ZidongXunhang = false;
 };

@@ -33,8 +33,8 @@ Ticker::Ticker(int intervalMs, QObject *parent) : QObject(parent), m_intervalMs(
     if (m_fd >= 0) {
         m_originNs = monotonicNs();
         if (armAtNextGridPoint()) {
-            m_notifier = new QSocketNotifier(m_fd, QSocketNotifier::Read, this);
-            connect(m_notifier, &QSocketNotifier::activated, this, &Ticker::onReadable);
+            m_notifier = std::make_unique<QSocketNotifier>(m_fd, QSocketNotifier::Read);
+            connect(m_notifier.get(), &QSocketNotifier::activated, this, &Ticker::onReadable);
             return;
         }
         ::close(m_fd);
@@ -52,7 +52,7 @@ Ticker::~Ticker()
 {
 #ifdef Q_OS_LINUX
     if (m_fd >= 0) {
-        delete m_notifier;
+        m_notifier.reset();
         ::close(m_fd);
     }
 #endif

@@ -2,6 +2,8 @@
 
 #include <QObject>
 
+#include <memory>
+
 class QSocketNotifier;
 class QTimer;
 
@@ -35,6 +37,7 @@ private:
     bool m_resting = false;
     int m_fd = -1;
     long long m_originNs = 0;
-    QSocketNotifier *m_notifier = nullptr;
+    // Goes before the descriptor it watches is closed.
+    std::unique_ptr<QSocketNotifier> m_notifier;
     QTimer *m_timer = nullptr;
 };

@@ -1,12 +1,14 @@
 #include "link/receivepath.h"
 
-#include "link/links.h"
+#include "link/link.h"
 #include "link/logtext.h"
 #include "protocol/reply.h"
 
 #include <QTimer>
 
-ReceivePath::ReceivePath(Links &links, LogText &log, QObject *parent)
+#include <utility>
+
+ReceivePath::ReceivePath(const std::array<Link *, 2> &links, LogText &log, QObject *parent)
     : QObject(parent), m_links(links), m_log(log)
 {
     Rtimer = new QTimer(this);
@@ -14,8 +16,21 @@ ReceivePath::ReceivePath(Links &links, LogText &log, QObject *parent)
     Rtimer->setTimerType(Qt::PreciseTimer);
     Rtimer->setInterval(kTickMs);
     connect(Rtimer, &QTimer::timeout, this, &ReceivePath::Rtimer_Timer);
-    connect(&m_links.serial(), &SerialLink::commEvent, this, &ReceivePath::MSComm_OnComm);
-    connect(&m_links.tcp(), &TcpLink::received, this, &ReceivePath::LogReceivedChunk);
+    for (Link *link : m_links) {
+        connect(link, &Link::received, this,
+                [this, link](const QByteArray &chunk) { onReceived(*link, chunk); });
+    }
+}
+
+void ReceivePath::onReceived(Link &link, const QByteArray &chunk)
+{
+    if (!link.arrivesInPieces()) {
+        LogReceivedChunk(chunk);
+        return;
+    }
+    m_gathered += chunk;
+    m_gatheredFrom = &link;
+    MSComm_OnComm(kDataReceived);
 }
 
 bool ReceivePath::gathering() const
@@ -27,7 +42,7 @@ void ReceivePath::MSComm_OnComm(int code)
 {
     // More bytes while gathering change nothing: the read still comes on the third tick
     // counted from the first notification.
-    if (code == SerialLink::kDataReceived && !Rtimer->isActive())
+    if (code == kDataReceived && !Rtimer->isActive())
         Rtimer->start();
 }
 
@@ -37,10 +52,19 @@ void ReceivePath::Rtimer_Timer()
     if (RxTickCount >= kReadTick) {
         RxTickCount = 0;
         Rtimer->stop();
-        // A port closed during the gathering reads nothing, and an empty chunk is dropped.
-        LogReceivedChunk(m_links.serial().readAll());
+        // A port closed during the gathering has nothing to read, and an empty chunk is dropped.
+        const QByteArray chunk = std::exchange(m_gathered, {});
+        if (m_gatheredFrom && m_gatheredFrom->isOpen())
+            LogReceivedChunk(chunk);
     }
     m_log.clearIfFull();
+}
+
+void ReceivePath::discardWaiting()
+{
+    m_gathered.clear();
+    for (Link *link : m_links)
+        link->discardInput();
 }
 
 void ReceivePath::LogReceivedChunk(const QByteArray &chunk)

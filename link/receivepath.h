@@ -3,22 +3,27 @@
 #include <QByteArray>
 #include <QObject>
 
-class Links;
+#include <array>
+
+class Link;
 class LogText;
 class QTimer;
 
-// Replies from the head, shown in the log and nothing else. The serial link gathers bytes for
-// three 10 ms ticks after the first one arrives and then reads them all; TCP takes what one
-// arrival delivers. Nothing carries over from one chunk to the next.
+// Replies from the head, shown in the log and nothing else. On a link whose bytes arrive in
+// pieces (serial) the bytes are gathered for three 10 ms ticks after the first of them and then
+// logged as one chunk; on the other (TCP) what one arrival delivers is one chunk. Nothing carries
+// over from one chunk to the next.
 class ReceivePath : public QObject
 {
     Q_OBJECT
 public:
     static constexpr int kTickMs = 10;
-    // The read comes on this tick counted from the first notification.
+    // The chunk is logged on this tick counted from the first notification.
     static constexpr int kReadTick = 3;
+    // The receive notification's event code when bytes have arrived.
+    static constexpr int kDataReceived = 2;
 
-    ReceivePath(Links &links, LogText &log, QObject *parent = nullptr);
+    ReceivePath(const std::array<Link *, 2> &links, LogText &log, QObject *parent = nullptr);
 
     qint16 RxTickCount = 0;
     bool gathering() const;
@@ -26,9 +31,16 @@ public:
     void MSComm_OnComm(int code);
     void Rtimer_Timer();
     void LogReceivedChunk(const QByteArray &chunk);
+    // Drops every byte that has arrived and is not logged yet, on every link.
+    void discardWaiting();
 
 private:
-    Links &m_links;
+    void onReceived(Link &link, const QByteArray &chunk);
+
+    std::array<Link *, 2> m_links;
     LogText &m_log;
     QTimer *Rtimer;
+    // Bytes of the link that arrives in pieces, waiting for the read tick.
+    QByteArray m_gathered;
+    Link *m_gatheredFrom = nullptr;
 };

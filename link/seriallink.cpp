@@ -4,7 +4,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QStringList>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
@@ -12,54 +11,6 @@
 #endif
 
 namespace {
-
-struct LineSettings
-{
-    qint32 baud = 9600;
-    QSerialPort::Parity parity = QSerialPort::NoParity;
-    QSerialPort::DataBits dataBits = QSerialPort::Data8;
-    QSerialPort::StopBits stopBits = QSerialPort::OneStop;
-};
-
-bool parseSettings(const QString &text, LineSettings *out)
-{
-    const QStringList parts = text.split(u',');
-    if (parts.size() != 4)
-        return false;
-    bool ok = false;
-    LineSettings s;
-    s.baud = parts[0].trimmed().toInt(&ok);
-    if (!ok || s.baud <= 0)
-        return false;
-    const QString parity = parts[1].trimmed().toUpper();
-    if (parity == u"N")
-        s.parity = QSerialPort::NoParity;
-    else if (parity == u"E")
-        s.parity = QSerialPort::EvenParity;
-    else if (parity == u"O")
-        s.parity = QSerialPort::OddParity;
-    else if (parity == u"M")
-        s.parity = QSerialPort::MarkParity;
-    else if (parity == u"S")
-        s.parity = QSerialPort::SpaceParity;
-    else
-        return false;
-    const int bits = parts[2].trimmed().toInt(&ok);
-    if (!ok || bits < 5 || bits > 8)
-        return false;
-    s.dataBits = static_cast<QSerialPort::DataBits>(bits);
-    const QString stop = parts[3].trimmed();
-    if (stop == u"1")
-        s.stopBits = QSerialPort::OneStop;
-    else if (stop == u"1.5")
-        s.stopBits = QSerialPort::OneAndHalfStop;
-    else if (stop == u"2")
-        s.stopBits = QSerialPort::TwoStop;
-    else
-        return false;
-    *out = s;
-    return true;
-}
 
 // Qt reports a port locked by another program and a device this user may not open alike, as a
 // permission error. Only the first is "held": a device we have no right to is just not there.
@@ -98,33 +49,19 @@ bool SerialLink::setPortNumber(int n)
     return true;
 }
 
-bool SerialLink::setSettings(const QString &settings)
+void SerialLink::setSettings(const SerialSettings &settings)
 {
-    LineSettings parsed;
-    if (!parseSettings(settings, &parsed))
-        return false;
     m_settings = settings;
-    if (m_port.isOpen()) {
-        m_port.setBaudRate(parsed.baud);
-        m_port.setParity(parsed.parity);
-        m_port.setDataBits(parsed.dataBits);
-        m_port.setStopBits(parsed.stopBits);
-    }
-    return true;
+    if (m_port.isOpen())
+        applySettings();
 }
 
-void SerialLink::setBufferSizes(int input, int output)
+void SerialLink::applySettings()
 {
-    // Kept for the record only: the console reads everything that is waiting every few
-    // milliseconds, so Qt's own buffers stay unlimited and no reply byte is dropped.
-    m_inputBufferSize = input;
-    m_outputBufferSize = output;
-}
-
-void SerialLink::setThresholds(int receive, int transmit)
-{
-    m_receiveThreshold = receive;
-    m_transmitThreshold = transmit;
+    m_port.setBaudRate(m_settings.baud);
+    m_port.setParity(m_settings.parity);
+    m_port.setDataBits(m_settings.dataBits);
+    m_port.setStopBits(m_settings.stopBits);
 }
 
 void SerialLink::discardInput()
@@ -138,7 +75,7 @@ void SerialLink::discardOutput()
     m_queued.clear();
 }
 
-SerialLink::OpenResult SerialLink::open()
+Link::OpenResult SerialLink::open()
 {
     if (m_port.isOpen()) {
         m_lastError = QStringLiteral("port already open");
@@ -151,13 +88,8 @@ SerialLink::OpenResult SerialLink::open()
         m_lastError = QStringLiteral("no such port");
         return OpenResult::Failed;
     }
-    LineSettings s;
-    parseSettings(m_settings, &s);
     m_port.setPortName(path);
-    m_port.setBaudRate(s.baud);
-    m_port.setParity(s.parity);
-    m_port.setDataBits(s.dataBits);
-    m_port.setStopBits(s.stopBits);
+    applySettings();
     m_port.setFlowControl(QSerialPort::NoFlowControl);
     m_lostReported = false;
     m_queued.clear();
@@ -223,17 +155,11 @@ bool SerialLink::sendText(const QByteArray &bytes)
     return send(bytes);
 }
 
-QByteArray SerialLink::readAll()
-{
-    if (!m_port.isOpen())
-        return {};
-    return m_port.readAll();
-}
-
 void SerialLink::onReadyRead()
 {
-    if (m_receiveThreshold > 0 && m_port.bytesAvailable() >= m_receiveThreshold)
-        emit commEvent(kDataReceived);
+    const QByteArray chunk = m_port.readAll();
+    if (!chunk.isEmpty())
+        emit received(chunk);
 }
 
 void SerialLink::onError(QSerialPort::SerialPortError error)

@@ -10,10 +10,11 @@ TcpLink::TcpLink(QObject *parent) : Link(parent)
     m_socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
 }
 
-void TcpLink::connectToRemote()
+Link::OpenResult TcpLink::open()
 {
     close();
     m_socket.connectToHost(m_host, m_port);
+    return OpenResult::Pending;
 }
 
 bool TcpLink::isOpen() const
@@ -57,7 +58,7 @@ bool TcpLink::sendText(const QByteArray &bytes)
 void TcpLink::onConnected()
 {
     m_established = true;
-    emit connected();
+    emit opened();
 }
 
 void TcpLink::onReadyRead()
@@ -77,7 +78,7 @@ void TcpLink::onError(QAbstractSocket::SocketError)
     }
     // An attempt that ended without a connection: refused, unreachable, timed out.
     if (m_socket.state() != QAbstractSocket::ConnectedState)
-        emit connectFailed();
+        emit openFailed();
 }
 
 void TcpLink::onDisconnected()

@@ -4,7 +4,8 @@
 
 #include <QTcpSocket>
 
-// The TCP connection to the head controller (port 4196 of the address in the IP box).
+// The TCP connection to the head controller (port 4196 of the address in the IP box). Each
+// arrival is handed on whole, as one chunk.
 class TcpLink : public Link
 {
     Q_OBJECT
@@ -20,20 +21,14 @@ public:
     QString remoteHost() const { return m_host; }
     void setRemotePort(quint16 port) { m_port = port; }
     quint16 remotePort() const { return m_port; }
-    // Starts connecting; connected() or connectFailed() follows.
-    void connectToRemote();
-
+    // Starts connecting to the remote host and port: always pending, and opened() or
+    // openFailed() follows.
+    OpenResult open() override;
     bool isOpen() const override;
     void close() override;
     // One send per byte, in order; they reach the peer as one continuous run.
     bool sendFrame(const QByteArray &bytes) override;
     bool sendText(const QByteArray &bytes) override;
-
-signals:
-    void connected();
-    void connectFailed();
-    // Everything one arrival delivered, as one chunk.
-    void received(const QByteArray &chunk);
 
 private:
     bool roomFor(const QByteArray &bytes) const;

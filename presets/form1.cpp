@@ -35,7 +35,7 @@ Form1::Form1(QWidget *parent)
         auto *button = new QPushButton(presettexts::presetCaption(preset), this);
         button->setObjectName(QStringLiteral("预置位%1").arg(preset));
         button->setGeometry(twips::rect(left, top, kButtonWidth, kButtonHeight));
-        connect(button, &QPushButton::clicked, this, [this, preset] { 预置位_Click(preset); });
+        connect(button, &QPushButton::clicked, this, [this, preset] { emit presetPressed(preset); });
         m_buttons[i] = button;
 
         auto *box = new QLineEdit(presettexts::kDesignLabel, this);
@@ -78,8 +78,3 @@ void Form1::setLabelsEditable(bool editable)
         box->setReadOnly(!editable);
 }
 
-void Form1::预置位_Click(int preset)
-{
-    CounterA = qint16(preset);
-    emit presetPressed(preset);
-}

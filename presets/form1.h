@@ -17,9 +17,6 @@ class Form1 : public QWidget
 public:
     explicit Form1(QWidget *parent = nullptr);
 
-    // The preset button pressed last, 1 to 9; 0 until the first press.
-    qint16 CounterA = 0;
-
     // Element k - 1 is the text of box k.
     PresetLabels labels() const;
     void setLabels(const PresetLabels &labels);
@@ -27,12 +24,10 @@ public:
     void setLabelsEditable(bool editable);
 
 signals:
-    // Preset button k was pressed; CounterA already holds k.
+    // Preset button k was pressed.
     void presetPressed(int preset);
 
 private:
-    void 预置位_Click(int preset);
-
     std::array<QPushButton *, presettable::kPresetCount> m_buttons{};
     std::array<QLineEdit *, presettable::kPresetCount> m_boxes{};
 };

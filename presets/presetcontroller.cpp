@@ -10,9 +10,9 @@
 
 #include <thread>
 
-PresetController::PresetController(HeadCommands &commands, QComboBox *searchlight, qint16 &mode,
+PresetController::PresetController(HeadCommands &commands, QComboBox *searchlight,
                                    PresetStore store, QWidget *window)
-    : QObject(window), m_commands(commands), m_searchlight(searchlight), m_mode(mode),
+    : QObject(window), m_commands(commands), m_searchlight(searchlight),
       m_service(std::move(store)), m_window(window)
 {
 }
@@ -34,7 +34,7 @@ void PresetController::调用预置位_Click()
 
 void PresetController::open(qint16 mode)
 {
-    m_mode = mode;
+    Yuzhiwei = mode;
     ++m_openings;
     if (!m_dialog) {
         // Kept from now on: its close box and the preset buttons only hide it.
@@ -84,10 +84,11 @@ void PresetController::SavePresetLabels()
 
 void PresetController::预置位_Click(int preset)
 {
-    if (m_mode == kSet)
-        burst(&HeadCommands::SendPresetSet, preset);
-    else if (m_mode == kRecall)
-        burst(&HeadCommands::SendPresetRecall, preset);
+    CounterA = qint16(preset);
+    if (Yuzhiwei == kSet)
+        burst(&HeadCommands::SendPresetSet, CounterA);
+    else if (Yuzhiwei == kRecall)
+        burst(&HeadCommands::SendPresetRecall, CounterA);
 
     const bool loaded = m_labelsLoaded;
     if (loaded)

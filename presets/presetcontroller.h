@@ -27,11 +27,17 @@ public:
     // Between two frames of a preset burst.
     static constexpr std::chrono::milliseconds kPause{50};
 
-    // mode is the main window's dialog mode, written by every opening. searchlight is the
-    // searchlight selector: its text at the moment of a load or save is the store's key. window
-    // is the main window, which the dialog belongs to and is centred on the screen of.
-    PresetController(HeadCommands &commands, QComboBox *searchlight, qint16 &mode,
-                     PresetStore store, QWidget *window);
+    // searchlight is the searchlight selector: its text at the moment of a load or save is the
+    // store's key. window is the main window, which the dialog belongs to and is centred on the
+    // screen of.
+    PresetController(HeadCommands &commands, QComboBox *searchlight, PresetStore store,
+                     QWidget *window);
+
+    // The dialog mode, kSet or kRecall, written by every opening and never reset; 0 until the
+    // first opening.
+    qint16 Yuzhiwei = 0;
+    // The preset button pressed last, 1 to 9; 0 until the first press.
+    qint16 CounterA = 0;
 
     // The two opening buttons of the main window.
     void 设置预置位_Click();
@@ -54,7 +60,6 @@ private:
 
     HeadCommands &m_commands;
     QComboBox *m_searchlight;
-    qint16 &m_mode;
     PresetService m_service;
     QWidget *m_window;
     QPointer<Form1> m_dialog;

@@ -183,11 +183,13 @@ QString flagsPath(const QString &programDir)
     return programDir + QStringLiteral("/322.ini");
 }
 
-QString readablePath(const QString &ownPath, const QString &fallbackPath)
+QString SettingsPlace::readPath(FileIn fileIn) const
 {
-    if (fallbackPath.isEmpty() || QFileInfo::exists(ownPath) || !QFileInfo(fallbackPath).isFile())
-        return ownPath;
-    return fallbackPath;
+    const QString own = fileIn(dataDir);
+    if (fallbackDir.isEmpty() || QFileInfo::exists(own))
+        return own;
+    const QString beside = fileIn(fallbackDir);
+    return QFileInfo(beside).isFile() ? beside : own;
 }
 
 std::optional<QString> readDeviceIp(const QString &path)

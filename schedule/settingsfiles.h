@@ -34,9 +34,18 @@ QString deviceIpPath(const QString &programDir); // <dir>/123.ini
 QString rowsPath(const QString &programDir);     // <dir>/321.ini
 QString flagsPath(const QString &programDir);    // <dir>/322.ini
 
-// The file a reader takes: ownPath while it exists (whatever it is), else fallbackPath when that
-// is a file, else ownPath. The writers always write ownPath.
-QString readablePath(const QString &ownPath, const QString &fallbackPath);
+// Where the settings files are kept: always written in dataDir; read from there while the file
+// exists there (whatever it is), else from fallbackDir when it holds that file (the program
+// directory, when it is not the data directory: files copied from an older installation).
+struct SettingsPlace
+{
+    QString dataDir;
+    QString fallbackDir;
+
+    using FileIn = QString (*)(const QString &dir);
+    QString readPath(FileIn fileIn) const;
+    QString writePath(FileIn fileIn) const { return fileIn(dataDir); }
+};
 
 // Line 1 of 123.ini. No value when the file is missing, unreadable, has no line at all or a first
 // line the console cannot take (the box stays as it is); the empty text when it is empty.

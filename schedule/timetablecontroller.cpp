@@ -2,14 +2,11 @@
 
 #include "control/headcommands.h"
 #include "schedule/form2.h"
-#include "schedule/schedulescan.h"
 #include "schedule/scheduletexts.h"
-#include "schedule/settingsfiles.h"
 #include "schedule/timetable.h"
 #include "ui/prompt.h"
 
 #include <QKeyEvent>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTimer>
@@ -29,11 +26,9 @@ QTimer *delayTimer(const QString &name, QObject *parent)
 
 } // namespace
 
-TimetableController::TimetableController(HeadCommands &commands, const QString &dataDir,
-                                         const QString &fallbackDir, TimetableControls controls,
-                                         QObject *parent)
-    : QObject(parent), m_commands(commands), m_dataDir(dataDir), m_fallbackDir(fallbackDir),
-      m_controls(controls)
+TimetableController::TimetableController(HeadCommands &commands, schedule::SettingsPlace settings,
+                                         TimetableControls controls, QObject *parent)
+    : QObject(parent), m_commands(commands), m_settings(std::move(settings)), m_controls(controls)
 {
     CommandApply_3定时1000 = delayTimer(QStringLiteral("CommandApply_3定时1000"), this);
     CommandApply_5定时1000 = delayTimer(QStringLiteral("CommandApply_5定时1000"), this);
@@ -42,10 +37,18 @@ TimetableController::TimetableController(HeadCommands &commands, const QString &
     connect(CommandApply_5定时1000, &QTimer::timeout, this,
             &TimetableController::CommandApply_5定时1000_Timer);
 
-    connect(m_controls.rows, &QListWidget::doubleClicked, this,
+    QListWidget *list = m_controls.rows;
+    for (int n = 0; n < schedule::kRowCount; ++n)
+        showRow(n);
+    connect(&m_data, &schedule::TimetableData::rowChanged, this, &TimetableController::showRow);
+    connect(list, &QListWidget::itemSelectionChanged, this,
+            &TimetableController::listSelectionChanged);
+    connect(list, &QListWidget::itemChanged, this, &TimetableController::listItemChanged);
+
+    connect(list, &QListWidget::doubleClicked, this,
             [this](const QModelIndex &index) { 定时配置_DblClick(index.row()); });
     // Enter opens the editor on the current row, so the keyboard reaches it too.
-    m_controls.rows->installEventFilter(this);
+    list->installEventFilter(this);
     connect(m_controls.help, &QPushButton::clicked, this, &TimetableController::定时配置说明_Click);
 }
 
@@ -64,18 +67,47 @@ bool TimetableController::eventFilter(QObject *watched, QEvent *event)
     return QObject::eventFilter(watched, event);
 }
 
-QListWidgetItem *TimetableController::row(int n) const
+QListWidgetItem *TimetableController::item(int n) const
 {
     return m_controls.rows->item(n);
 }
 
+void TimetableController::showRow(int n)
+{
+    QListWidgetItem *shown = item(n);
+    if (!shown)
+        return;
+    m_showing = true;
+    if (shown->text() != m_data.rowText(n))
+        shown->setText(m_data.rowText(n));
+    if (shown->isSelected() != m_data.isEnabled(n))
+        shown->setSelected(m_data.isEnabled(n));
+    m_showing = false;
+}
+
+void TimetableController::listSelectionChanged()
+{
+    if (m_showing)
+        return;
+    for (int n = 0; n < schedule::kRowCount; ++n) {
+        if (const QListWidgetItem *shown = item(n))
+            m_data.setEnabled(n, shown->isSelected());
+    }
+}
+
+void TimetableController::listItemChanged(QListWidgetItem *changed)
+{
+    if (!m_showing)
+        m_data.setRowText(m_controls.rows->row(changed), changed->text());
+}
+
 void TimetableController::定时配置_DblClick(int n)
 {
-    if (!row(n))
+    if (!item(n))
         return;
-    m_controls.Shuangjihang = static_cast<qint16>(n);
+    Shuangjihang = static_cast<qint16>(n);
     if (!m_editor) {
-        m_editor = std::make_unique<Form2>(m_store);
+        m_editor = std::make_unique<Form2>(m_data.slotStore());
         connect(m_editor.get(), &Form2::confirmed, this, &TimetableController::退出配置_Confirmed);
     }
     m_editor->show();
@@ -90,30 +122,19 @@ void TimetableController::定时配置说明_Click()
 
 void TimetableController::退出配置_Confirmed()
 {
-    const qint16 n = m_controls.Shuangjihang;
-    QListWidgetItem *item = row(n);
-    if (!m_editor || !item)
+    const qint16 n = Shuangjihang;
+    if (!m_editor || !item(n))
         return;
-    // Rewriting the row in place leaves every other row and its selection as it was.
-    item->setText(
-        schedule::rowText(n, m_editor->onTime(), m_editor->offTime(), m_editor->cruiseWord()));
+    // Row n gets the new text and is enabled; every other row and its flag stays as it was.
+    m_data.setRowText(
+        n, schedule::rowText(n, m_editor->onTime(), m_editor->offTime(), m_editor->cruiseWord()));
     m_editor->StoreSlotTimes(n);
-    item->setSelected(true);
+    m_data.setEnabled(n, true);
 }
 
 void TimetableController::ScheduleScan(const QString &time)
 {
-    const auto firings = schedule::scanSlots(
-        time, m_store,
-        [this](int n) {
-            const QListWidgetItem *item = row(n);
-            return item && item->isSelected();
-        },
-        [this](int n) {
-            const QListWidgetItem *item = row(n);
-            return item ? item->text() : QString();
-        });
-    for (const schedule::SlotFiring &firing : firings) {
+    for (const schedule::SlotFiring &firing : m_data.scan(time)) {
         XunhangHao = static_cast<qint16>(firing.pattern);
         if (firing.lampOn)
             TimetableLampOn();
@@ -154,71 +175,24 @@ void TimetableController::CommandApply_5定时1000_Timer()
     CommandApply_5定时1000->stop();
 }
 
-QString TimetableController::readPath(QString (*fileIn)(const QString &dir)) const
-{
-    return schedule::readablePath(fileIn(m_dataDir),
-                                  m_fallbackDir.isEmpty() ? QString() : fileIn(m_fallbackDir));
-}
-
-void TimetableController::LoadDeviceIp()
-{
-    if (const auto ip = schedule::readDeviceIp(readPath(schedule::deviceIpPath)))
-        m_controls.deviceIp->setText(*ip);
-}
-
 void TimetableController::LoadTimetableFlags()
 {
-    const QList<bool> flags = schedule::readFlags(readPath(schedule::flagsPath));
-    for (int n = 0; n < flags.size() && row(n); ++n)
-        row(n)->setSelected(flags[n]);
+    m_data.loadFlags(m_settings.readPath(schedule::flagsPath));
 }
 
 void TimetableController::LoadTimetableRows()
 {
-    const QList<schedule::FileLine> rows = schedule::readRows(readPath(schedule::rowsPath));
-    for (int n = 0; n < rows.size() && row(n); ++n) {
-        // A line that could not be read leaves its row as designed; the rows after it still load.
-        if (rows[n])
-            row(n)->setText(*rows[n]);
-    }
+    m_data.loadRows(m_settings.readPath(schedule::rowsPath));
 }
 
-void TimetableController::remember(const schedule::SaveResult &result)
+schedule::SaveResult TimetableController::SaveTimetableRows()
 {
-    if (!result.ok)
-        m_saveFailures.append(result.message);
+    return m_data.saveRows(m_settings.writePath(schedule::rowsPath));
 }
 
-void TimetableController::SaveDeviceIp()
+schedule::SaveResult TimetableController::SaveTimetableFlags()
 {
-    remember(
-        schedule::writeDeviceIp(schedule::deviceIpPath(m_dataDir), m_controls.deviceIp->text()));
-}
-
-void TimetableController::SaveTimetableRows()
-{
-    QStringList rows;
-    for (int n = 0; n < m_controls.rows->count(); ++n)
-        rows.append(row(n)->text());
-    remember(schedule::writeRows(schedule::rowsPath(m_dataDir), rows));
-}
-
-void TimetableController::SaveTimetableFlags()
-{
-    QList<bool> flags;
-    for (int n = 0; n < m_controls.rows->count(); ++n)
-        flags.append(row(n)->isSelected());
-    remember(schedule::writeFlags(schedule::flagsPath(m_dataDir), flags));
-}
-
-void TimetableController::reportSaveFailures()
-{
-    if (m_saveFailures.isEmpty())
-        return;
-    // Taken before the message: the exit goes on whatever happens while it is up.
-    const QString text = m_saveFailures.join(QLatin1Char('\n'));
-    m_saveFailures.clear();
-    prompt::show(m_controls.window, text);
+    return m_data.saveFlags(m_settings.writePath(schedule::flagsPath));
 }
 
 void TimetableController::closeEditor()

@@ -1,53 +1,49 @@
 #pragma once
 
-#include "schedule/slotstore.h"
+#include "schedule/settingsfiles.h"
+#include "schedule/timetabledata.h"
 
 #include <QObject>
 #include <QString>
-#include <QStringList>
 
 #include <memory>
 
 class Form2;
 class HeadCommands;
-class QLineEdit;
 class QListWidget;
 class QListWidgetItem;
 class QPushButton;
 class QTimer;
 class QWidget;
 
-namespace schedule {
-struct SaveResult;
-}
-
 // The main window's controls the timetable works on.
 struct TimetableControls
 {
-    QWidget *window;      // the main window: parent of the messages
-    QListWidget *rows;    // 定时配置: row n is slot n, selected means enabled
-    QPushButton *help;    // 定时配置说明
-    QLineEdit *deviceIp;  // 设备IP, kept in 123.ini
-    qint16 &Shuangjihang; // the row last double-clicked: the slot the editor writes
+    QWidget *window = nullptr;   // the main window: parent of the messages
+    QListWidget *rows = nullptr; // 定时配置: shows row n of the timetable, selected = enabled
+    QPushButton *help = nullptr; // 定时配置说明
 };
 
 // The timetable behind the main window: opens the editor on a double-clicked row and writes the
 // confirmed row back, switches the lamp and the cruise when the clock reaches an enabled slot,
-// and reads and writes the three settings files. The slot store lives here for the whole run.
+// and reads and writes the two timetable files. The rows and the slot store are TimetableData;
+// the list only shows them and hands the operator's selections back.
 class TimetableController : public QObject
 {
     Q_OBJECT
 public:
-    // The settings files are kept in dataDir; while one is missing there, start-up reads the one
-    // in fallbackDir (the program directory, when it is not the data directory) instead.
-    TimetableController(HeadCommands &commands, const QString &dataDir, const QString &fallbackDir,
+    // settings says where 321.ini and 322.ini are read and written.
+    TimetableController(HeadCommands &commands, schedule::SettingsPlace settings,
                         TimetableControls controls, QObject *parent = nullptr);
     ~TimetableController() override;
 
-    schedule::SlotStore &slotStore() { return m_store; }
+    schedule::TimetableData &data() { return m_data; }
+    schedule::SlotStore &slotStore() { return m_data.slotStore(); }
     // Null until the first double-click; then kept until the controller goes.
     Form2 *editor() const { return m_editor.get(); }
 
+    // The row last double-clicked: the slot the editor writes.
+    qint16 Shuangjihang = 0;
     // Cruise pattern (0 none, 1 to 3) of the slot that fired last; the delay timers read it
     // when they tick.
     qint16 XunhangHao = 0;
@@ -64,36 +60,31 @@ public:
     void CommandApply_3定时1000_Timer();
     void CommandApply_5定时1000_Timer();
 
-    void LoadDeviceIp();
     void LoadTimetableFlags();
     void LoadTimetableRows();
-    // Each writer remembers a failure instead of telling it, so exit shows one message.
-    void SaveDeviceIp();
-    void SaveTimetableRows();
-    void SaveTimetableFlags();
-    // One message naming every file the savers could not write, if any.
-    void reportSaveFailures();
+    schedule::SaveResult SaveTimetableRows();
+    schedule::SaveResult SaveTimetableFlags();
     void closeEditor();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    QListWidgetItem *row(int n) const;
+    QListWidgetItem *item(int n) const;
+    // The list follows the data, and the operator's changes to the list go to the data.
+    void showRow(int n);
+    void listSelectionChanged();
+    void listItemChanged(QListWidgetItem *changed);
     static void startOnce(QTimer *timer);
-    void remember(const schedule::SaveResult &result);
-
-    // Where start-up reads the settings file of this name.
-    QString readPath(QString (*fileIn)(const QString &dir)) const;
 
     HeadCommands &m_commands;
-    QString m_dataDir;
-    QString m_fallbackDir;
+    schedule::SettingsPlace m_settings;
     TimetableControls m_controls;
-    // Declared before the editor, which writes to it, so it goes after it.
-    schedule::SlotStore m_store;
+    // Declared before the editor, which writes to its slot store, so it goes after it.
+    schedule::TimetableData m_data;
     std::unique_ptr<Form2> m_editor;
     QTimer *CommandApply_3定时1000;
     QTimer *CommandApply_5定时1000;
-    QStringList m_saveFailures;
+    // Set while the list is brought in line with the data, so that does not come back.
+    bool m_showing = false;
 };

@@ -24,13 +24,13 @@ struct OpenSerial
     Links links{dir.path()};
     LogText log;
     SendPath send{links, log};
-    ReceivePath receive{links, log};
+    ReceivePath receive{links.all(), log};
 
     bool open()
     {
         if (!pty.publish(dir.path(), 4) || !links.serial().setPortNumber(4))
             return false;
-        if (links.serial().open() != SerialLink::OpenResult::Opened)
+        if (links.serial().open() != Link::OpenResult::Opened)
             return false;
         links.setOpen(true);
         return true;
@@ -85,10 +85,9 @@ void TransportTest::gatheringReadsOnTheThirdTick()
 {
     OpenSerial s;
     QVERIFY(s.open());
-    QSignalSpy notified(&s.links.serial(), &SerialLink::commEvent);
+    QSignalSpy received(&s.links.serial(), &Link::received);
     QVERIFY(s.pty.write(QByteArray::fromHex("FF01005900005A")));
-    QVERIFY(notified.wait(2000));
-    QCOMPARE(notified.first().first().toInt(), SerialLink::kDataReceived);
+    QVERIFY(received.wait(2000));
     QVERIFY(s.receive.gathering());
 
     // The ticks by hand, with no turn of the event loop in between: the window's own timer
@@ -192,9 +191,9 @@ void TransportTest::deniedPortIsNotHeld()
         SerialLink port(dir.path());
         if (!port.setPortNumber(9))
             ::_exit(11);
-        const SerialLink::OpenResult result = port.open();
-        ::_exit(result == SerialLink::OpenResult::Failed ? 0
-                : result == SerialLink::OpenResult::Held ? 1
+        const Link::OpenResult result = port.open();
+        ::_exit(result == Link::OpenResult::Failed ? 0
+                : result == Link::OpenResult::Held ? 1
                                                          : 2);
     }
     int status = 0;

@@ -347,7 +347,7 @@ void CommandsTest::cruiseStartAndCancel()
     c.click("中");
     QCOMPARE(c.burst(), threeOf("FF 01 00 80 3F 3F FF"));
     QCOMPARE(centre->text(), QStringLiteral("取消  巡航"));
-    QVERIFY(c.form->cruise().ZidongXunhang);
+    QVERIFY(c.form->cruise().cruising());
     for (const char *name : {"左上", "上", "右上", "右", "右下", "下", "左下", "左"})
         QVERIFY2(!c.get<QPushButton>(name)->isEnabled(), name);
 
@@ -360,7 +360,7 @@ void CommandsTest::cruiseStartAndCancel()
     c.click("中");
     QCOMPARE(c.burst(), threeOf("FF 01 01 00 00 00 02"));
     QCOMPARE(centre->text(), QStringLiteral("自动  巡航"));
-    QVERIFY(!c.form->cruise().ZidongXunhang);
+    QVERIFY(!c.form->cruise().cruising());
     for (const char *name : {"左上", "上", "右上", "右", "右下", "下", "左下", "左"})
         QVERIFY2(c.get<QPushButton>(name)->isEnabled(), name);
     QVERIFY(c.prompts.messages.isEmpty());
@@ -372,7 +372,7 @@ void CommandsTest::cruiseNeedsALink()
     c.click("中");
     QCOMPARE(c.prompts.messages, QStringList{QStringLiteral("请先连接设备再操作!")});
     QCOMPARE(c.get<QPushButton>("中")->text(), QStringLiteral("自动  巡航"));
-    QVERIFY(!c.form->cruise().ZidongXunhang);
+    QVERIFY(!c.form->cruise().cruising());
     QVERIFY(c.get<QPushButton>("上")->isEnabled());
 }
 

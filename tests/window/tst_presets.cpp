@@ -8,6 +8,7 @@
 #include "app/mainform.h"
 #include "control/jogcontrol.h"
 #include "presets/form1.h"
+#include "presets/presetcontroller.h"
 #include "presets/presettable.h"
 #include "presets/presettexts.h"
 #include "ui/twips.h"
@@ -112,7 +113,7 @@ void PresetsTest::burst()
     c.setSearchlight(searchlight.toUtf8());
 
     c.click(opening.toUtf8());
-    QCOMPARE(int(c.form->Yuzhiwei), opening == "设置预置位" ? 1 : 2);
+    QCOMPARE(int(c.form->presets().Yuzhiwei), opening == "设置预置位" ? 1 : 2);
     QVERIFY(c.dialog()->isVisible());
     QTRY_COMPARE(c.shown(), kLabels);
     c.box(4)->setText("改过");
@@ -130,7 +131,7 @@ void PresetsTest::burst()
         qInfo("gap %d: %.2f ms", i, gap.count());
         QVERIFY2(gap >= 40ms, qPrintable(QString::number(gap.count())));
     }
-    QCOMPARE(int(c.dialog()->CounterA), preset);
+    QCOMPARE(int(c.form->presets().CounterA), preset);
     const QString line =
         "\r\n-->发送：" + QString::fromLatin1(frame.toHex(' ').toUpper()) + " \r\n";
     QCOMPARE(c.log(), line + line + line);
@@ -239,7 +240,7 @@ void PresetsTest::closeBoxAndReopening()
     QVERIFY(other.run("UPDATE 预置位信息 SET A1号 = '新' WHERE 探照灯 = '00'"));
     c.dialog()->move(0, 0);
     c.click("调用预置位");
-    QCOMPARE(int(c.form->Yuzhiwei), 2);
+    QCOMPARE(int(c.form->presets().Yuzhiwei), 2);
     QVERIFY(c.dialog()->isVisible());
     QTRY_COMPARE(c.shown(), with(kLabels, 1, "新"));
     QTRY_VERIFY(c.centred());
@@ -248,7 +249,7 @@ void PresetsTest::closeBoxAndReopening()
     c.box(2)->setText("丢掉");
     c.dialog()->move(0, 0);
     c.click("设置预置位");
-    QCOMPARE(int(c.form->Yuzhiwei), 1);
+    QCOMPARE(int(c.form->presets().Yuzhiwei), 1);
     QTRY_COMPARE(c.shown(), with(kLabels, 1, "新"));
     QTRY_VERIFY(c.centred());
     QCOMPARE(c.form->findChildren<Form1 *>().size(), 1);
@@ -347,7 +348,7 @@ void PresetsTest::storeLocked()
     c.press(1);
     QTRY_COMPARE_WITH_TIMEOUT(c.prompts.messages, QStringList{locked}, 5000);
     QVERIFY(c.dialog()->isVisible());
-    QCOMPARE(int(c.form->Yuzhiwei), 2);
+    QCOMPARE(int(c.form->presets().Yuzhiwei), 2);
     QTRY_COMPARE(c.shown(), with(kLabels, 9, "九号"));
 }
 

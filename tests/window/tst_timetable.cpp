@@ -203,7 +203,7 @@ void TimetableTest::confirmWritesOnlyTheEditedRow()
     c.item(60)->setSelected(true);
     c.doubleClick(5);
     QVERIFY(!c.item(5)->isSelected());
-    QCOMPARE(c.form->Shuangjihang, qint16(5));
+    QCOMPARE(c.timetable().Shuangjihang, qint16(5));
     QCOMPARE(c.ticked(), QStringLiteral("0000"));
     const QStringList before = c.texts();
     c.type("开_00", "08:00:00");
@@ -242,7 +242,7 @@ void TimetableTest::doubleClickTogglesOnceAndEnterOpens()
 
     c.list()->setCurrentRow(30, QItemSelectionModel::NoUpdate);
     QTest::keyClick(c.list(), Qt::Key_Return);
-    QCOMPARE(c.form->Shuangjihang, qint16(30));
+    QCOMPARE(c.timetable().Shuangjihang, qint16(30));
     QVERIFY(c.editor()->isVisible());
     QVERIFY(!c.item(30)->isSelected());
 }
@@ -350,7 +350,7 @@ void TimetableTest::closingByTheFrameOnlyHides()
     QCOMPARE(c.editor(), form2.data());
     QVERIFY(form2->isVisible());
     QCOMPARE(c.edit<QLineEdit>("开_00")->text(), QStringLiteral("06:00:00"));
-    QCOMPARE(c.form->Shuangjihang, qint16(40));
+    QCOMPARE(c.timetable().Shuangjihang, qint16(40));
 
     // Exit closes it.
     c.exit();
