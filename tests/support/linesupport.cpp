@@ -161,3 +161,10 @@ int FrameStream::feed(const char *data, qsizetype n)
     m_pendingRead.remove(0, start);
     return completed;
 }
+
+FrameStream framesIn(const QByteArray &bytes)
+{
+    FrameStream stream({}, true);
+    stream.feed(bytes);
+    return stream;
+}

@@ -86,3 +86,7 @@ private:
     QByteArray m_pending;
     QList<long long> m_pendingRead;
 };
+
+// Bytes the console wrote, read as the head reads them: every good frame in order, and counts of
+// whatever was not one.
+FrameStream framesIn(const QByteArray &bytes);

@@ -102,19 +102,28 @@ bool Console::openSerial()
     return form->link().linkOpen();
 }
 
+bool TcpPeer::listen(const char *address)
+{
+    if (!server.listen(QHostAddress(QString::fromLatin1(address)), 4196))
+        return false;
+    QObject::connect(&server, &QTcpServer::newConnection,
+                     [this] { socket = server.nextPendingConnection(); });
+    return true;
+}
+
 bool Console::openTcp(const char *address)
 {
-    server = std::make_unique<QTcpServer>();
-    if (!server->listen(QHostAddress(QString::fromLatin1(address)), 4196))
+    tcp = std::make_unique<TcpPeer>();
+    if (!tcp->listen(address))
         return false;
     clickBox("网络");
     get<QLineEdit>("设备IP")->setText(QString::fromLatin1(address));
     click("连接And断开连接");
     if (!QTest::qWaitFor([this] { return form->link().linkOpen(); }, 3000))
         return false;
-    if (!QTest::qWaitFor([this] { return server->hasPendingConnections(); }, 3000))
+    if (!QTest::qWaitFor([this] { return tcp->socket != nullptr; }, 3000))
         return false;
-    peer = server->nextPendingConnection();
+    peer = tcp->socket;
     prompts.messages.clear();
     return true;
 }

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QStringList>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -15,7 +16,6 @@
 class MainForm;
 class QAbstractButton;
 class QLineEdit;
-class QTcpServer;
 class QTcpSocket;
 class QWidget;
 
@@ -39,6 +39,15 @@ template <typename T> T *child(QWidget *window, const char *name)
     return w;
 }
 
+// A head controller listening on port 4196 of a loopback address, answered on the window thread.
+struct TcpPeer
+{
+    QTcpServer server;
+    // The console's connection, once it has come.
+    QTcpSocket *socket = nullptr;
+    bool listen(const char *address);
+};
+
 // The real console window in a program directory of its own, with a pseudo-terminal published
 // as serial port COM<port> and every operator message recorded. The window is shown and active,
 // unless start is false: then the test lays out the program directory first and calls start().
@@ -52,7 +61,8 @@ public:
     ProgramDir dir;
     PtyPair pty;
     PromptRecorder prompts;
-    std::unique_ptr<QTcpServer> server;
+    std::unique_ptr<TcpPeer> tcp;
+    // The connection openTcp made, at the head's end.
     QTcpSocket *peer = nullptr;
     std::unique_ptr<MainForm> form;
 

@@ -47,13 +47,6 @@ QByteArray threeOf(const char *frame)
     return hex(frame).repeated(3).toHex(' ');
 }
 
-QList<QByteArray> framesOf(const QByteArray &bytes)
-{
-    QList<QByteArray> frames;
-    for (qsizetype i = 0; i + 7 <= bytes.size(); i += 7)
-        frames << bytes.mid(i, 7);
-    return frames;
-}
 
 } // namespace
 
@@ -125,8 +118,9 @@ void CommandsTest::jogFrames()
     QTest::mouseRelease(b, Qt::LeftButton);
     QTest::qWait(30);
     const QByteArray all = held + c.pty.drain(30);
-    QCOMPARE(all.size() % 7, 0);
-    const auto frames = framesOf(all);
+    const FrameStream read = framesIn(all);
+    QCOMPARE(read.strayBytes, 0);
+    const QList<QByteArray> &frames = read.frames;
     QVERIFY(frames.size() >= 4);
     for (const QByteArray &f : frames)
         QCOMPARE(f.toHex(' '), frame.toHex(' '));

@@ -56,28 +56,6 @@ QByteArray hostileChunk(QRandomGenerator &random)
     }
 }
 
-// A plain non-blocking socket, for a peer on a thread of its own, listening on port 4196 of the
-// first free host of 127.0.0.81-95, so that copies of this test can run side by side; -1 when
-// none is free.
-int listenOn(QString *address)
-{
-    for (int host = 81; host <= 95; ++host) {
-        *address = QStringLiteral("127.0.0.%1").arg(host);
-        const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-        const int on = 1; // an earlier run's closed connections do not hold the address
-        ::setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-        sockaddr_in where{};
-        where.sin_family = AF_INET;
-        where.sin_port = htons(4196);
-        where.sin_addr.s_addr = htonl(INADDR_LOOPBACK - 1 + host);
-        if (::bind(listener, reinterpret_cast<sockaddr *>(&where), sizeof where) == 0 &&
-            ::listen(listener, 1) == 0)
-            return listener;
-        ::close(listener);
-    }
-    return -1;
-}
-
 double cpuSeconds()
 {
     rusage usage{};
@@ -134,7 +112,7 @@ void FaultsTest::hostileHead()
     int fd = c.pty.master();
     if (tcp) {
         QString address;
-        QVERIFY((listener = listenOn(&address)) >= 0);
+        QVERIFY((listener = listenOnFreeLoopback(81, 95, &address)) >= 0);
         dialTcp(c, address);
         QVERIFY(QTest::qWaitFor([&] {
             return (fd = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK)) >= 0;
@@ -196,7 +174,7 @@ void FaultsTest::tcpResetInTheMiddleOfABurst()
 {
     Console c(13);
     QString address;
-    const int listener = listenOn(&address);
+    const int listener = listenOnFreeLoopback(81, 95, &address);
     QVERIFY(listener >= 0);
     // The peer takes the first preset frame and then resets the connection, while the console
     // is in the pause before the second.

@@ -37,21 +37,6 @@ struct LinkConsole : Console
     bool lampOff() { return get<QLabel>("ImgSwitchOff")->isVisible(); }
 };
 
-// A head controller on a loopback address, port 4196.
-struct Peer
-{
-    QTcpServer server;
-    QTcpSocket *accepted = nullptr;
-    bool listen(const char *address)
-    {
-        if (!server.listen(QHostAddress(QString::fromLatin1(address)), 4196))
-            return false;
-        QObject::connect(&server, &QTcpServer::newConnection,
-                         [this] { accepted = server.nextPendingConnection(); });
-        return true;
-    }
-};
-
 } // namespace
 
 class LinkTest : public QObject
@@ -188,7 +173,7 @@ void LinkTest::linkKindFollowsEveryWayOfTicking_data()
 void LinkTest::linkKindFollowsEveryWayOfTicking()
 {
     QFETCH(QString, way);
-    Peer peer;
+    TcpPeer peer;
     QVERIFY(peer.listen("127.0.0.26"));
     LinkConsole c;
     c.start();
@@ -220,7 +205,7 @@ void LinkTest::linkKindFollowsEveryWayOfTicking()
     c.get<QLineEdit>("设备IP")->setText("127.0.0.26");
     c.clickConnect();
     QTRY_COMPARE(c.caption(), kDisconnect);
-    QTRY_VERIFY(peer.accepted);
+    QTRY_VERIFY(peer.socket);
     c.clickConnect();
 
     flip(tcp);
@@ -421,7 +406,7 @@ void LinkTest::portSearchListsInOrder()
 
 void LinkTest::tcpConnectAndDisconnect()
 {
-    Peer peer;
+    TcpPeer peer;
     QVERIFY(peer.listen("127.0.0.21"));
     LinkConsole c;
     c.start();
@@ -432,7 +417,7 @@ void LinkTest::tcpConnectAndDisconnect()
     QTRY_COMPARE(c.caption(), kDisconnect);
     QCOMPARE(c.status(), QStringLiteral("已连接到 : 127.0.0.21"));
     QCOMPARE(c.prompts.messages, QStringList{kConnected});
-    QTRY_VERIFY(peer.accepted);
+    QTRY_VERIFY(peer.socket);
     QVERIFY(c.lampOn());
     for (const char *name : {"串口", "网络", "ComboComm", "搜索", "设备IP"})
         QVERIFY2(!c.enabled(name), name);
@@ -441,7 +426,7 @@ void LinkTest::tcpConnectAndDisconnect()
     QCOMPARE(c.status(), QStringLiteral("连接已断开..."));
     QCOMPARE(c.caption(), kConnect);
     QVERIFY(c.lampOff());
-    QTRY_COMPARE(peer.accepted->state(), QAbstractSocket::UnconnectedState);
+    QTRY_COMPARE(peer.socket->state(), QAbstractSocket::UnconnectedState);
     for (const char *name : {"串口", "网络", "搜索", "设备IP"})
         QVERIFY2(c.enabled(name), name);
     QVERIFY(!c.enabled("ComboComm"));
@@ -449,7 +434,7 @@ void LinkTest::tcpConnectAndDisconnect()
 
 void LinkTest::tcpCancelWhileConnecting()
 {
-    Peer peer;
+    TcpPeer peer;
     QVERIFY(peer.listen("127.0.0.22"));
     LinkConsole c;
     c.start();
@@ -482,7 +467,7 @@ void LinkTest::tcpRefused()
     QVERIFY(c.prompts.messages.isEmpty());
 
     // Back in TCP ready: the next click connects once a peer is there.
-    Peer peer;
+    TcpPeer peer;
     QVERIFY(peer.listen("127.0.0.23"));
     c.clickConnect();
     QTRY_COMPARE(c.caption(), kDisconnect);

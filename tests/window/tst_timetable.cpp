@@ -53,9 +53,7 @@ QString designRow(int n)
 
 QList<QByteArray> sortedFrames(const QByteArray &bytes)
 {
-    QList<QByteArray> frames;
-    for (qsizetype i = 0; i < bytes.size(); i += 7)
-        frames.append(bytes.mid(i, 7));
+    QList<QByteArray> frames = framesIn(bytes).frames;
     std::sort(frames.begin(), frames.end());
     return frames;
 }
