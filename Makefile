@@ -24,8 +24,11 @@ deps:
 	    fi; \
 	fi
 
+# Extra cmake options, for example CMAKE_FLAGS=-DCORVANE_GENERIC_PATHS=ON.
+CMAKE_FLAGS ?=
+
 configure: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
 
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
@@ -41,6 +44,15 @@ bench: build
 
 clean:
 	rm -rf $(BUILD)
+
+# make test-generic, make bench-generic - the suite and the benchmarks with the code paths of
+#                                         other systems built on Linux (build-generic)
+GENERIC_BUILD ?= build-generic
+.PHONY: test-generic bench-generic
+test-generic:
+	@$(MAKE) --no-print-directory test BUILD=$(GENERIC_BUILD) CMAKE_FLAGS=-DCORVANE_GENERIC_PATHS=ON
+bench-generic:
+	@$(MAKE) --no-print-directory bench BUILD=$(GENERIC_BUILD) CMAKE_FLAGS=-DCORVANE_GENERIC_PATHS=ON
 
 # make fuzz  - build the libFuzzer targets with clang (build-fuzz) and run each for
 #              FUZZ_SECONDS seconds; clang is needed by this target only

@@ -3,7 +3,13 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
-#ifdef Q_OS_LINUX
+// The kernel interval timer is Linux's; a build with CORVANE_GENERIC_PATHS takes the window timer
+// that other systems use, here too.
+#if defined(Q_OS_LINUX) && !defined(CORVANE_GENERIC_PATHS)
+#define CORVANE_TIMERFD 1
+#endif
+
+#ifdef CORVANE_TIMERFD
 #include <cstdint>
 #include <ctime>
 #include <sys/timerfd.h>
@@ -28,7 +34,7 @@ timespec asTimespec(long long ns)
 
 Ticker::Ticker(int intervalMs, QObject *parent) : QObject(parent), m_intervalMs(intervalMs)
 {
-#ifdef Q_OS_LINUX
+#ifdef CORVANE_TIMERFD
     m_fd = ::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
     if (m_fd >= 0) {
         m_originNs = monotonicNs();
@@ -50,7 +56,7 @@ Ticker::Ticker(int intervalMs, QObject *parent) : QObject(parent), m_intervalMs(
 
 Ticker::~Ticker()
 {
-#ifdef Q_OS_LINUX
+#ifdef CORVANE_TIMERFD
     if (m_fd >= 0) {
         m_notifier.reset();
         ::close(m_fd);
@@ -60,7 +66,7 @@ Ticker::~Ticker()
 
 bool Ticker::armAtNextGridPoint()
 {
-#ifdef Q_OS_LINUX
+#ifdef CORVANE_TIMERFD
     const long long interval = m_intervalMs * 1000000LL;
     const long long since = monotonicNs() - m_originNs;
     const long long next = m_originNs + (since / interval + 1) * interval;
@@ -78,7 +84,7 @@ void Ticker::rest()
     if (m_resting)
         return;
     m_resting = true;
-#ifdef Q_OS_LINUX
+#ifdef CORVANE_TIMERFD
     if (m_fd >= 0) {
         const itimerspec stopped{};
         ::timerfd_settime(m_fd, 0, &stopped, nullptr);
@@ -93,7 +99,7 @@ void Ticker::wake()
     if (!m_resting)
         return;
     m_resting = false;
-#ifdef Q_OS_LINUX
+#ifdef CORVANE_TIMERFD
     if (m_fd >= 0) {
         armAtNextGridPoint();
         return;
@@ -104,7 +110,7 @@ void Ticker::wake()
 
 void Ticker::onReadable()
 {
-#ifdef Q_OS_LINUX
+#ifdef CORVANE_TIMERFD
     // The count of expirations since the last read: however many, one tick.
     std::uint64_t expirations = 0;
     if (::read(m_fd, &expirations, sizeof expirations) != sizeof expirations)

@@ -9,7 +9,8 @@ class QTimer;
 
 // A periodic tick on the window thread, on a fixed grid of intervals from its creation. On
 // Linux it is driven by a kernel interval timer (timerfd) watched by the event loop, which wakes
-// far more punctually than a window timer; elsewhere it is a precise QTimer. Ticks that were
+// far more punctually than a window timer; elsewhere (and in a build with CORVANE_GENERIC_PATHS)
+// it is a precise QTimer. Ticks that were
 // missed while the thread was busy are dropped, never delivered in a burst.
 //
 // Its owner may let it rest while a tick would have nothing to do: the timer then stops waking

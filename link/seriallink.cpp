@@ -2,13 +2,7 @@
 
 #include "link/portpaths.h"
 
-#include <QFile>
 #include <QFileInfo>
-
-#ifdef Q_OS_UNIX
-#include <cerrno>
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -16,14 +10,19 @@ namespace {
 // permission error. Only the first is "held": a device we have no right to is just not there.
 bool deniedToUs(const QString &path)
 {
-#ifdef Q_OS_UNIX
-    const QByteArray native = QFile::encodeName(path);
-    if (::access(native.constData(), R_OK | W_OK) != 0)
-        return errno == EACCES || errno == EPERM || errno == EROFS;
+    const QFileInfo device(path);
+    return device.exists() && !(device.isReadable() && device.isWritable());
+}
+
+// Whether the device of a port path is there to be opened.
+bool present(const QString &path)
+{
+#ifdef Q_OS_WIN
+    // Windows names its ports (\\.\COM3): they are no files to look for.
+    return !path.isEmpty();
 #else
-    Q_UNUSED(path);
+    return !path.isEmpty() && QFileInfo::exists(path);
 #endif
-    return false;
 }
 
 } // namespace
@@ -84,7 +83,7 @@ Link::OpenResult SerialLink::open()
     const QString path = portpaths::devicePath(m_programDir, m_portNumber);
     // A device that is not there is not tried: the port's open would first take and sync a
     // lock file for it, which makes a search of all 36 numbers slow on a busy machine.
-    if (path.isEmpty() || !QFileInfo::exists(path)) {
+    if (!present(path)) {
         m_lastError = QStringLiteral("no such port");
         return OpenResult::Failed;
     }
