@@ -8,22 +8,35 @@
 // two turn about, timing each from just before it is spawned, so both see the same machine
 // load. It links only what the console links, so its child loads the same libraries.
 //
-// Then it looks at what the console spends beyond the floor: the moments side by side and what
-// each has mapped in memory once its window is up.
+// Then it looks at what the console spends beyond the floor: the moments side by side, what each
+// has mapped in memory once its window is up, and the pieces of the console's start-up timed one
+// by one in a child of their own.
 #include "figures.h"
 #include "spawnedprocess.h"
 #include "startupwatch.h"
 
 #include "app/datadirectory.h"
 #include "app/mainform.h"
+#include "link/links.h"
+#include "schedule/timetable.h"
+#include "ui/choicebox.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QImage>
+#include <QImageReader>
+#include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QLockFile>
+#include <QPainter>
+#include <QPixmap>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -33,8 +46,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <set>
 #include <thread>
 #include <unistd.h>
@@ -47,10 +62,12 @@ constexpr int kRuns = 10;
 // Of the bare window's start-up and memory.
 constexpr double kMaxStartRatio = 1.25;
 constexpr double kMaxMibAboveFloor = 6.0;
+constexpr int kPieceRuns = 7;
 constexpr int kCorvaneRuns = 3;
 constexpr std::chrono::milliseconds kCorvaneLife{1000};
 constexpr std::chrono::seconds kChildDeadline{20};
 constexpr const char *kChildMode = "--child";
+constexpr const char *kPiecesMode = "--pieces";
 constexpr const char *kMapsOption = "--maps";
 // COM1 to COM36: the start-up's port search tries each of them.
 constexpr int kPortsSearched = 36;
@@ -90,6 +107,270 @@ int runChild(int argc, char **argv, long long mainNs)
     form.show();
     watch.shown();
     return app.exec();
+}
+
+// Notes the first paint of one widget.
+class PaintSeen : public QObject
+{
+public:
+    explicit PaintSeen(QWidget *widget) : m_widget(widget) {}
+    bool seen = false;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == m_widget && event->type() == QEvent::Paint)
+            seen = true;
+        return false;
+    }
+
+private:
+    QWidget *m_widget;
+};
+
+long long threadCpuNs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return t.tv_sec * 1000000000LL + t.tv_nsec;
+}
+
+// Shows a widget and runs the event loop until it has been painted (ten seconds at most).
+void showAndPaint(QApplication &app, QWidget *widget)
+{
+    PaintSeen paint(widget);
+    app.installEventFilter(&paint);
+    widget->show();
+    const long long deadline = nowNs() + 10'000'000'000LL;
+    while (!paint.seen && nowNs() < deadline)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    // The paint event has been seen; let it finish.
+    QCoreApplication::processEvents();
+    app.removeEventFilter(&paint);
+}
+
+// A child that goes through the pieces of the console's start-up one at a time, in the order
+// the window meets them, and prints what each cost:
+// "PIECE\t<name>\t<ms>\t<ms of the thread on a CPU>\t<KiB resident more>".
+// What several pieces share (the style, the fonts) is taken first, on its own, so that it is
+// not charged to whichever piece happens to need it first. Everything made is kept until the
+// end, so that the resident size it added is still there to be read.
+int runPieces(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    QCoreApplication::setApplicationName(datadirectory::kApplicationName);
+    const QString programDir = QString::fromLocal8Bit(argv[2]);
+    std::vector<std::unique_ptr<QObject>> kept;
+    std::vector<QPixmap> pictures;
+
+    // Wall time and the window thread's CPU time: on a busy machine the second tells the
+    // piece's own work from the waits for a CPU.
+    long long from = 0;
+    long long fromCpu = 0;
+    long fromKib = 0;
+    const auto begin = [&] {
+        fromKib = residentKib();
+        fromCpu = threadCpuNs();
+        from = nowNs();
+    };
+    const auto end = [&](const char *name) {
+        const long long to = nowNs();
+        const long long toCpu = threadCpuNs();
+        std::printf("PIECE\t%s\t%.3f\t%.3f\t%ld\n", name, double(to - from) / 1e6,
+                    double(toCpu - fromCpu) / 1e6, residentKib() - fromKib);
+        std::fflush(stdout);
+    };
+
+    // The font database first: every text needs it, and the bare window never builds it.
+    begin();
+    (void)QFontDatabase::families();
+    end("font-database");
+
+    begin();
+    auto *first = new QPushButton(QStringLiteral("OK"));
+    kept.emplace_back(first);
+    first->ensurePolished();
+    (void)first->sizeHint();
+    end("style");
+
+    // The window's Chinese captions in its default font, drawn once: finding a font with the
+    // glyphs, opening it and rendering them.
+    begin();
+    {
+        QImage canvas(600, 60, QImage::Format_ARGB32_Premultiplied);
+        QPainter painter(&canvas);
+        painter.drawText(QPoint(0, 20), QStringLiteral("通讯设置 串口通讯 网络通讯 端口号 "
+                                                       "定时配置区 设备控制区 巡航模式 水平速度"));
+    }
+    end("chinese-text");
+
+    // The title: "Corvane" in the 24-point font of the Chinese families the title asks for.
+    begin();
+    {
+        QImage canvas(300, 60, QImage::Format_ARGB32_Premultiplied);
+        QPainter painter(&canvas);
+        QFont title;
+        title.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"),
+                           QStringLiteral("AR PL UMing CN"), QStringLiteral("AR PL UMing TW"),
+                           QStringLiteral("WenQuanYi Micro Hei")});
+        title.setPointSize(24);
+        painter.setFont(title);
+        painter.drawText(QPoint(0, 50), QStringLiteral("Corvane"));
+        std::printf("PIECE-NOTE the title is drawn in %s\n",
+                    qPrintable(QFontInfo(title).family()));
+    }
+    end("title-font");
+
+    // More of the window's captions, each time at a new size (so no glyph is drawn already):
+    // with the hinting the platform's font settings ask for, and with none.
+    const QString captions = QStringLiteral("提示区清空定时配置说明设备编号巡航一二三垂直角度确认发"
+                                            "送位置查询灯光开关停止运动设置调用预自动关于退出程序"
+                                            "连接断重新搜索");
+    const auto glyphs = [&](const char *name, int pixels, QFont::HintingPreference hinting) {
+        begin();
+        QImage canvas(1400, 40, QImage::Format_ARGB32_Premultiplied);
+        QPainter painter(&canvas);
+        QFont font = QApplication::font();
+        font.setPixelSize(pixels);
+        font.setHintingPreference(hinting);
+        painter.setFont(font);
+        painter.drawText(QPoint(0, 30), captions);
+        end(name);
+    };
+    glyphs("glyphs-15px", 15, QFont::PreferDefaultHinting);
+    glyphs("glyphs-16px-unhinted", 16, QFont::PreferNoHinting);
+    glyphs("glyphs-17px", 17, QFont::PreferDefaultHinting);
+    glyphs("glyphs-18px-unhinted", 18, QFont::PreferNoHinting);
+
+    const QString logo = programDir + QStringLiteral("/123/Chinese&English.jpg");
+    begin();
+    {
+        QImageReader reader(logo);
+        if (!reader.canRead())
+            std::printf("PIECE-NOTE the logo cannot be read: %s\n",
+                        qPrintable(reader.errorString()));
+    }
+    end("jpeg-plugin");
+
+    begin();
+    pictures.emplace_back(logo);
+    end("logo");
+    std::printf("PIECE-NOTE logo %dx%d, %lld bytes on disk\n", pictures.back().width(),
+                pictures.back().height(), (long long)QFileInfo(logo).size());
+
+    begin();
+    pictures.emplace_back(programDir + QStringLiteral("/123/BQ.jpg"));
+    end("about-picture");
+    std::printf("PIECE-NOTE about picture %dx%d\n", pictures.back().width(),
+                pictures.back().height());
+
+    // The link panel's search: every port number opened in turn, as LinkController's
+    // FindSerialPorts does, without the box it fills.
+    begin();
+    int found = 0;
+    {
+        Links links(programDir);
+        SerialLink &port = links.serial();
+        for (int n = 1; n <= kPortsSearched; ++n) {
+            if (!port.setPortNumber(n))
+                continue;
+            switch (port.open()) {
+            case SerialLink::OpenResult::Opened:
+                port.close();
+                ++found;
+                break;
+            case SerialLink::OpenResult::Held:
+                ++found;
+                break;
+            case SerialLink::OpenResult::Failed:
+                break;
+            }
+        }
+    }
+    end("port-search");
+    std::printf("PIECE-NOTE the port search found %d ports\n", found);
+
+    // The timetable list as the window has it, built and then shown on its own and painted
+    // (laying out its rows asks every row for its size); then, with the glyphs drawn once, the
+    // same again, and the same with all rows declared of one size.
+    const auto timetableList = [&](const char *name, bool uniform, bool show) {
+        begin();
+        auto *list = new QListWidget;
+        kept.emplace_back(list);
+        list->resize(449, 366);
+        list->setSelectionMode(QAbstractItemView::MultiSelection);
+        list->setUniformItemSizes(uniform);
+        for (int n = 0; n < schedule::kRowCount; ++n)
+            list->addItem(schedule::designRow(n));
+        if (show)
+            showAndPaint(app, list);
+        end(name);
+    };
+    timetableList("timetable-list", false, false);
+    timetableList("timetable-list-shown", false, true);
+    timetableList("timetable-list-shown-again", false, true);
+    timetableList("timetable-list-shown-uniform", true, true);
+
+    // The device number box, filled one entry at a time as the window does and in one call.
+    QStringList deviceNumbers;
+    for (int n = 0; n <= 255; ++n)
+        deviceNumbers.append(n < 10 ? QStringLiteral("0%1").arg(n) : QString::number(n));
+    const auto deviceBox = [&](const char *name, bool oneCall) {
+        begin();
+        auto *device = new ByteBox;
+        kept.emplace_back(device);
+        if (oneCall) {
+            device->addItems(deviceNumbers);
+        } else {
+            for (const QString &number : deviceNumbers)
+                device->addItem(number);
+        }
+        end(name);
+    };
+    deviceBox("device-box", false);
+    deviceBox("device-box-one-call", true);
+    deviceBox("device-box-again", false);
+
+    begin();
+    for (int box = 0; box < 2; ++box) {
+        auto *speed = new ByteBox;
+        kept.emplace_back(speed);
+        for (int n = 5; n <= 99; ++n)
+            speed->addItem(QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0')));
+    }
+    end("speed-boxes");
+
+    // An empty choice box, as the window makes six of them, and an editable combo box given
+    // its line edit at once.
+    begin();
+    kept.emplace_back(new ChoiceBox);
+    end("choice-box-empty");
+    begin();
+    {
+        auto *box = new QComboBox;
+        kept.emplace_back(box);
+        box->setLineEdit(new QLineEdit(box));
+    }
+    end("combo-given-line-edit");
+
+    // The whole window with all of the above already paid for once in this process.
+    begin();
+    auto *form = new MainForm(programDir, datadirectory::choose(programDir));
+    kept.emplace_back(form);
+    end("window-built-after");
+    std::printf("PIECE-NOTE the window holds %lld widgets: %lld choice boxes, %lld labels, %lld "
+                "buttons, %lld line edits\n",
+                (long long)form->findChildren<QWidget *>().size(),
+                (long long)form->findChildren<ChoiceBox *>().size(),
+                (long long)form->findChildren<QLabel *>().size(),
+                (long long)form->findChildren<QAbstractButton *>().size(),
+                (long long)form->findChildren<QLineEdit *>().size());
+
+    begin();
+    showAndPaint(app, form);
+    end("window-painted-after");
+    kept.clear();
+    return 0;
 }
 
 struct Run
@@ -319,6 +600,54 @@ void printMapComparison(const Run &console, const Run &floor)
     std::printf("\n");
 }
 
+// The pieces child a few times; the median of each piece.
+void measurePieces(const std::string &self, const QString &programDir, std::set<std::string> &other)
+{
+    std::vector<std::string> order;
+    std::map<std::string, std::vector<double>> ms;
+    std::map<std::string, std::vector<double>> cpu;
+    std::map<std::string, std::vector<double>> kib;
+    std::set<std::string> notes;
+    for (int i = 0; i < kPieceRuns; ++i) {
+        SpawnedProcess child;
+        std::string error;
+        if (!child.start({self, kPiecesMode, programDir.toStdString()}, &error)) {
+            other.insert(error);
+            return;
+        }
+        const auto deadline = std::chrono::steady_clock::now() + kChildDeadline;
+        std::string line;
+        while (child.readLine(deadline, &line)) {
+            char name[128];
+            double pieceMs = 0.0;
+            double pieceCpu = 0.0;
+            long pieceKib = 0;
+            if (std::sscanf(line.c_str(), "PIECE\t%127s\t%lf\t%lf\t%ld", name, &pieceMs,
+                            &pieceCpu, &pieceKib) == 4) {
+                if (!ms.count(name))
+                    order.push_back(name);
+                ms[name].push_back(pieceMs);
+                cpu[name].push_back(pieceCpu);
+                kib[name].push_back(double(pieceKib));
+            } else if (line.rfind("PIECE-NOTE ", 0) == 0) {
+                notes.insert(line.substr(11));
+            } else {
+                other.insert(line);
+            }
+        }
+        child.reap(deadline);
+    }
+    std::printf("pieces of the console's start-up, one after another in a child of their own "
+                "after its QApplication (%d runs, medians):\n",
+                kPieceRuns);
+    std::printf("  %-30s %8s %8s %8s %10s\n", "piece", "ms", "min", "CPU ms", "KiB more");
+    for (const std::string &name : order)
+        std::printf("  %-30s %8.2f %8.2f %8.2f %+10.0f\n", name.c_str(), median(ms[name]),
+                    minOf(ms[name]), median(cpu[name]), median(kib[name]));
+    for (const std::string &note : notes)
+        std::printf("  %s\n", note.c_str());
+}
+
 int runParent()
 {
     // Run from a terminal without a display, the children would not start at all.
@@ -438,6 +767,8 @@ int runParent()
     else
         std::printf("  the mappings could not be read\n");
 
+    measurePieces(self, dir.path(), other);
+
     std::printf("  machine: %d cores, /proc/loadavg at the end: %s\n",
                 int(std::thread::hardware_concurrency()), loadAverageLine().c_str());
     std::printf("  %d lock files like the port search's, taken and removed in a row: %.1f ms "
@@ -471,5 +802,7 @@ int main(int argc, char **argv)
     const long long mainNs = nowNs();
     if (argc >= 3 && std::strcmp(argv[1], kChildMode) == 0)
         return runChild(argc, argv, mainNs);
+    if (argc >= 3 && std::strcmp(argv[1], kPiecesMode) == 0)
+        return runPieces(argc, argv);
     return runParent();
 }
