@@ -36,7 +36,8 @@ namespace {
 constexpr int kHoldMs = 10000;
 constexpr int kComPort = 7;
 constexpr double kScanMs = 10.0;
-// Scheduling slack allowed on top of one scan tick for the gap and first-frame targets.
+// Scheduling slack allowed on top of one scan tick for the first frame, and the gap between two
+// scan ticks counted as late.
 constexpr double kSlackMs = 0.6;
 constexpr double kMinRate = 99.5;
 // The console's p99 gap may be at most this many times the bare timer's.
