@@ -274,16 +274,12 @@ int runPieces(int argc, char **argv)
         for (int n = 1; n <= kPortsSearched; ++n) {
             if (!port.setPortNumber(n))
                 continue;
-            switch (port.open()) {
-            case SerialLink::OpenResult::Opened:
+            const auto result = port.open();
+            if (result == SerialLink::OpenResult::Opened) {
                 port.close();
                 ++found;
-                break;
-            case SerialLink::OpenResult::Held:
+            } else if (result == SerialLink::OpenResult::Held) {
                 ++found;
-                break;
-            case SerialLink::OpenResult::Failed:
-                break;
             }
         }
     }
