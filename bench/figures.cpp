@@ -16,6 +16,13 @@ void printFigure(const Figure &figure)
     std::fflush(stdout);
 }
 
+void printReference(const std::string &name, double value, int decimals, const std::string &unit)
+{
+    std::printf("FIGURE\t%s\t%.*f\t%s\t-\tfor reference\n", name.c_str(), decimals, value,
+                unit.c_str());
+    std::fflush(stdout);
+}
+
 namespace {
 
 std::string limitText(const char *relation, double limit)

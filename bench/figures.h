@@ -21,6 +21,9 @@ struct Figure
 };
 
 void printFigure(const Figure &figure);
+// A figure printed for reference beside the one that carries the target: no target, and
+// "for reference" where the others say whether it was met.
+void printReference(const std::string &name, double value, int decimals, const std::string &unit);
 
 // Target texts for a figure: "<= limit" and ">= limit".
 std::string atMost(double limit);

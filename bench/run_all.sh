@@ -1,7 +1,8 @@
 #!/bin/sh
 # Runs every benchmark of a build directory (the first argument, the current directory if none)
 # and ends with one table of their figures, also written to <build>/bench/figures.tsv: a header
-# line, then one line per figure with its name, value, unit, target and "met" or "not met",
+# line, then one line per figure with its name, value, unit, target and "met" or "not met"
+# ("for reference", with no target, for a figure printed beside the one that carries it),
 # separated by tabs. Each program prints its own figures as lines starting with FIGURE and a tab.
 # The exit status is 1 when a program could not run; a target not met is a figure, not a failure.
 set -u
