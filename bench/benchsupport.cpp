@@ -109,34 +109,6 @@ QByteArray upFrameAt01()
     return QByteArray::fromHex("ff010008003f48");
 }
 
-int listenOnLoopback(const char *address, std::uint16_t port, QString *error)
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (fd < 0) {
-        *error = QStringLiteral("socket: ") + errnoText();
-        return -1;
-    }
-    const int on = 1;
-    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    sockaddr_in where{};
-    where.sin_family = AF_INET;
-    where.sin_port = htons(port);
-    if (::inet_pton(AF_INET, address, &where.sin_addr) != 1) {
-        *error = QStringLiteral("bad address ") + QString::fromLatin1(address);
-        ::close(fd);
-        return -1;
-    }
-    if (::bind(fd, reinterpret_cast<const sockaddr *>(&where), sizeof where) != 0 ||
-        ::listen(fd, 4) != 0) {
-        *error =
-            QStringLiteral("bind/listen on %1:%2: ").arg(QString::fromLatin1(address)).arg(port) +
-            errnoText();
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
-
 std::vector<double> gapsMs(const std::vector<TimePoint> &times)
 {
     std::vector<double> gaps;
@@ -145,93 +117,46 @@ std::vector<double> gapsMs(const std::vector<TimePoint> &times)
     return gaps;
 }
 
-Console::Console()
+FarEnd::Source floodReplies()
 {
-    prompt::setHook([this](const QString &text) { messages.append(text); });
+    return [kind = std::size_t(0)]() mutable {
+        static const QByteArray replies[] = {QByteArray::fromHex("ff01005900005a"),
+                                             QByteArray("T123456llll"), QByteArray("T1234567")};
+        const QByteArray reply = replies[kind];
+        kind = (kind + 1) % std::size(replies);
+        return reply;
+    };
 }
 
-Console::~Console()
+std::vector<TimePoint> timesOf(const QList<FarEnd::Frame> &frames)
 {
-    m_form.reset();
-    prompt::setHook({});
+    std::vector<TimePoint> times;
+    times.reserve(std::size_t(frames.size()));
+    for (const FarEnd::Frame &frame : frames)
+        times.push_back(frame.at);
+    return times;
 }
 
-bool Console::start(QString *error)
+bool openSerialAt01(Console &console, QString *error)
 {
-    if (!m_dir.isValid()) {
-        *error = QStringLiteral("no temporary program directory");
-        return false;
-    }
-    m_form = std::make_unique<MainForm>(m_dir.path());
-    m_form->show();
-    m_form->activateWindow();
-    if (!QTest::qWaitForWindowExposed(m_form.get())) {
-        *error = QStringLiteral("the window was never exposed");
-        return false;
-    }
-    return true;
+    console.get<QComboBox>("探照灯")->setEditText(QStringLiteral("01"));
+    const QStringList before = console.prompts.messages;
+    if (console.openSerial())
+        return true;
+    *error = QStringLiteral("the serial link did not open: ") + before.join(u'|');
+    return false;
 }
 
-bool Console::startWithPort(PseudoTerminal &pty, int n, QString *error)
+bool openTcpAt01(Console &console, const QString &address, QString *error)
 {
-    if (!pty.isValid()) {
-        *error = QStringLiteral("no pseudo-terminal");
+    console.get<QComboBox>("探照灯")->setEditText(QStringLiteral("01"));
+    dialTcp(console, address);
+    if (!runEventLoopUntil([&] { return console.form->link().linkOpen(); }, 5000)) {
+        *error = QStringLiteral("the TCP link did not open: ") +
+                 console.prompts.messages.join(u'|');
         return false;
     }
-    if (!pty.publish(programDir(), n)) {
-        *error = QStringLiteral("cannot publish the pseudo-terminal as COM%1").arg(n);
-        return false;
-    }
-    return start(error);
-}
-
-QPushButton *Console::button(const char *name)
-{
-    return m_form->findChild<QPushButton *>(QString::fromUtf8(name));
-}
-
-bool Console::openSerial(int n, QString *error)
-{
-    auto *port = m_form->findChild<QComboBox *>(QStringLiteral("ComboComm"));
-    auto *address = m_form->findChild<QComboBox *>(QStringLiteral("探照灯"));
-    QPushButton *connectButton = button("连接And断开连接");
-    if (!port || !address || !connectButton) {
-        *error = QStringLiteral("a link control is missing from the window");
-        return false;
-    }
-    address->setEditText(QStringLiteral("01"));
-    port->setEditText(QStringLiteral("COM%1").arg(n));
-    QTest::mouseClick(connectButton, Qt::LeftButton);
-    if (!m_form->link().linkOpen()) {
-        *error = QStringLiteral("the serial link did not open: ") + messages.join(u'|');
-        return false;
-    }
-    messages.clear();
-    return true;
-}
-
-bool Console::openTcp(const QString &host, QString *error)
-{
-    auto *network = m_form->findChild<QCheckBox *>(QStringLiteral("网络"));
-    auto *ip = m_form->findChild<QLineEdit *>(QStringLiteral("设备IP"));
-    auto *address = m_form->findChild<QComboBox *>(QStringLiteral("探照灯"));
-    QPushButton *connectButton = button("连接And断开连接");
-    if (!network || !ip || !address || !connectButton) {
-        *error = QStringLiteral("a link control is missing from the window");
-        return false;
-    }
-    QTest::mouseClick(network, Qt::LeftButton, {}, QPoint(8, 8));
-    if (!network->isChecked()) {
-        *error = QStringLiteral("the network box did not tick");
-        return false;
-    }
-    address->setEditText(QStringLiteral("01"));
-    ip->setText(host);
-    QTest::mouseClick(connectButton, Qt::LeftButton);
-    if (!runEventLoopUntil([this] { return m_form->link().linkOpen(); }, 5000)) {
-        *error = QStringLiteral("the TCP link did not open: ") + messages.join(u'|');
-        return false;
-    }
+    console.prompts.messages.clear();
     return true;
 }
 

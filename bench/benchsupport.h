@@ -5,8 +5,9 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include "farend.h"
 #include "figures.h"
-#include "linesupport.h"
+#include "support.h"
 
 #include <chrono>
 #include <cstddef>
@@ -18,9 +19,9 @@
 class MainForm;
 class QPushButton;
 
-// What the benchmarks share: clocks and CPU time, a pseudo-terminal for the serial link, a
-// loopback listening socket for TCP, reassembly of the jog frames the console sends, and the
-// real console window with a link open.
+// What the benchmarks add to the tests' support (the console fixture, the far end, the
+// pseudo-terminal and the loopback listener): clocks and CPU time, an event loop that runs for a
+// while, percentiles, the replies of a flooding head and the link opened with device number 01.
 namespace bench {
 
 using Clock = std::chrono::steady_clock;
@@ -51,64 +52,20 @@ QString metText(bool met);
 // The bytes of the jog frame for "up" at address 01 with tilt speed 63.
 QByteArray upFrameAt01();
 
-// The serial line of a benchmark is the tests' pseudo-terminal pair.
-using PseudoTerminal = PtyPair;
+// The replies a flooding head sends in turn: a 7-byte frame, the 11-byte "T123456llll" and the
+// 8-byte "T1234567".
+FarEnd::Source floodReplies();
 
-// A non-blocking TCP socket listening on a loopback address; -1 and an error text on failure.
-int listenOnLoopback(const char *address, std::uint16_t port, QString *error);
-
-// The head's end reading the console's jog frames, with the arrival time of each good one
-// (taken at the read that completed it).
-class JogFrameStream : public FrameStream
-{
-public:
-    explicit JogFrameStream(QByteArray expected) : FrameStream(std::move(expected)) {}
-
-    void feed(const char *data, std::size_t n, TimePoint at)
-    {
-        const int completed = FrameStream::feed(data, qsizetype(n));
-        if (keepTimes)
-            frameTimes.insert(frameTimes.end(), std::size_t(completed), at);
-    }
-
-    std::vector<TimePoint> frameTimes;
-    // Off where the reader runs for long and its own memory must not grow.
-    bool keepTimes = true;
-};
+// The arrival times of the frames a far end kept.
+std::vector<TimePoint> timesOf(const QList<FarEnd::Frame> &frames);
 
 // The gaps between consecutive times, in milliseconds.
 std::vector<double> gapsMs(const std::vector<TimePoint> &times);
 
-// The real console window in a temporary program directory, operator messages answered at once.
-class Console
-{
-public:
-    Console();
-    ~Console();
-    Console(const Console &) = delete;
-    Console &operator=(const Console &) = delete;
-
-    bool isValid() const { return m_dir.isValid(); }
-    QString programDir() const { return m_dir.path(); }
-    // Creates and shows the window. Call after publishing serial ports into programDir().
-    bool start(QString *error);
-    // Publishes the pseudo-terminal as COMn in programDir(), then start().
-    bool startWithPort(PseudoTerminal &pty, int n, QString *error);
-    MainForm &form() { return *m_form; }
-
-    // Opens the serial link on COMn the way the operator does, with device number 01, and
-    // forgets the connect message.
-    bool openSerial(int n, QString *error);
-    // Ticks the network box and connects to address:4196, with device number 01.
-    bool openTcp(const QString &address, QString *error);
-
-    QPushButton *button(const char *name);
-
-    QStringList messages;
-
-private:
-    ProgramDir m_dir;
-    std::unique_ptr<MainForm> m_form;
-};
+// Opens the serial link on the console's pseudo-terminal with device number 01, as an operator
+// does; the reason, with the operator's messages, when it does not open.
+bool openSerialAt01(Console &console, QString *error);
+// Ticks the network box and connects to address:4196 with device number 01.
+bool openTcpAt01(Console &console, const QString &address, QString *error);
 
 } // namespace bench

@@ -105,28 +105,27 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     const double seconds = secondsFromEnvironment("BENCH_IDLE_S", kDefaultSeconds);
 
-    PseudoTerminal pty;
-    Console console;
+    Console console(kComPort);
     QString error;
-    if (!console.startWithPort(pty, kComPort, &error))
-        return fail(error);
+    if (!console.pty.isValid())
+        return fail(QStringLiteral("no pseudo-terminal"));
 
-    const double alone = measure("no link open", console.form(), seconds);
+    const double alone = measure("no link open", *console.form, seconds);
     printFigure(
         {"idle", alone, 2, "% of one core", atMost(kTargetPercent), alone <= kTargetPercent});
 
-    if (!console.openSerial(kComPort, &error))
+    if (!openSerialAt01(console, &error))
         return fail(error);
     // What opening the link wrote is not part of the idle line.
-    pty.drain(200);
+    console.pty.drain(200);
     const double linked =
-        measure("serial link open on a silent pseudo-terminal", console.form(), seconds);
-    const QByteArray written = pty.drain(100);
+        measure("serial link open on a silent pseudo-terminal", *console.form, seconds);
+    const QByteArray written = console.pty.drain(100);
     std::printf("  bytes the console wrote to the line meanwhile: %lld\n",
                 (long long)written.size());
     printFigure({"idle-link", linked, 2, "% of one core", atMost(kTargetPercent),
                  linked <= kTargetPercent});
-    if (!console.messages.isEmpty())
-        std::printf("  operator messages: %s\n", qPrintable(console.messages.join(u'|')));
+    if (!console.prompts.messages.isEmpty())
+        std::printf("  operator messages: %s\n", qPrintable(console.prompts.messages.join(u'|')));
     return 0;
 }

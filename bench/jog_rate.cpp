@@ -7,7 +7,6 @@
 // over the same hold, read and timed at its far end by the same kind of reader, and the
 // console's regularity is given as a ratio to that floor.
 #include "benchsupport.h"
-#include "floodpeer.h"
 #include "spawnedprocess.h"
 
 #include "app/linkcontroller.h"
@@ -135,18 +134,18 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
 
-    PseudoTerminal pty;
-    Console console;
+    Console console(kComPort);
+    PtyPair &pty = console.pty;
     QString error;
-    if (!console.startWithPort(pty, kComPort, &error) || !console.openSerial(kComPort, &error))
+    if (!openSerialAt01(console, &error))
         return fail(error);
-    QPushButton *up = console.button("上");
+    QPushButton *up = console.get<QPushButton>("上");
     if (!up)
         return fail(QStringLiteral("no button named 上"));
 
     // The console's own scan ticks, to tell a late tick from a slow line or a slow reader.
     // Connected after the console's handler, so each time is taken once the frame is written.
-    auto *scan = console.form().jog().findChild<Ticker *>(QStringLiteral("鼠标发送扫描器"));
+    auto *scan = console.form->jog().findChild<Ticker *>(QStringLiteral("鼠标发送扫描器"));
     if (!scan)
         return fail(QStringLiteral("no jog scan timer"));
     std::vector<TimePoint> ticks;
@@ -169,7 +168,7 @@ int main(int argc, char **argv)
 
     // The bare timer on the grid's half-way points, from a little while from now until after
     // the hold, with its own reader.
-    PseudoTerminal barePty;
+    PtyPair barePty;
     if (!barePty.isValid())
         return fail(QStringLiteral("no pseudo-terminal for the bare timer"));
     const long long periodNs = (long long)(kScanMs * 1e6);
@@ -179,12 +178,12 @@ int main(int argc, char **argv)
     BareTimer bare;
     if (!bare.start(barePty.slavePath(), bareFirstNs, kHoldMs / 1000 + 30, &error))
         return fail(error);
-    FloodPeer bareReader(0);
-    bareReader.startOn(barePty.master());
+    FarEnd::Options reading;
+    reading.expected = upFrameAt01();
+    FarEnd bareReader(barePty.master(), reading);
 
     // The head reads and times the frames; it sends nothing back.
-    FloodPeer reader(0);
-    reader.startOn(pty.master());
+    FarEnd reader(pty.master(), reading);
     // The bare timer is writing by the end of this.
     runEventLoop(50 + 20 * int(kScanMs));
     ticks.clear();
@@ -201,7 +200,7 @@ int main(int argc, char **argv)
     const double steal0 = stealMs();
     const TimePoint pressAt = Clock::now();
     QTest::mousePress(up, Qt::LeftButton);
-    const bool held = console.form().jog().JogHeld[1];
+    const bool held = console.form->jog().JogHeld[1];
 
     runEventLoop(kHoldMs);
 
@@ -216,7 +215,7 @@ int main(int argc, char **argv)
     rusage usage{};
     getrusage(RUSAGE_THREAD, &usage);
     const double steal = stealMs() - steal0;
-    const bool stillOpen = console.form().link().linkOpen();
+    const bool stillOpen = console.form->link().linkOpen();
 
     // Whatever was already on its way reaches the reader; nothing new should follow.
     runEventLoop(100);
@@ -225,31 +224,32 @@ int main(int argc, char **argv)
     bare.stop();
     probe.disconnect();
 
-    const JogFrameStream &s = reader.frames;
+    const FrameStream s = reader.counts();
+    const std::vector<TimePoint> frameTimes = timesOf(reader.frames());
+    const FrameStream bareCounts = bareReader.counts();
     const double holdMs = msBetween(pressAt, releaseAt);
     const double holdS = holdMs / 1000.0;
     const long long frames = s.goodFrames;
     const long long expected = (long long)std::floor(holdMs / kScanMs);
     const long long lost = std::max(0LL, expected - frames);
-    const long long afterRelease = std::count_if(s.frameTimes.begin(), s.frameTimes.end(),
+    const long long afterRelease = std::count_if(frameTimes.begin(), frameTimes.end(),
                                                  [&](TimePoint t) { return t > releaseAt; });
     const double rate = double(frames) / holdS;
-    const std::vector<double> gaps = gapsMs(s.frameTimes);
+    const std::vector<double> gaps = gapsMs(frameTimes);
     const double p50 = percentile(gaps, 50);
     const double p99 = percentile(gaps, 99);
     const double gapMax = maxOf(gaps);
-    const bool anyFrame = !s.frameTimes.empty();
-    const double firstMs = anyFrame ? msBetween(pressAt, s.frameTimes.front()) : -1.0;
+    const bool anyFrame = !frameTimes.empty();
+    const double firstMs = anyFrame ? msBetween(pressAt, frameTimes.front()) : -1.0;
     const double wallS = holdS;
 
     // The bare timer over the same hold.
-    const std::vector<TimePoint> bareTimes = within(bareReader.frames.frameTimes, pressAt, releaseAt);
+    const std::vector<TimePoint> bareTimes = within(timesOf(bareReader.frames()), pressAt, releaseAt);
     const std::vector<double> bareGaps = gapsMs(bareTimes);
     const double bareP50 = percentile(bareGaps, 50);
     const double bareP99 = percentile(bareGaps, 99);
-    const bool bareClean = bareReader.frames.wrongChecksum == 0 &&
-                           bareReader.frames.strayBytes == 0 &&
-                           bareReader.frames.unexpectedFrames == 0;
+    const bool bareClean = bareCounts.wrongChecksum == 0 && bareCounts.strayBytes == 0 &&
+                           bareCounts.unexpectedFrames == 0;
     const bool bareValid = bare.reported && bareGaps.size() >= 100 && bareP99 > 0.0;
     const double gapRatio = bareValid ? p99 / bareP99 : 0.0;
 
@@ -280,10 +280,10 @@ int main(int argc, char **argv)
         std::printf("  longest scan gap ended %.1f ms after the press\n",
                     msBetween(pressAt, heldTicks[longest + 1]));
     }
-    if (heldTicks.size() == s.frameTimes.size()) {
+    if (heldTicks.size() == frameTimes.size()) {
         std::vector<double> transit;
         for (std::size_t i = 0; i < heldTicks.size(); ++i)
-            transit.push_back(msBetween(heldTicks[i], s.frameTimes[i]));
+            transit.push_back(msBetween(heldTicks[i], frameTimes[i]));
         std::printf("  tick handled to frame read at the far end: p50 %.3f ms, p99 %.3f ms, "
                     "max %.3f ms\n",
                     percentile(transit, 50), percentile(transit, 99), maxOf(transit));
@@ -293,7 +293,7 @@ int main(int argc, char **argv)
                 "%lld writes, %lld expiries missed, %lld short writes, CPU %.1f ms over its life; "
                 "frames split across reads %lld, not clean: %s\n",
                 kBarePhaseMs, bareTimes.size(), bareP50, bareP99, maxOf(bareGaps), bare.writes,
-                bare.missed, bare.shortWrites, bare.cpuMs, bareReader.frames.splitFrames,
+                bare.missed, bare.shortWrites, bare.cpuMs, bareCounts.splitFrames,
                 bareClean ? "no" : "YES");
     if (!bare.other.empty())
         std::printf("  bare timer also printed: %s\n", bare.other.c_str());

@@ -4,7 +4,6 @@
 // the same with another program holding the preset store locked: the longest the window thread
 // went without turning its event loop, from the opening to the store's answer, is a figure too.
 #include "benchsupport.h"
-#include "floodpeer.h"
 
 #include "app/mainform.h"
 #include "presets/form1.h"
@@ -50,23 +49,23 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
 
-    PseudoTerminal pty;
-    Console console;
+    Console console(kComPort);
     QString error;
-    if (!console.startWithPort(pty, kComPort, &error) || !console.openSerial(kComPort, &error))
+    if (!openSerialAt01(console, &error))
         return fail(error);
-    QPushButton *opening = console.button("设置预置位");
+    QPushButton *opening = console.get<QPushButton>("设置预置位");
     if (!opening)
         return fail(QStringLiteral("no button named 设置预置位"));
     runEventLoop(200);
-    pty.drain(50);
+    console.pty.drain(50);
 
-    // Set preset 3 at address 01, the address openSerial chose.
-    FloodPeer head(0, hex("FF 01 63 00 00 00 64"));
-    head.startOn(pty.master());
+    // Set preset 3 at address 01, the address the link was opened with.
+    FarEnd::Options options;
+    options.expected = hex("FF 01 63 00 00 00 64");
+    FarEnd head(console.pty.master(), options);
     for (int burst = 0; burst < kBursts; ++burst) {
         QTest::mouseClick(opening, Qt::LeftButton);
-        auto *dialog = console.form().findChild<Form1 *>(QStringLiteral("Form1"));
+        auto *dialog = console.form->findChild<Form1 *>(QStringLiteral("Form1"));
         QPushButton *preset =
             dialog ? dialog->findChild<QPushButton *>(QStringLiteral("预置位%1").arg(kPreset))
                    : nullptr;
@@ -78,7 +77,8 @@ int main(int argc, char **argv)
     }
     head.stop();
 
-    const JogFrameStream &frames = head.frames;
+    const FrameStream frames = head.counts();
+    const std::vector<TimePoint> frameTimes = timesOf(head.frames());
     std::printf("preset_gap: set preset %d pressed %d times in the preset dialog, serial link "
                 "through a pseudo-terminal as COM%d\n",
                 kPreset, kBursts, kComPort);
@@ -88,8 +88,8 @@ int main(int argc, char **argv)
                 "%lld, stray bytes %lld\n",
                 frames.goodFrames, kBursts * kFramesPerBurst, frames.unexpectedFrames,
                 frames.wrongChecksum, frames.strayBytes);
-    if (!console.messages.isEmpty())
-        std::printf("  operator messages: %s\n", qPrintable(console.messages.join(u'|')));
+    if (!console.prompts.messages.isEmpty())
+        std::printf("  operator messages: %s\n", qPrintable(console.prompts.messages.join(u'|')));
     if (frames.goodFrames != kBursts * kFramesPerBurst || frames.unexpectedFrames != 0)
         return fail(QStringLiteral("the head did not see %1 bursts of three set-preset frames")
                         .arg(kBursts));
@@ -97,8 +97,8 @@ int main(int argc, char **argv)
     std::vector<double> first;
     std::vector<double> second;
     for (int burst = 0; burst < kBursts; ++burst) {
-        const std::vector<TimePoint> times(frames.frameTimes.begin() + burst * kFramesPerBurst,
-                                           frames.frameTimes.begin() +
+        const std::vector<TimePoint> times(frameTimes.begin() + burst * kFramesPerBurst,
+                                           frameTimes.begin() +
                                                (burst + 1) * kFramesPerBurst);
         const std::vector<double> gaps = gapsMs(times);
         first.push_back(gaps[0]);
@@ -113,7 +113,7 @@ int main(int argc, char **argv)
     // A preset press, and then an opening, against a store another program holds: a 1 ms
     // heartbeat on the window thread tells the longest time it went without turning its event
     // loop, while the store waits for the lock and gives up.
-    OtherProgram other(presettable::filePathIn(console.programDir()));
+    OtherProgram other(presettable::filePathIn(console.dir.path()));
     if (!other.seed(QStringLiteral("01"), QStringList(9, QStringLiteral("东门"))))
         return fail(QStringLiteral("cannot seed the preset store from a second connection"));
     std::vector<TimePoint> beats;
@@ -121,16 +121,16 @@ int main(int argc, char **argv)
     heartbeat.setTimerType(Qt::PreciseTimer);
     QObject::connect(&heartbeat, &QTimer::timeout, [&] { beats.push_back(Clock::now()); });
     const auto settled = [&] {
-        return runEventLoopUntil([&] { return console.form().presets().storeWorkPending() == 0; },
+        return runEventLoopUntil([&] { return console.form->presets().storeWorkPending() == 0; },
                                  10000);
     };
     QTest::mouseClick(opening, Qt::LeftButton);
     if (!settled() || !other.run(QStringLiteral("BEGIN EXCLUSIVE")))
         return fail(QStringLiteral("cannot lock the preset store from a second connection"));
-    console.messages.clear();
+    console.prompts.messages.clear();
     heartbeat.start(1);
     runEventLoop(50);
-    auto *dialog = console.form().findChild<Form1 *>(QStringLiteral("Form1"));
+    auto *dialog = console.form->findChild<Form1 *>(QStringLiteral("Form1"));
     QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("预置位%1").arg(kPreset)),
                       Qt::LeftButton);
     bool answered = settled();
@@ -145,7 +145,7 @@ int main(int argc, char **argv)
     std::printf("  locked store: press and opening over %.0f ms, %zu heartbeats, longest gap "
                 "%.1f ms; messages: %s\n",
                 msBetween(beats.front(), beats.back()), beats.size(), stall,
-                qPrintable(console.messages.join(u'|')));
+                qPrintable(console.prompts.messages.join(u'|')));
 
     const std::string target =
         std::to_string(int(kPauseMs)) + " to " + std::to_string(int(kPauseMs + kSlackMs));

@@ -1,7 +1,6 @@
 // A head that answers without pause while "up" is held, first on the serial link and then on
 // TCP: whether the console's clock and jog scan keep time while replies pour in.
 #include "benchsupport.h"
-#include "floodpeer.h"
 
 #include "app/linkcontroller.h"
 #include "app/mainform.h"
@@ -43,11 +42,11 @@ double countIn(const std::vector<TimePoint> &times, TimePoint from, TimePoint to
 
 // Holds "up" for the hold time with the peer flooding, prints what was seen, with the figures
 // for the summary under the name figure, and returns whether both targets were met.
-bool floodAndReport(const char *title, const std::string &figure, Console &console, FloodPeer &peer,
+bool floodAndReport(const char *title, const std::string &figure, Console &console, FarEnd &peer,
                     bool serial, int pauseUs)
 {
-    MainForm &form = console.form();
-    QPushButton *up = console.button("上");
+    MainForm &form = *console.form;
+    QPushButton *up = console.get<QPushButton>("上");
     auto *clock = form.findChild<QTimer *>(QStringLiteral("TmrDateTime"));
     auto *gather = form.receive().findChild<QTimer *>(QStringLiteral("Rtimer"));
     auto *log = form.findChild<LogBox *>(QStringLiteral("TxtDisplay"));
@@ -76,7 +75,7 @@ bool floodAndReport(const char *title, const std::string &figure, Console &conso
         runEventLoop(200);
         const double guiCpu0 = threadCpuSeconds();
         const double peerCpu0 = peer.cpuSeconds();
-        peer.setFlooding(true);
+        peer.setSending(true);
         const TimePoint pressAt = Clock::now();
         QTest::mousePress(up, Qt::LeftButton);
         const bool held = form.jog().JogHeld[1];
@@ -85,21 +84,22 @@ bool floodAndReport(const char *title, const std::string &figure, Console &conso
 
         const TimePoint releaseAt = Clock::now();
         QTest::mouseRelease(up, Qt::LeftButton);
-        peer.setFlooding(false);
+        peer.setSending(false);
         const double guiCpu = threadCpuSeconds() - guiCpu0;
         const double peerCpu = peer.cpuSeconds() - peerCpu0;
         const bool stillOpen = form.link().linkOpen();
         runEventLoop(300);
         peer.stop();
+        const FrameStream frames = peer.counts();
 
         const double holdS = msBetween(pressAt, releaseAt) / 1000.0;
-        const double floodS = msBetween(peer.floodStart, peer.floodEnd) / 1000.0;
+        const double floodS = msBetween(peer.sendStart, peer.sendEnd) / 1000.0;
         const std::vector<double> tickGaps = gapsMs(within(ticks, pressAt, releaseAt));
         const double worstLate = maxOf(tickGaps) - kClockMs;
         const double chunkCount = countIn(chunks, pressAt, releaseAt);
-        const double jogFrames = double(peer.frames.goodFrames - peer.frames.unexpectedFrames);
+        const double jogFrames = double(frames.goodFrames - frames.unexpectedFrames);
         const double jogRate = jogFrames / holdS;
-        const std::vector<double> jogGaps = gapsMs(peer.frames.frameTimes);
+        const std::vector<double> jogGaps = gapsMs(timesOf(peer.frames()));
 
         std::printf("rx_flood: %s, \"up\" held %.3f s, peer pauses %d us after each reply\n", title,
                     holdS, pauseUs);
@@ -128,8 +128,8 @@ bool floodAndReport(const char *title, const std::string &figure, Console &conso
         std::printf("  jog frames at peer: %.0f = %.2f frames/s; gap p50 %.3f ms, p99 %.3f ms, "
                     "max %.3f ms; wrong checksum %lld, stray bytes %lld, other frames %lld\n",
                     jogFrames, jogRate, percentile(jogGaps, 50), percentile(jogGaps, 99),
-                    maxOf(jogGaps), peer.frames.wrongChecksum, peer.frames.strayBytes,
-                    peer.frames.unexpectedFrames);
+                    maxOf(jogGaps), frames.wrongChecksum, frames.strayBytes,
+                    frames.unexpectedFrames);
         std::printf("  CPU over the hold (share of one core): GUI thread %.1f %%, peer thread "
                     "%.1f %%\n",
                     100.0 * guiCpu / holdS, 100.0 * peerCpu / holdS);
@@ -172,13 +172,17 @@ int main(int argc, char **argv)
     const int pauseUs = parsePause(argc, argv);
     QString error;
 
+    // The head answers only while "up" is held; it times the jog frames it reads.
+    FarEnd::Options options;
+    options.source = floodReplies();
+    options.pause = std::chrono::microseconds(pauseUs);
+    options.sending = false;
+    options.expected = upFrameAt01();
     {
-        PseudoTerminal pty;
-        Console console;
-        if (!console.startWithPort(pty, kComPort, &error) || !console.openSerial(kComPort, &error))
+        Console console(kComPort);
+        if (!openSerialAt01(console, &error))
             return fail("serial", error);
-        FloodPeer peer(pauseUs);
-        peer.startOn(pty.master());
+        FarEnd peer(console.pty.master(), options);
         floodAndReport("serial link through a pseudo-terminal", "flood-serial", console, peer, true,
                        pauseUs);
     }
@@ -187,18 +191,16 @@ int main(int argc, char **argv)
         const int listenFd = listenOnLoopback(kPeerAddress, kPeerPort, &error);
         if (listenFd < 0)
             return fail("TCP", error);
-        FloodPeer peer(pauseUs);
-        peer.startAccepting(listenFd);
-        Console console;
-        const bool opened = console.start(&error) &&
-                            console.openTcp(QString::fromLatin1(kPeerAddress), &error) &&
-                            runEventLoopUntil([&] { return peer.hasPeer(); }, 3000);
+        const std::unique_ptr<FarEnd> peer = FarEnd::accepting(listenFd, options);
+        Console console(kComPort);
+        const bool opened = openTcpAt01(console, QString::fromLatin1(kPeerAddress), &error) &&
+                            runEventLoopUntil([&] { return peer->connected(); }, 3000);
         if (!opened) {
-            peer.stop();
+            peer->stop();
             ::close(listenFd);
             return fail("TCP", error.isEmpty() ? QStringLiteral("no connection accepted") : error);
         }
-        floodAndReport("TCP link over loopback (127.0.0.42:4196)", "flood-tcp", console, peer,
+        floodAndReport("TCP link over loopback (127.0.0.42:4196)", "flood-tcp", console, *peer,
                        false, pauseUs);
         ::close(listenFd);
     }

@@ -3,7 +3,6 @@
 // BENCH_SOAK_S seconds (30 by default, ten minutes by hand), with the resident size sampled
 // every second.
 #include "benchsupport.h"
-#include "floodpeer.h"
 
 #include "app/linkcontroller.h"
 #include "app/mainform.h"
@@ -64,25 +63,25 @@ int main(int argc, char **argv)
     const double soakS = secondsFromEnvironment("BENCH_SOAK_S", kDefaultSeconds);
     const double warmUpS = std::min(kLongestWarmUpS, soakS / 3.0);
 
-    PseudoTerminal pty;
-    Console console;
+    Console console(kComPort);
     QString error;
-    if (!console.startWithPort(pty, kComPort, &error) || !console.openSerial(kComPort, &error))
+    if (!openSerialAt01(console, &error))
         return fail(error);
-    QPushButton *up = console.button("上");
+    QPushButton *up = console.get<QPushButton>("上");
     if (!up)
         return fail(QStringLiteral("no button named 上"));
     runEventLoop(1000);
     const Sample start = sampleAt(0.0);
 
-    FloodPeer peer(kPauseUs);
     // The head's end shares this process: it counts frames but keeps nothing per frame.
-    peer.frames.keepTimes = false;
-    peer.startOn(pty.master());
-    peer.setFlooding(true);
+    FarEnd::Options options;
+    options.source = floodReplies();
+    options.pause = std::chrono::microseconds(kPauseUs);
+    options.keepFrames = false;
+    FarEnd peer(console.pty.master(), options);
     const TimePoint pressAt = Clock::now();
     QTest::mousePress(up, Qt::LeftButton);
-    const bool held = console.form().jog().JogHeld[1];
+    const bool held = console.form->jog().JogHeld[1];
 
     std::vector<Sample> samples;
     std::optional<Sample> warm;
@@ -97,10 +96,11 @@ int main(int argc, char **argv)
 
     const TimePoint releaseAt = Clock::now();
     QTest::mouseRelease(up, Qt::LeftButton);
-    peer.setFlooding(false);
-    const bool stillOpen = console.form().link().linkOpen();
+    peer.setSending(false);
+    const bool stillOpen = console.form->link().linkOpen();
     runEventLoop(300);
     peer.stop();
+    const long long goodFrames = peer.counts().goodFrames;
 
     const Sample &end = samples.back();
     long maxKib = start.kib;
@@ -118,7 +118,7 @@ int main(int argc, char **argv)
                 stillOpen ? "yes" : "NO");
     std::printf("  jog frames read by the head: %lld (%.1f/s); replies sent: %lld (%.0f/s, %lld "
                 "bytes); line full %lld times\n",
-                peer.frames.goodFrames, double(peer.frames.goodFrames) / holdS, peer.repliesSent,
+                goodFrames, double(goodFrames) / holdS, peer.repliesSent,
                 double(peer.repliesSent) / holdS, peer.bytesSent, peer.lineFull);
     std::printf("  resident size (VmRSS): after start-up %.2f MiB, after %.0f s of warm-up "
                 "%.2f MiB, at the end %.2f MiB, largest %.2f MiB\n",
@@ -137,10 +137,10 @@ int main(int argc, char **argv)
     if (!peer.error.isEmpty() || peer.peerClosed)
         std::printf("  head: %s%s\n", qPrintable(peer.error),
                     peer.peerClosed ? " (the console closed its end)" : "");
-    if (!console.messages.isEmpty())
-        std::printf("  operator messages: %s\n", qPrintable(console.messages.join(u'|')));
+    if (!console.prompts.messages.isEmpty())
+        std::printf("  operator messages: %s\n", qPrintable(console.prompts.messages.join(u'|')));
 
-    const bool soaked = held && stillOpen && peer.frames.goodFrames > 0 && peer.repliesSent > 0;
+    const bool soaked = held && stillOpen && goodFrames > 0 && peer.repliesSent > 0;
     if (!soaked)
         std::printf("  the soak did not run as meant: the growth below says nothing\n");
     printFigure({"rss-growth", growthMib, 3, "MiB", "< " + std::to_string(int(kTargetGrowthMib)),
