@@ -39,7 +39,11 @@ run: build
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
-bench: build
+# The start-up benchmark maps its windows on a bare X server (Xvfb).
+BENCH_PACKAGES := xvfb xauth
+bench:
+	@$(MAKE) --no-print-directory deps PACKAGES="$(PACKAGES) $(BENCH_PACKAGES)"
+	@$(MAKE) --no-print-directory build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen sh $(CURDIR)/bench/run_all.sh .
 
 clean:
