@@ -27,3 +27,22 @@ foreach(program corvane corvane-headsim)
     file(CREATE_LINK "${CPACK_PACKAGING_INSTALL_PREFIX}/${program}" "${root}/usr/bin/${program}"
          SYMBOLIC)
 endforeach()
+
+# What Debian asks of every package: the copyright, the package's own changelog, compressed
+# (gzip -n, so the same changelog always gives the same bytes), and lintian's overrides for
+# what this layout does on purpose.
+if(NOT CPACK_CORVANE_CHANGELOG_VERSION STREQUAL CPACK_CORVANE_VERSION)
+    message(FATAL_ERROR "packaging/changelog's top entry is for "
+        "${CPACK_CORVANE_CHANGELOG_VERSION}; add one for ${CPACK_CORVANE_VERSION}")
+endif()
+set(doc "${root}/usr/share/doc/corvane")
+file(MAKE_DIRECTORY "${doc}")
+file(COPY "${CPACK_CORVANE_PACKAGING_DIR}/copyright" DESTINATION "${doc}")
+execute_process(COMMAND gzip -9n -c "${CPACK_CORVANE_PACKAGING_DIR}/changelog"
+                OUTPUT_FILE "${doc}/changelog.Debian.gz" RESULT_VARIABLE gzipped)
+if(NOT gzipped EQUAL 0)
+    message(FATAL_ERROR "gzip of the changelog failed: ${gzipped}")
+endif()
+file(MAKE_DIRECTORY "${root}/usr/share/lintian/overrides")
+file(COPY_FILE "${CPACK_CORVANE_PACKAGING_DIR}/lintian-overrides"
+     "${root}/usr/share/lintian/overrides/corvane")
