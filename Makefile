@@ -30,7 +30,10 @@ configure: deps
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-run: build
+# Says at once, before minutes of building, when there is no display to show the windows on.
+run:
+	@tools/run.sh --check
+	@$(MAKE) --no-print-directory build
 	tools/run.sh $(BUILD)
 
 test: build
