@@ -128,6 +128,7 @@ int main(int argc, char **argv)
     std::unique_ptr<headsim::HeadWindow> window;
     if (withWindow) {
         window = std::make_unique<headsim::HeadWindow>(simulator);
+        window->placeInCorner();
         window->show();
     }
     return app->exec();
