@@ -16,10 +16,15 @@ install(FILES ${PROJECT_SOURCE_DIR}/assets/logo.jpg DESTINATION 123 RENAME "Chin
 install(FILES ${PROJECT_SOURCE_DIR}/assets/about.jpg DESTINATION 123 RENAME BQ.jpg)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION .)
 install(FILES ${PROJECT_SOURCE_DIR}/assets/corvane.svg DESTINATION icons/hicolor/scalable/apps)
-foreach(size 64 128)
+foreach(size 48 64 128)
     install(FILES ${PROJECT_SOURCE_DIR}/assets/corvane-${size}.png
             DESTINATION icons/hicolor/${size}x${size}/apps RENAME corvane.png)
 endforeach()
+# The manual pages where man looks when the folder is on the PATH (<folder>/share/man), and the
+# AppStream metadata, which the package moves to /usr/share/metainfo.
+install(FILES ${PROJECT_SOURCE_DIR}/doc/corvane.1 ${PROJECT_SOURCE_DIR}/doc/corvane-headsim.1
+        DESTINATION share/man/man1)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/corvane.metainfo.xml DESTINATION share/metainfo)
 install(CODE "
     set(CORVANE_DESKTOP_TEMPLATE \"${CMAKE_CURRENT_LIST_DIR}/corvane.desktop.in\")
     set(CORVANE_DESKTOP_STAGE \"${PROJECT_BINARY_DIR}/desktop-entry\")
