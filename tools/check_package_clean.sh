@@ -164,19 +164,21 @@ echo "ok fonts for Chinese: $(tr '\n' ';' <<< "$zh")"
 
 # Five seconds from the PATH without a display: still running then (timeout's 124), and silent.
 in_root useradd -m op
+# Root starts it as on a text console, with no XDG_RUNTIME_DIR; the operator as a desktop
+# session would, with one.
 start() {
-    local who=$1 home=$2 code=0
+    local who=$1 home=$2 runtime=$3 code=0
     in_root su "$who" -s /bin/sh -c "mkdir -p $home/run && chmod 700 $home/run && \
-        env -i PATH=/usr/bin:/bin HOME=$home XDG_RUNTIME_DIR=$home/run LANG=C.UTF-8 \
+        env -i PATH=/usr/bin:/bin HOME=$home $runtime LANG=C.UTF-8 \
         QT_QPA_PLATFORM=offscreen timeout 5 corvane" > "$work/out" 2>&1 || code=$?
     [ "$code" = 124 ] || { cat "$work/out"; fail "corvane as $who ended with $code"; }
     [ ! -s "$work/out" ] || { cat "$work/out"; fail "corvane as $who said something"; }
-    echo "ok corvane as $who ran 5 s and said nothing"
+    echo "ok corvane as $who ran 5 s and said nothing${runtime:+ ($runtime)}"
 }
 snapshot() { find "$root/opt/corvane" -printf '%P %s %T@\n' | sort; }
 snapshot > "$work/before"
-start root /root
-start op /home/op
+start root /root ""
+start op /home/op XDG_RUNTIME_DIR=/home/op/run
 [ -d "$root/home/op/.local/share/corvane" ] || fail "no data location for the operator"
 in_root su op -s /bin/sh -c 'touch ~/.local/share/corvane/.w && rm ~/.local/share/corvane/.w' ||
     fail "the operator cannot write ~/.local/share/corvane"
