@@ -36,15 +36,17 @@ failed=0
 
 if have lintian lintian; then
     echo "== lintian $(basename "$deb")"
-    # Lintian warns when it runs as root, so root runs it as nobody.
+    # Lintian warns when it runs as root, so root runs it as nobody, from a directory nobody
+    # may enter.
     as=()
+    mkdir "$work/lintian"
     if [ "$(id -u)" = 0 ]; then
-        mkdir "$work/lintian"
         chown nobody "$work/lintian"
         as=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
     fi
-    if "${as[@]}" env -i PATH=/usr/bin:/bin HOME="$work/lintian" TMPDIR="$work/lintian" \
-        LANG=C.UTF-8 lintian --fail-on error,warning "$work/$(basename "$deb")"; then
+    if (cd "$work/lintian" && "${as[@]}" env -i PATH=/usr/bin:/bin HOME="$work/lintian" \
+        TMPDIR="$work/lintian" LANG=C.UTF-8 lintian --fail-on error,warning \
+        "$work/$(basename "$deb")"); then
         echo "ok lintian: no error, no warning"
     else
         failed=1
