@@ -33,7 +33,10 @@ configure: deps
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-run: build
+# Says at once, before minutes of building, when there is no display to show the windows on.
+run:
+	@tools/run.sh --check
+	@$(MAKE) --no-print-directory build
 	tools/run.sh $(BUILD)
 
 test: build
@@ -69,9 +72,11 @@ fuzz:
 
 # make install PREFIX=<folder> - build and install the console as a self-contained folder
 # make package       - build the Debian package build/corvane_<version>_<arch>.deb
+# make package-validate - run lintian, desktop-file-validate and appstreamcli on that package
 # make package-check - (root) install that package, start corvane from the PATH, remove it
 PACKAGE_TOOLS := dpkg-dev file
-.PHONY: install package package-check
+VALIDATORS := lintian desktop-file-utils appstream
+.PHONY: install package package-validate package-check
 install:
 	@test -n "$(PREFIX)" || { echo "Say where: make install PREFIX=<folder>"; exit 1; }
 	@$(MAKE) --no-print-directory build
@@ -82,14 +87,19 @@ package:
 	@$(MAKE) --no-print-directory build
 	cd $(BUILD) && cpack -G DEB
 
+package-validate: package
+	@$(MAKE) --no-print-directory deps PACKAGES="$(VALIDATORS)"
+	tools/validate_package.sh $(BUILD)
+
 package-check: package
 	tools/check_package.sh $(BUILD)
 
-# make package-check-clean - (root) install that package into a fresh Debian 12 root made by
-#                            debootstrap and start corvane there; downloads a base system
+# make package-check-clean - (root) run the validators on that package, install it into a
+#                            fresh Debian 12 root made by debootstrap and start corvane there;
+#                            downloads a base system
 .PHONY: package-check-clean
 package-check-clean: package
-	@$(MAKE) --no-print-directory deps PACKAGES="debootstrap"
+	@$(MAKE) --no-print-directory deps PACKAGES="debootstrap $(VALIDATORS)"
 	tools/check_package_clean.sh $(BUILD)
 
 # make test-asan - the whole suite built with AddressSanitizer and UndefinedBehaviorSanitizer

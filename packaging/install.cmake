@@ -16,10 +16,15 @@ install(FILES ${PROJECT_SOURCE_DIR}/assets/logo.jpg DESTINATION 123 RENAME "Chin
 install(FILES ${PROJECT_SOURCE_DIR}/assets/about.jpg DESTINATION 123 RENAME BQ.jpg)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION .)
 install(FILES ${PROJECT_SOURCE_DIR}/assets/corvane.svg DESTINATION icons/hicolor/scalable/apps)
-foreach(size 64 128)
+foreach(size 48 64 128)
     install(FILES ${PROJECT_SOURCE_DIR}/assets/corvane-${size}.png
             DESTINATION icons/hicolor/${size}x${size}/apps RENAME corvane.png)
 endforeach()
+# The manual pages where man looks when the folder is on the PATH (<folder>/share/man), and the
+# AppStream metadata, which the package moves to /usr/share/metainfo.
+install(FILES ${PROJECT_SOURCE_DIR}/doc/corvane.1 ${PROJECT_SOURCE_DIR}/doc/corvane-headsim.1
+        DESTINATION share/man/man1)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/corvane.metainfo.xml DESTINATION share/metainfo)
 install(CODE "
     set(CORVANE_DESKTOP_TEMPLATE \"${CMAKE_CURRENT_LIST_DIR}/corvane.desktop.in\")
     set(CORVANE_DESKTOP_STAGE \"${PROJECT_BINARY_DIR}/desktop-entry\")
@@ -27,19 +32,41 @@ install(CODE "
 install(SCRIPT ${CMAKE_CURRENT_LIST_DIR}/desktop-entry.cmake)
 
 # The package.
-set(CORVANE_MAINTAINER "Corvane maintainers <maintainers@corvane.invalid>" CACHE STRING
+set(CORVANE_MAINTAINER "Corvane Developers <developers@corvane.org>" CACHE STRING
     "Maintainer named in the Debian package")
+# A build directory configured before the team's address was set still holds the placeholder.
+if(CORVANE_MAINTAINER STREQUAL "Corvane maintainers <maintainers@corvane.invalid>")
+    set_property(CACHE CORVANE_MAINTAINER PROPERTY VALUE
+                 "Corvane Developers <developers@corvane.org>")
+endif()
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME corvane)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+# The Debian revision comes from the top entry of the package's changelog, which has to be for
+# this version: packing stops otherwise (system-layout.cmake), building and testing do not.
+file(STRINGS ${CMAKE_CURRENT_LIST_DIR}/changelog corvane_changelog_top LIMIT_COUNT 1)
+if(corvane_changelog_top MATCHES "^corvane \\(([^)-]+)-([^)]+)\\)")
+    set(CPACK_CORVANE_CHANGELOG_VERSION ${CMAKE_MATCH_1})
+    set(CPACK_DEBIAN_PACKAGE_RELEASE ${CMAKE_MATCH_2})
+else()
+    message(FATAL_ERROR "packaging/changelog does not start with \"corvane (VERSION-REVISION)\"")
+endif()
+if(NOT CPACK_CORVANE_CHANGELOG_VERSION STREQUAL PROJECT_VERSION)
+    message(WARNING "packaging/changelog's top entry is for ${CPACK_CORVANE_CHANGELOG_VERSION}, "
+        "the project is ${PROJECT_VERSION}: make package needs an entry for this version")
+endif()
 set(CPACK_PACKAGE_CONTACT "${CORVANE_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CORVANE_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "operator console for pan-tilt heads carrying searchlights")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Corvane drives remotely controlled pan-tilt heads that carry searchlights, over a serial \
-line or TCP: jogging in eight directions, absolute angles, the lamp, presets, cruise patterns \
-and a daily timetable. The user interface is in Chinese. The package also holds \
-corvane-headsim, a simulated head to try the console without hardware.")
+# One line of the control file's description per line here, each under 80 characters.
+set(CPACK_PACKAGE_DESCRIPTION [[
+Corvane drives remotely controlled pan-tilt heads that carry searchlights,
+over a serial line or TCP: jogging in eight directions, absolute angles,
+the lamp, presets, cruise patterns and a daily timetable. The user
+interface is in Chinese.
+.
+The package also holds corvane-headsim, a simulated head to try the
+console without hardware.]])
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -64,4 +91,6 @@ set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-arphic-uming")
 
 set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/system-layout.cmake)
 set(CPACK_CORVANE_DESKTOP_TEMPLATE ${CMAKE_CURRENT_LIST_DIR}/corvane.desktop.in)
+set(CPACK_CORVANE_PACKAGING_DIR ${CMAKE_CURRENT_LIST_DIR})
+set(CPACK_CORVANE_VERSION ${PROJECT_VERSION})
 include(CPack)

@@ -51,14 +51,24 @@ echo "== where things went"
 [ "$(readlink -f /usr/bin/corvane)" = /opt/corvane/corvane ] || fail "/usr/bin/corvane target"
 for f in /opt/corvane/corvane-headsim "/opt/corvane/123/Chinese&English.jpg" \
     /opt/corvane/123/BQ.jpg /opt/corvane/README.md /usr/share/applications/corvane.desktop \
+    /usr/share/icons/hicolor/48x48/apps/corvane.png \
     /usr/share/icons/hicolor/64x64/apps/corvane.png \
     /usr/share/icons/hicolor/128x128/apps/corvane.png \
-    /usr/share/icons/hicolor/scalable/apps/corvane.svg; do
+    /usr/share/icons/hicolor/scalable/apps/corvane.svg \
+    /usr/share/metainfo/corvane.metainfo.xml /usr/share/man/man1/corvane.1.gz \
+    /usr/share/man/man1/corvane-headsim.1.gz /usr/share/doc/corvane/copyright \
+    /usr/share/doc/corvane/changelog.Debian.gz; do
     [ -f "$f" ] || fail "missing $f"
     echo "ok $f"
 done
 if command -v desktop-file-validate > /dev/null; then
     desktop-file-validate /usr/share/applications/corvane.desktop || fail "desktop entry"
+fi
+if command -v man > /dev/null; then
+    for page in corvane corvane-headsim; do
+        MANPAGER=cat MANWIDTH=80 man "$page" 2> /dev/null | grep -q "^NAME" || fail "man $page"
+    done
+    echo "ok man corvane, man corvane-headsim"
 fi
 
 # Runs corvane from the PATH for five seconds without a display; it must still be running then

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# make package-check-clean: installs the package that make package built into a fresh minimal
-# Debian 12 root (debootstrap), with Depends alone (no Recommends), so that a dependency this
-# machine happens to have cannot hide; starts the console from the PATH there without a display,
-# as root and as an operator; checks the Qt plugins, pictures, fonts and data location it needs.
+# make package-check-clean: runs the validators on the package that make package built
+# (tools/validate_package.sh), then installs it into a fresh minimal Debian 12 root
+# (debootstrap), with Depends alone (no Recommends), so that a dependency this machine happens to
+# have cannot hide; starts the console from the PATH there without a display, as root and as an
+# operator; checks the Qt plugins, pictures, fonts, data location and manual pages it needs.
 # Needs root and Debian's mirror, and downloads a base system and the Qt libraries (about 120 MB),
 # so CI does not run it. The root is made anew every time unless CORVANE_CLEAN_BASE names a
 # tarball of a debootstrapped base: it is unpacked when it exists and written when it does not.
@@ -70,6 +71,7 @@ cleanup() {
 trap cleanup EXIT
 
 began=$(date +%s)
+"$(dirname "$0")/validate_package.sh" "$build"
 echo "== $(basename "$deb")"
 dpkg-deb -f "$deb" Depends Recommends
 
@@ -123,10 +125,24 @@ for program in corvane corvane-headsim; do
         fail "/usr/bin/$program target"
 done
 for f in "/opt/corvane/123/Chinese&English.jpg" /opt/corvane/123/BQ.jpg \
-    /usr/share/applications/corvane.desktop /usr/share/icons/hicolor/128x128/apps/corvane.png; do
+    /usr/share/applications/corvane.desktop /usr/share/icons/hicolor/128x128/apps/corvane.png \
+    /usr/share/metainfo/corvane.metainfo.xml /usr/share/doc/corvane/copyright \
+    /usr/share/doc/corvane/changelog.Debian.gz; do
     [ -f "$root$f" ] || fail "missing $f"
 done
-echo "ok /usr/bin/corvane, /usr/bin/corvane-headsim, the pictures, desktop entry and icon"
+echo "ok /usr/bin/corvane, /usr/bin/corvane-headsim, the pictures, desktop entry, icon," \
+    "AppStream metadata, copyright and changelog"
+
+# man itself is no dependency; with it installed, both pages open by name.
+in_root apt-get install -y --no-install-recommends man-db > "$work/apt.log" 2>&1 ||
+    { cat "$work/apt.log"; fail "apt-get install man-db"; }
+for page in corvane corvane-headsim; do
+    in_root env MANPAGER=cat MANWIDTH=80 man "$page" > "$work/man" 2> "$work/man.err" ||
+        { cat "$work/man.err"; fail "man $page"; }
+    grep -q "^NAME" "$work/man" || { cat "$work/man"; fail "man $page shows no NAME"; }
+    [ ! -s "$work/man.err" ] || { cat "$work/man.err"; fail "man $page warned"; }
+done
+echo "ok man corvane, man corvane-headsim"
 
 # What the console loads at run time rather than links: the platforms, the JPEG reader for its
 # pictures and the SQLite driver for the preset store; ICU gives Qt the GB18030 converter the
@@ -148,19 +164,21 @@ echo "ok fonts for Chinese: $(tr '\n' ';' <<< "$zh")"
 
 # Five seconds from the PATH without a display: still running then (timeout's 124), and silent.
 in_root useradd -m op
+# Root starts it as on a text console, with no XDG_RUNTIME_DIR; the operator as a desktop
+# session would, with one.
 start() {
-    local who=$1 home=$2 code=0
+    local who=$1 home=$2 runtime=$3 code=0
     in_root su "$who" -s /bin/sh -c "mkdir -p $home/run && chmod 700 $home/run && \
-        env -i PATH=/usr/bin:/bin HOME=$home XDG_RUNTIME_DIR=$home/run LANG=C.UTF-8 \
+        env -i PATH=/usr/bin:/bin HOME=$home $runtime LANG=C.UTF-8 \
         QT_QPA_PLATFORM=offscreen timeout 5 corvane" > "$work/out" 2>&1 || code=$?
     [ "$code" = 124 ] || { cat "$work/out"; fail "corvane as $who ended with $code"; }
     [ ! -s "$work/out" ] || { cat "$work/out"; fail "corvane as $who said something"; }
-    echo "ok corvane as $who ran 5 s and said nothing"
+    echo "ok corvane as $who ran 5 s and said nothing${runtime:+ ($runtime)}"
 }
 snapshot() { find "$root/opt/corvane" -printf '%P %s %T@\n' | sort; }
 snapshot > "$work/before"
-start root /root
-start op /home/op
+start root /root ""
+start op /home/op XDG_RUNTIME_DIR=/home/op/run
 [ -d "$root/home/op/.local/share/corvane" ] || fail "no data location for the operator"
 in_root su op -s /bin/sh -c 'touch ~/.local/share/corvane/.w && rm ~/.local/share/corvane/.w' ||
     fail "the operator cannot write ~/.local/share/corvane"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Draws the console's two pictures into assets/ (needs ImageMagick and the WenQuanYi font).
+# Draws the console's two pictures into assets/ (needs ImageMagick, librsvg2-bin and the
+# WenQuanYi font).
 # The build copies them next to the executable as 123/Chinese&English.jpg and 123/BQ.jpg.
-# Also renders the desktop icon, whose source is assets/corvane.svg, at 64 and 128 pixels.
+# Also renders the desktop icon, whose source is assets/corvane.svg, at 48, 64 and 128 pixels.
 set -euo pipefail
 cd "$(dirname "$0")/../assets"
 font=/usr/share/fonts/truetype/wqy/wqy-microhei.ttc
@@ -22,8 +23,9 @@ convert -size 100x100 xc:'#1d3557' \
     -fill '#444444' -draw "rectangle 30,78 50,96" \
     -quality 92 about.jpg
 
-# Desktop icon: drawn large from the SVG, then scaled down, so small sizes stay smooth.
-for size in 64 128; do
-    convert -background none -density 384 corvane.svg -resize ${size}x${size} -strip \
-        PNG32:corvane-$size.png
+# Desktop icon: drawn large from the SVG by librsvg, then scaled down, so small sizes stay
+# smooth. 48 pixels is the size every icon theme looks for first.
+for size in 48 64 128; do
+    rsvg-convert -w 384 -h 384 corvane.svg |
+        convert -background none - -resize ${size}x${size} -strip PNG32:corvane-$size.png
 done

@@ -20,6 +20,10 @@ public:
     explicit HeadWindow(const Simulator &simulator, QWidget *parent = nullptr);
 
     QSize sizeHint() const override;
+    // The top left corner of the screen, frame included, at the window's own size: the console
+    // centres itself, so on a screen 1920 pixels wide the two stand side by side. A window
+    // geometry given on the command line (-qwindowgeometry) still wins.
+    void placeInCorner();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -29,6 +33,7 @@ private:
     void drawCompass(QPainter &painter, const QRectF &area, const HeadState &head) const;
     void drawTiltGauge(QPainter &painter, const QRectF &area, const HeadState &head) const;
     void drawStatus(QPainter &painter, const QRectF &area, const HeadState &head) const;
+    void drawRecentLines(QPainter &painter, const QRectF &area) const;
 
     const Simulator &m_simulator;
     QTimer m_repaint;
