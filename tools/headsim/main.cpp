@@ -1,3 +1,4 @@
+#include "app/runtimedir.h"
 #include "tools/headsim/headsimtexts.h"
 #include "tools/headsim/headwindow.h"
 #include "tools/headsim/ptyport.h"
@@ -10,15 +11,9 @@
 #include <QCoreApplication>
 #include <QHostAddress>
 
-#include <QDir>
-#include <QFile>
-
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <pwd.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -32,29 +27,6 @@ bool needsWindow(int argc, char **argv)
         }
     }
     return true;
-}
-
-// Without XDG_RUNTIME_DIR (root on a text console, su, a container) Qt's window warns about it
-// at every start and then uses <temp>/runtime-<user>; naming that directory first, made private
-// to this user as Qt would make it, keeps the start silent. One of that name that is not this
-// user's own is left for Qt to refuse.
-void provideRuntimeDir()
-{
-    if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
-        return;
-    const passwd *user = ::getpwuid(::geteuid());
-    if (!user || !user->pw_name || !*user->pw_name)
-        return;
-    const QByteArray dir =
-        QFile::encodeName(QDir::tempPath() + QStringLiteral("/runtime-")) + user->pw_name;
-    ::mkdir(dir.constData(), 0700);
-    struct stat info
-    {
-    };
-    if (::lstat(dir.constData(), &info) != 0 || !S_ISDIR(info.st_mode) ||
-        info.st_uid != ::geteuid() || (info.st_mode & 07777) != 0700)
-        return;
-    qputenv("XDG_RUNTIME_DIR", dir);
 }
 
 void printLine(const QString &line)

@@ -7,12 +7,14 @@
 #include <QFileInfo>
 #include <QSocketNotifier>
 
+#ifdef Q_OS_UNIX
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
+#endif
 
 namespace headsim {
 
@@ -26,6 +28,8 @@ PtyPort::~PtyPort()
 {
     close();
 }
+
+#ifdef Q_OS_UNIX
 
 bool PtyPort::open(const QString &linkPath)
 {
@@ -146,5 +150,33 @@ void PtyPort::close()
     m_slave = -1;
     m_master = -1;
 }
+
+#else
+
+// Elsewhere there are no pseudo-terminals: the simulated head answers on TCP only.
+bool PtyPort::open(const QString &)
+{
+    m_error = QStringLiteral("pseudo-terminals are not available on this system; use --tcp");
+    return false;
+}
+
+bool PtyPort::fail(const QString &what)
+{
+    m_error = what;
+    return false;
+}
+
+bool PtyPort::publish(const QString &)
+{
+    return false;
+}
+
+void PtyPort::onReadable() {}
+
+void PtyPort::write(const QByteArray &) {}
+
+void PtyPort::close() {}
+
+#endif
 
 } // namespace headsim

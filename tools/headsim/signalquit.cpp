@@ -3,11 +3,15 @@
 #include <QCoreApplication>
 #include <QSocketNotifier>
 
+#ifdef Q_OS_UNIX
 #include <csignal>
 #include <sys/socket.h>
 #include <unistd.h>
+#endif
 
 namespace headsim {
+
+#ifdef Q_OS_UNIX
 
 namespace {
 
@@ -59,5 +63,23 @@ void SignalQuit::onWoken()
     [[maybe_unused]] const ssize_t n = ::read(g_wake[1], &byte, 1);
     QCoreApplication::quit();
 }
+
+#else
+
+// Elsewhere Ctrl-C ends the program the system's own way; there is no link file to remove.
+SignalQuit::SignalQuit(QObject *parent) : QObject(parent) {}
+
+SignalQuit::~SignalQuit() = default;
+
+bool SignalQuit::install()
+{
+    return true;
+}
+
+void SignalQuit::onSignal(int) {}
+
+void SignalQuit::onWoken() {}
+
+#endif
 
 } // namespace headsim
