@@ -4,12 +4,24 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#ifdef Q_OS_WIN
+extern Q_CORE_EXPORT int qt_ntfs_permission_lookup;
+#endif
+
 namespace datadirectory {
 
 QString choose(const QString &programDir)
 {
     const QFileInfo program(programDir);
-    if (program.isDir() && program.isWritable())
+#ifdef Q_OS_WIN
+    // Windows keeps permissions in access lists, which Qt reads only when asked.
+    ++qt_ntfs_permission_lookup;
+    const bool writable = program.isDir() && program.isWritable();
+    --qt_ntfs_permission_lookup;
+#else
+    const bool writable = program.isDir() && program.isWritable();
+#endif
+    if (writable)
         return programDir;
     const QString own = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     if (own.isEmpty())
