@@ -185,7 +185,14 @@ bool JogKeys::eventFilter(QObject *watched, QEvent *event)
         if (!widget || widget->window() != m_window)
             return false;
         const auto &key = static_cast<const QKeyEvent &>(*event);
-        return event->type() == QEvent::KeyPress ? keyPressed(key) : keyReleased(key);
+        if (event->type() == QEvent::KeyRelease)
+            return keyReleased(key);
+        // The key goes first to the focused control, then, if that control leaves it, on to its
+        // parents: it stays the control's either way. A key sent to a control of its own (by
+        // assistive software, say) is that control's too.
+        if (focusKeepsKeys(widget) || focusKeepsKeys(QApplication::focusWidget()))
+            return false;
+        return keyPressed(key);
     }
     case QEvent::WindowDeactivate:
     case QEvent::Hide:
@@ -201,8 +208,6 @@ bool JogKeys::eventFilter(QObject *watched, QEvent *event)
 
 bool JogKeys::keyPressed(const QKeyEvent &key)
 {
-    if (focusKeepsKeys(QApplication::focusWidget()))
-        return false;
     if (const std::optional<QPoint> push = pushOf(key)) {
         // Auto-repeat neither restarts a jog nor, after a refused frame, starts one again.
         if (!key.isAutoRepeat()) {

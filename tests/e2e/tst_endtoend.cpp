@@ -4,13 +4,16 @@
 // reads, and where the head then points, as the console's own position query reports it.
 // Every test runs once on each link: the rows of initTestCase_data().
 #include "support.h"
+#include "virtualstick.h"
 
 #include "app/mainform.h"
+#include "control/stickcontrol.h"
 #include "link/linktexts.h"
 #include "link/logtext.h"
 #include "presets/form1.h"
 #include "schedule/form2.h"
 #include "schedule/timetablecontroller.h"
+#include "tools/headsim/headmodel.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -153,6 +156,8 @@ public:
         }
         return found;
     }
+    const QStringList &lines() const { return m_lines; }
+    const QList<Clock::time_point> &arrivals() const { return m_arrivals; }
     std::optional<Clock::time_point> arrivalOf(const QString &line) const
     {
         const qsizetype i = m_lines.indexOf(line);
@@ -380,6 +385,7 @@ private slots:
     void cruiseStartAndCancel();
     void positionQuery();
     void timetableSlot();
+    void stickSetsTheRate();
 
 private:
     std::unique_ptr<Bench> m_bench;
@@ -595,6 +601,80 @@ void EndToEndTest::timetableSlot()
     const std::optional<Angles> second = b.queryAfter(300);
     QVERIFY(first && second);
     QVERIFY(panChange(first->pan, second->pan) >= kMinTurn);
+}
+
+void EndToEndTest::stickSetsTheRate()
+{
+    Bench &b = *m_bench;
+    VirtualStick pad;
+    QVERIFY(pad.isValid());
+    QVERIFY(QTest::qWaitFor([&] { return b.console.form->stick().attached(); }, 3000));
+
+    // Holds the stick over to the right for a while and centres it. The head turns from its
+    // first jog frame until its hold time after the last one; the rate is that turn over that
+    // time, with the speed byte all of those frames carried. Positions are asked only while the
+    // head stands, so that no reply is lost in a log full of jog frames.
+    struct Hold
+    {
+        int speed = -1;
+        double rate = 0;
+    };
+    const auto hold = [&](double deflection, int ms) -> std::optional<Hold> {
+        static const QRegularExpression jog(
+            QStringLiteral("^addr 05 jog right pan 0x([0-9A-F]{2}) tilt 0x00$"));
+        const std::optional<Angles> from = b.resting();
+        const qsizetype first = b.head.lines().size();
+        pad.setStick(deflection, 0);
+        QTest::qWait(ms);
+        pad.centre();
+        const std::optional<Angles> to = b.resting();
+        if (!from || !to)
+            return std::nullopt;
+        Hold held;
+        std::optional<Clock::time_point> start;
+        Clock::time_point end;
+        for (qsizetype i = first; i < b.head.lines().size(); ++i) {
+            const QString &line = b.head.lines().at(i);
+            if (!line.contains(QStringLiteral(" jog ")))
+                continue;
+            const QRegularExpressionMatch match = jog.match(line);
+            const int speed = match.hasMatch() ? match.captured(1).toInt(nullptr, 16) : -2;
+            if (held.speed != -1 && speed != held.speed) {
+                qWarning("jog frames with other speeds: %s", qPrintable(line));
+                return std::nullopt;
+            }
+            held.speed = speed;
+            if (!start)
+                start = b.head.arrivals().at(i);
+            end = b.head.arrivals().at(i);
+        }
+        if (!start)
+            return std::nullopt;
+        const double seconds = std::chrono::duration<double>(end - *start).count() +
+                               headsim::HeadModel::kJogHoldMs / 1000.0;
+        held.rate = panChange(from->pan, to->pan) / seconds;
+        return held;
+    };
+
+    const std::optional<Hold> half = hold(0.5, 3000);
+    QVERIFY(half);
+    const double model = headsim::HeadModel::rateForSpeed(half->speed);
+    qInfo("half deflection: speed 0x%02X, %.2f deg/s (the head's model: %.2f)", half->speed,
+          half->rate, model);
+    // Whole degrees at both ends of about three seconds, and a few milliseconds either way.
+    QVERIFY2(std::abs(half->rate - model) <= 1.0 / 3.0 + 0.1 * model,
+             qPrintable(QString::number(half->rate)));
+
+    const std::optional<Hold> full = hold(1.0, 500);
+    QVERIFY(full);
+    qInfo("full deflection: speed 0x%02X, %.2f deg/s", full->speed, full->rate);
+    QVERIFY(full->speed > half->speed);
+    QVERIFY2(full->rate > 2 * half->rate, qPrintable(QString::number(full->rate)));
+
+    // Centred, the head stays put.
+    const std::optional<Angles> stopped = b.query();
+    QVERIFY(stopped);
+    QCOMPARE(b.queryAfter(300), stopped);
 }
 
 QTEST_MAIN(EndToEndTest)
