@@ -77,6 +77,7 @@ class KeyboardTest : public QObject
 {
     Q_OBJECT
 private slots:
+    void keysDriveFromStartUp();
     void holdToMove_data();
     void holdToMove();
     void twoArrowsMakeADiagonal();
@@ -88,6 +89,18 @@ private slots:
     void hotkeys();
     void tooltipsNameTheKeys();
 };
+
+void KeyboardTest::keysDriveFromStartUp()
+{
+    // The operator connects with the mouse and goes straight to the keys.
+    Console c(7);
+    QVERIFY(c.openSerial());
+    QTest::simulateEvent(c.form->windowHandle(), true, Qt::Key_Up, {}, QString(), false);
+    QVERIFY(c.form->jog().JogHeld[1]);
+    QVERIFY(!c.pty.read(7).isEmpty());
+    QTest::simulateEvent(c.form->windowHandle(), false, Qt::Key_Up, {}, QString(), false);
+    QVERIFY(!c.form->jog().JogHeld[1]);
+}
 
 void KeyboardTest::holdToMove_data()
 {
