@@ -9,8 +9,8 @@
 #include "control/jogcontrol.h"
 #include "control/jogkeys.h"
 #include "control/joysticksettings.h"
-#include "control/stickcontrol.h"
 #include "control/lampcontrol.h"
+#include "control/stickcontrol.h"
 #include "link/links.h"
 #include "link/linktexts.h"
 #include "link/logtext.h"
@@ -169,13 +169,12 @@ MainForm::MainForm(const QString &programDir, const QString &dataDir, QWidget *p
     m_stick = std::make_unique<StickControl>(
         *m_jog, qEnvironmentVariable("CORVANE_JOYSTICK"),
         m_dataDir + u'/' + joysticksettings::kFileName,
-        StickHooks{// Driven while the window is on the screen, also behind a video window that
-                   // is the active one; not while it is minimized or a message waits for OK.
-                   [this] {
-                       return isVisible() && !isMinimized() && !QApplication::activeModalWidget();
-                   },
-                   [this] { return m_cruise->cruising(); }, act,
-                   [this](const QString &notice) { TxtStatus->setText(notice); }});
+        StickHooks{
+            // Driven while the window is on the screen, also behind a video window that
+            // is the active one; not while it is minimized or a message waits for OK.
+            [this] { return isVisible() && !isMinimized() && !QApplication::activeModalWidget(); },
+            [this] { return m_cruise->cruising(); }, act,
+            [this](const QString &notice) { TxtStatus->setText(notice); }});
     showHotkeys();
 
     connect(CmdExit, &QPushButton::clicked, this, &MainForm::CmdExit_Click);
@@ -528,11 +527,13 @@ void MainForm::showHotkeys()
     tip(关, OperatorAction::LampOff);
     tip(停止运动, OperatorAction::Stop);
     tip(中, OperatorAction::Cruise);
-    调用预置位->setToolTip(apptexts::presetHotkeysTip(JogKeys::hotkeyText(operatoraction::preset(1)),
-                                                    JogKeys::hotkeyText(operatoraction::preset(9))));
+    调用预置位->setToolTip(
+        apptexts::presetHotkeysTip(JogKeys::hotkeyText(operatoraction::preset(1)),
+                                   JogKeys::hotkeyText(operatoraction::preset(9))));
     const std::array<HoldButton *, 8> pad{左上, 上, 右上, 右, 右下, 下, 左下, 左};
     for (std::size_t i = 0; i < pad.size(); ++i)
-        pad[i]->setToolTip(apptexts::holdKeysTip(JogKeys::directionKeysText(protocol::kScanOrder[i])));
+        pad[i]->setToolTip(
+            apptexts::holdKeysTip(JogKeys::directionKeysText(protocol::kScanOrder[i])));
 }
 
 void MainForm::CmdClearReceive_Click()

@@ -77,7 +77,7 @@ int main(int argc, char **argv)
     const double addedDevice = attached - off;
     printFigure({"stick-idle-no-device", addedIdle, 3, "% of one core added",
                  atMost(kTargetPercent), addedIdle <= kTargetPercent});
-    printFigure({"stick-idle-device", addedDevice, 3, "% of one core added",
-                 atMost(kTargetPercent), addedDevice <= kTargetPercent});
+    printFigure({"stick-idle-device", addedDevice, 3, "% of one core added", atMost(kTargetPercent),
+                 addedDevice <= kTargetPercent});
     return 0;
 }

@@ -10,8 +10,8 @@
 
 #include <QApplication>
 
-#include <cstdio>
 #include <atomic>
+#include <cstdio>
 #include <random>
 #include <thread>
 
@@ -94,7 +94,8 @@ int main(int argc, char **argv)
     head.stop();
     const QList<FarEnd::Frame> frames = head.frames();
     long long held = 0;
-    const QByteArray right = QByteArray::fromHex("ff010002" "3f0042");
+    const QByteArray right = QByteArray::fromHex("ff010002"
+                                                 "3f0042");
     long long wrong = 0;
     for (qsizetype i = qsizetype(before); i < frames.size(); ++i) {
         if (frames.at(i).at > to)

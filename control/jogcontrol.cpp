@@ -84,7 +84,8 @@ void JogControl::scan()
     const QScopedValueRollback scanning(m_scanning, true);
     if (m_stick)
         m_stick->poll();
-    const bool anyHeld = std::any_of(JogHeld.begin(), JogHeld.end(), [](bool held) { return held; });
+    const bool anyHeld =
+        std::any_of(JogHeld.begin(), JogHeld.end(), [](bool held) { return held; });
     for (std::size_t i = 0; i < JogHeld.size(); ++i) {
         // Tested just before its frame: a refusal earlier in this tick has cleared it.
         if (JogHeld[i])

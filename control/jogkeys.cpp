@@ -143,7 +143,8 @@ bool JogKeys::focusKeepsKeys(const QWidget *focus)
         } else if (const auto *rich = qobject_cast<const QTextEdit *>(w)) {
             if (!rich->isReadOnly())
                 return true;
-        } else if (qobject_cast<const QComboBox *>(w) || qobject_cast<const QAbstractItemView *>(w) ||
+        } else if (qobject_cast<const QComboBox *>(w) ||
+                   qobject_cast<const QAbstractItemView *>(w) ||
                    qobject_cast<const QAbstractSpinBox *>(w)) {
             return true;
         }

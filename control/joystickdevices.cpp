@@ -145,7 +145,8 @@ JoystickDevices::State JoystickDevices::poll()
         const auto held = [pad](SDL_GameControllerButton b) {
             return SDL_GameControllerGetButton(pad, b) != 0;
         };
-        right = signOf(held(SDL_CONTROLLER_BUTTON_DPAD_RIGHT), held(SDL_CONTROLLER_BUTTON_DPAD_LEFT));
+        right =
+            signOf(held(SDL_CONTROLLER_BUTTON_DPAD_RIGHT), held(SDL_CONTROLLER_BUTTON_DPAD_LEFT));
         up = signOf(held(SDL_CONTROLLER_BUTTON_DPAD_UP), held(SDL_CONTROLLER_BUTTON_DPAD_DOWN));
     } else {
         SDL_Joystick *j = m_open->joystick;

@@ -105,8 +105,10 @@ QByteArray format(const Settings &settings)
         << QStringLiteral("# 死区：摇杆偏离中心不到行程的这个百分比（0-90）时不转动。")
         << kDeadZone + QStringLiteral(" = %1").arg(std::lround(settings.shape.deadZone * 100))
         << QStringLiteral("# 反转水平或垂直方向：yes 或 no。")
-        << kInvertPan + QStringLiteral(" = ") + QLatin1String(settings.shape.invertPan ? "yes" : "no")
-        << kInvertTilt + QStringLiteral(" = ") + QLatin1String(settings.shape.invertTilt ? "yes" : "no")
+        << kInvertPan + QStringLiteral(" = ") +
+               QLatin1String(settings.shape.invertPan ? "yes" : "no")
+        << kInvertTilt + QStringLiteral(" = ") +
+               QLatin1String(settings.shape.invertTilt ? "yes" : "no")
         << QStringLiteral("# 速度曲线：linear（与偏离成正比）或 squared（平方，中心附近更细）。")
         << kCurve + QStringLiteral(" = ") +
                (settings.shape.curve == stick::Curve::Linear ? kLinear : kSquared)
@@ -149,8 +151,7 @@ bool writeDefaultsIfMissing(const QString &path)
     if (QFileInfo::exists(path))
         return true;
     QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(format(Settings{})) >= 0 &&
-           file.commit();
+    return file.open(QIODevice::WriteOnly) && file.write(format(Settings{})) >= 0 && file.commit();
 }
 
 QString problemText(const QString &path, const Loaded &loaded)

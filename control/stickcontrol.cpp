@@ -99,8 +99,7 @@ void StickControl::poll()
             m_jog.hold(*m_padHeld, JogControl::Hand::Pad);
         m_padSeen = state.pad;
     }
-    const std::optional<stick::Motion> wanted =
-        stick::motionOf(state.x, state.y, m_settings.shape);
+    const std::optional<stick::Motion> wanted = stick::motionOf(state.x, state.y, m_settings.shape);
     if (!wanted)
         m_mustCentre = false;
     m_motion = m_mustCentre ? std::nullopt : wanted;

@@ -28,8 +28,7 @@ double share(double deflection, const Shape &shape)
 std::optional<Motion> motionOf(double x, double y, const Shape &shape)
 {
     // The device's y grows downwards; the head's tilt grows upwards.
-    Motion motion{share(shape.invertPan ? -x : x, shape),
-                  share(shape.invertTilt ? y : -y, shape)};
+    Motion motion{share(shape.invertPan ? -x : x, shape), share(shape.invertTilt ? y : -y, shape)};
     if (motion.pan == 0 && motion.tilt == 0)
         return std::nullopt;
     return motion;

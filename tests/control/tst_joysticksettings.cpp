@@ -28,27 +28,26 @@ void JoystickSettingsTest::lines_data()
     QTest::newRow("empty file") << QByteArray() << none << 15 << false << false << 1 << "lamp-on";
     QTest::newRow("zone 0") << QByteArray("dead_zone = 0") << none << 0 << false << false << 1
                             << "lamp-on";
-    QTest::newRow("zone 90, CR LF") << QByteArray("dead_zone=90\r\n") << none << 90 << false
-                                    << false << 1 << "lamp-on";
+    QTest::newRow("zone 90, CR LF")
+        << QByteArray("dead_zone=90\r\n") << none << 90 << false << false << 1 << "lamp-on";
     QTest::newRow("zone 91") << QByteArray("dead_zone = 91") << QList<int>{1} << 15 << false
                              << false << 1 << "lamp-on";
-    QTest::newRow("zone with a sign") << QByteArray("dead_zone = +5") << QList<int>{1} << 15
-                                      << false << false << 1 << "lamp-on";
-    QTest::newRow("zone with a fraction") << QByteArray("dead_zone = 5.5") << QList<int>{1} << 15
-                                          << false << false << 1 << "lamp-on";
+    QTest::newRow("zone with a sign")
+        << QByteArray("dead_zone = +5") << QList<int>{1} << 15 << false << false << 1 << "lamp-on";
+    QTest::newRow("zone with a fraction")
+        << QByteArray("dead_zone = 5.5") << QList<int>{1} << 15 << false << false << 1 << "lamp-on";
     QTest::newRow("invert TRUE") << QByteArray("invert_pan = TRUE") << none << 15 << true << false
                                  << 1 << "lamp-on";
-    QTest::newRow("invert 1, curve Squared")
-        << QByteArray("invert_pan = 1\ncurve = Squared\n") << none << 15 << true << true << 1
-        << "lamp-on";
+    QTest::newRow("invert 1, curve Squared") << QByteArray("invert_pan = 1\ncurve = Squared\n")
+                                             << none << 15 << true << true << 1 << "lamp-on";
     QTest::newRow("invert maybe") << QByteArray("invert_pan = maybe") << QList<int>{1} << 15
                                   << false << false << 1 << "lamp-on";
-    QTest::newRow("button 32") << QByteArray("button_32 = preset-9") << none << 15 << false
-                               << false << 32 << "preset-9";
+    QTest::newRow("button 32") << QByteArray("button_32 = preset-9") << none << 15 << false << false
+                               << 32 << "preset-9";
     QTest::newRow("button 0 and 33") << QByteArray("button_0 = stop\nbutton_33 = stop")
                                      << QList<int>{1, 2} << 15 << false << false << 33 << "";
-    QTest::newRow("button to none") << QByteArray("button_1 = none") << none << 15 << false
-                                    << false << 1 << "";
+    QTest::newRow("button to none")
+        << QByteArray("button_1 = none") << none << 15 << false << false << 1 << "";
     QTest::newRow("comments and blanks")
         << QByteArray("  # note\n\n#dead_zone = 50\n   \nbutton_12 = next-device\n") << none << 15
         << false << false << 12 << "next-device";
@@ -56,8 +55,8 @@ void JoystickSettingsTest::lines_data()
         << QByteArray("= lamp-on\ncurve linear\nspeed = 3\ncurve = cubic") << QList<int>{1, 2, 3, 4}
         << 15 << false << false << 1 << "lamp-on";
     QTest::newRow("a bad line keeps the good ones")
-        << QByteArray("dead_zone = 40\nbutton_5 = jump\ninvert_pan = yes")
-        << QList<int>{2} << 40 << true << false << 5 << "";
+        << QByteArray("dead_zone = 40\nbutton_5 = jump\ninvert_pan = yes") << QList<int>{2} << 40
+        << true << false << 5 << "";
 }
 
 void JoystickSettingsTest::lines()

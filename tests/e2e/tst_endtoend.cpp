@@ -156,8 +156,14 @@ public:
         }
         return found;
     }
-    const QStringList &lines() const { return m_lines; }
-    const QList<Clock::time_point> &arrivals() const { return m_arrivals; }
+    const QStringList &lines() const
+    {
+        return m_lines;
+    }
+    const QList<Clock::time_point> &arrivals() const
+    {
+        return m_arrivals;
+    }
     std::optional<Clock::time_point> arrivalOf(const QString &line) const
     {
         const qsizetype i = m_lines.indexOf(line);

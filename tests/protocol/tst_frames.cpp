@@ -72,7 +72,8 @@ void TestFrames::frames_data()
     // The stick's frames: any pair of bits with a speed of its own on each axis.
     addFrame("motion up-right", motionFrame(1, kUpBit | kRightBit, 0x38, 0x0C),
              "FF 01 00 0A 38 0C 4F");
-    addFrame("motion left drops tilt", motionFrame(2, kLeftBit, 0x10, 0x3F), "FF 02 00 04 10 00 16");
+    addFrame("motion left drops tilt", motionFrame(2, kLeftBit, 0x10, 0x3F),
+             "FF 02 00 04 10 00 16");
     addFrame("motion down drops pan", motionFrame(2, kDownBit, 0x10, 0x3F), "FF 02 00 10 00 3F 51");
     addFrame("motion down-left", motionFrame(1, kDownBit | kLeftBit, 1, 0x22),
              "FF 01 00 14 01 22 38");
@@ -250,7 +251,6 @@ void TestFrames::goToAngle()
     QCOMPARE(command, expected);
     QCOMPARE(textCommandBytes(command).value_or(QByteArray()), bytes);
 }
-
 
 void TestFrames::directionFor_data()
 {

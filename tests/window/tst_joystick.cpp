@@ -39,7 +39,10 @@ struct StickConsole : Console
             openSerial();
     }
     QString settingsPath() const { return dir.path() + QStringLiteral("/joystick.ini"); }
-    bool attached() { return QTest::qWaitFor([this] { return form->stick().attached(); }, 3000); }
+    bool attached()
+    {
+        return QTest::qWaitFor([this] { return form->stick().attached(); }, 3000);
+    }
     // The good frames that arrive within the window.
     QList<QByteArray> framesWithin(int ms)
     {
@@ -111,23 +114,28 @@ void JoystickTest::deflectionToFrames_data()
     QTest::addColumn<QString>("tilt");
     QTest::addColumn<QByteArray>("frame");
     // Speeds beyond the 15% dead zone: 1 + (top - 1) * (deflection - 0.15) / 0.85, rounded.
-    QTest::newRow("full right") << 1.0 << 0.0 << "63" << "63" << kRight;
-    QTest::newRow("half right") << 0.5 << 0.0 << "63" << "63" << hex("FF 01 00 02 1B 00 1E");
-    QTest::newRow("full left, top 20") << -1.0 << 0.0 << "20" << "63"
-                                       << hex("FF 01 00 04 14 00 19");
-    QTest::newRow("full up") << 0.0 << -1.0 << "63" << "63" << kUp;
-    QTest::newRow("half down, top 20") << 0.0 << 0.5 << "63" << "20"
-                                       << hex("FF 01 00 10 00 09 1A");
-    QTest::newRow("just outside the zone") << 0.155 << 0.0 << "63" << "63"
-                                           << hex("FF 01 00 02 01 00 04");
-    QTest::newRow("down-left") << -0.6 << 0.6 << "63" << "63" << hex("FF 01 00 14 22 22 59");
+    QTest::newRow("full right") << 1.0 << 0.0 << "63"
+                                << "63" << kRight;
+    QTest::newRow("half right") << 0.5 << 0.0 << "63"
+                                << "63" << hex("FF 01 00 02 1B 00 1E");
+    QTest::newRow("full left, top 20") << -1.0 << 0.0 << "20"
+                                       << "63" << hex("FF 01 00 04 14 00 19");
+    QTest::newRow("full up") << 0.0 << -1.0 << "63"
+                             << "63" << kUp;
+    QTest::newRow("half down, top 20") << 0.0 << 0.5 << "63"
+                                       << "20" << hex("FF 01 00 10 00 09 1A");
+    QTest::newRow("just outside the zone") << 0.155 << 0.0 << "63"
+                                           << "63" << hex("FF 01 00 02 01 00 04");
+    QTest::newRow("down-left") << -0.6 << 0.6 << "63"
+                               << "63" << hex("FF 01 00 14 22 22 59");
     // A bearing between the eight: more pan than tilt.
-    QTest::newRow("up-right, steep pan") << 0.9 << -0.3 << "63" << "63"
-                                         << hex("FF 01 00 0A 38 0C 4F");
+    QTest::newRow("up-right, steep pan") << 0.9 << -0.3 << "63"
+                                         << "63" << hex("FF 01 00 0A 38 0C 4F");
     // Inside the dead zone on one axis: that axis stays still.
-    QTest::newRow("right, tilt in the zone") << 0.9 << 0.1 << "63" << "63"
-                                             << hex("FF 01 00 02 38 00 3B");
-    QTest::newRow("in the dead zone") << 0.14 << -0.14 << "63" << "63" << QByteArray();
+    QTest::newRow("right, tilt in the zone") << 0.9 << 0.1 << "63"
+                                             << "63" << hex("FF 01 00 02 38 00 3B");
+    QTest::newRow("in the dead zone") << 0.14 << -0.14 << "63"
+                                      << "63" << QByteArray();
 }
 
 void JoystickTest::deflectionToFrames()
@@ -324,8 +332,8 @@ void JoystickTest::mappedButtons_data()
     QTest::newRow("10 previous device") << none << 10 << QByteArray() << "00";
     QTest::newRow("5 recalls preset 3") << QByteArray("button_5 = preset-3\n") << 5
                                         << hex("FF 01 33 00 00 00 34").repeated(3) << "01";
-    QTest::newRow("1 remapped to none") << QByteArray("button_1 = none\n") << 1 << QByteArray()
-                                        << "01";
+    QTest::newRow("1 remapped to none")
+        << QByteArray("button_1 = none\n") << 1 << QByteArray() << "01";
 }
 
 void JoystickTest::mappedButtons()

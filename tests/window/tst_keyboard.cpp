@@ -6,8 +6,8 @@
 #include "app/linkcontroller.h"
 #include "app/mainform.h"
 #include "control/cruisecontrol.h"
-#include "link/logtext.h"
 #include "control/jogcontrol.h"
+#include "link/logtext.h"
 #include "presets/presetcontroller.h"
 
 #include <QComboBox>
@@ -111,11 +111,11 @@ void KeyboardTest::holdToMove_data()
     QTest::newRow("keypad 8 without Num Lock") << int(Qt::Key_Up) << true << kUp;
     QTest::newRow("arrow up") << int(Qt::Key_Up) << false << kUp;
     QTest::newRow("keypad 7") << int(Qt::Key_7) << true << hex("FF 01 00 0C 3F 3F 8B");
-    QTest::newRow("keypad 7 without Num Lock") << int(Qt::Key_Home) << true
-                                               << hex("FF 01 00 0C 3F 3F 8B");
+    QTest::newRow("keypad 7 without Num Lock")
+        << int(Qt::Key_Home) << true << hex("FF 01 00 0C 3F 3F 8B");
     QTest::newRow("keypad 3") << int(Qt::Key_3) << true << hex("FF 01 00 12 3F 3F 91");
-    QTest::newRow("keypad 3 without Num Lock") << int(Qt::Key_PageDown) << true
-                                               << hex("FF 01 00 12 3F 3F 91");
+    QTest::newRow("keypad 3 without Num Lock")
+        << int(Qt::Key_PageDown) << true << hex("FF 01 00 12 3F 3F 91");
     QTest::newRow("keypad 4") << int(Qt::Key_4) << true << hex("FF 01 00 04 3F 00 44");
     QTest::newRow("arrow left") << int(Qt::Key_Left) << false << hex("FF 01 00 04 3F 00 44");
     QTest::newRow("keypad 1") << int(Qt::Key_1) << true << hex("FF 01 00 14 3F 3F 93");
@@ -263,12 +263,12 @@ void KeyboardTest::hotkeys_data()
     QTest::newRow("K lamp on") << int(Qt::Key_K) << 0 << hex("FF 01 02 00 00 00 03").repeated(3);
     QTest::newRow("G lamp off") << int(Qt::Key_G) << 0 << hex("FF 01 04 00 00 00 05").repeated(3);
     QTest::newRow("X cruise") << int(Qt::Key_X) << 0 << hex("FF 01 00 80 3F 3F FF").repeated(3);
-    QTest::newRow("Ctrl+1 preset 1") << int(Qt::Key_1) << int(Qt::ControlModifier)
-                                     << hex("FF 01 31 00 00 00 32").repeated(3);
-    QTest::newRow("Ctrl+9 preset 9") << int(Qt::Key_9) << int(Qt::ControlModifier)
-                                     << hex("FF 01 39 00 00 00 3A").repeated(3);
-    QTest::newRow("keypad 5 stop") << int(Qt::Key_5) << int(Qt::KeypadModifier)
-                                   << QByteArray("Rssssssssss");
+    QTest::newRow("Ctrl+1 preset 1")
+        << int(Qt::Key_1) << int(Qt::ControlModifier) << hex("FF 01 31 00 00 00 32").repeated(3);
+    QTest::newRow("Ctrl+9 preset 9")
+        << int(Qt::Key_9) << int(Qt::ControlModifier) << hex("FF 01 39 00 00 00 3A").repeated(3);
+    QTest::newRow("keypad 5 stop")
+        << int(Qt::Key_5) << int(Qt::KeypadModifier) << QByteArray("Rssssssssss");
     QTest::newRow("keypad 5 without Num Lock")
         << int(Qt::Key_Clear) << int(Qt::KeypadModifier) << QByteArray("Rssssssssss");
 }
