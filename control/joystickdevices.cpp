@@ -95,6 +95,15 @@ void JoystickDevices::closeDevice(QList<Change> &changes)
     m_open.reset();
 }
 
+void JoystickDevices::dropPresses()
+{
+    if (!m_enabled)
+        return;
+    SDL_PumpEvents();
+    SDL_FlushEvent(SDL_JOYBUTTONDOWN);
+    SDL_FlushEvent(SDL_CONTROLLERBUTTONDOWN);
+}
+
 JoystickDevices::State JoystickDevices::poll()
 {
     State state;

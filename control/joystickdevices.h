@@ -46,6 +46,10 @@ public:
         QList<Change> changes;
     };
     State poll();
+    // Reads the device and forgets the buttons pressed since the last poll: they were pressed
+    // while the console was busy with an action, a message perhaps, and were not meant for what
+    // follows it. Comings and goings are kept for the next poll.
+    void dropPresses();
 
 private:
     struct Open;

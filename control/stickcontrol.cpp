@@ -78,7 +78,9 @@ void StickControl::poll()
         if (action == m_settings.buttons.cend())
             continue;
         m_hooks.act(*action);
-        // A message may have been up meanwhile: what follows goes by the state of now.
+        // A message may have been up meanwhile: what follows goes by the state of now, and
+        // what was pressed while it was up does nothing.
+        m_devices.dropPresses();
         if (!m_hooks.mayDrive()) {
             stopDriving();
             m_padSeen = state.pad;

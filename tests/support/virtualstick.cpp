@@ -103,6 +103,11 @@ void VirtualStick::setPad(int right, int up)
     SDL_JoystickSetVirtualHat(m_joystick, 0, hat);
 }
 
+void VirtualStick::update()
+{
+    SDL_JoystickUpdate();
+}
+
 void VirtualStick::unplug()
 {
     if (!m_joystick)

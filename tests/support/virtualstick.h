@@ -29,6 +29,9 @@ public:
     void setButton(int number, bool down);
     // The direction pad (a gamepad) or the first hat (a joystick): signs of right and up.
     void setPad(int right, int up);
+    // Has SDL read the device now, as it reads a real one's queued events at its next update, so
+    // that a press and a release before the console's next look both count.
+    static void update();
     // Takes the device away as a pulled plug does; the destructor does the same.
     void unplug();
 

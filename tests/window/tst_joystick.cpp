@@ -395,9 +395,19 @@ void JoystickTest::cruiseButtonWithoutALink()
     StickConsole c(false);
     VirtualStick pad;
     QVERIFY(c.attached());
+    // While the message is up the operator lets go and presses again: that press was for no
+    // one, and asks nothing once the message is answered.
+    c.prompts.onMessage = [&](const QString &) {
+        pad.setButton(4, false);
+        VirtualStick::update();
+        pad.setButton(4, true);
+        VirtualStick::update();
+        QTest::qWait(50);
+    };
     pad.setButton(4, true);
     QTRY_COMPARE(c.prompts.messages, QStringList{controltexts::kConnectFirst});
     QVERIFY(!c.form->cruise().cruising());
+    QTest::qWait(80);
     pad.setButton(4, false);
     QTest::qWait(50);
     QCOMPARE(c.prompts.messages.size(), 1);
