@@ -23,8 +23,6 @@ private slots:
     void parseByteText();
     void goToAngle_data();
     void goToAngle();
-    void directionFor_data();
-    void directionFor();
 };
 
 namespace {
@@ -69,14 +67,6 @@ void TestFrames::frames_data()
     addFrame("jog right drops tilt", jogFrame(0, Direction::Right, 63, 50), "FF 00 00 02 3F 00 41");
     addFrame("jog up address 1", jogFrame(1, Direction::Up, 0, 63), "FF 01 00 08 00 3F 48");
     addFrame("jog right pan 20", jogFrame(1, Direction::Right, 20, 0), "FF 01 00 02 14 00 17");
-    // The stick's frames: any pair of bits with a speed of its own on each axis.
-    addFrame("motion up-right", motionFrame(1, kUpBit | kRightBit, 0x38, 0x0C),
-             "FF 01 00 0A 38 0C 4F");
-    addFrame("motion left drops tilt", motionFrame(2, kLeftBit, 0x10, 0x3F),
-             "FF 02 00 04 10 00 16");
-    addFrame("motion down drops pan", motionFrame(2, kDownBit, 0x10, 0x3F), "FF 02 00 10 00 3F 51");
-    addFrame("motion down-left", motionFrame(1, kDownBit | kLeftBit, 1, 0x22),
-             "FF 01 00 14 01 22 38");
 
     addFrame("lamp on", lampFrame(1, true), "FF 01 02 00 00 00 03");
     addFrame("lamp off", lampFrame(1, false), "FF 01 04 00 00 00 05");
@@ -252,26 +242,5 @@ void TestFrames::goToAngle()
     QCOMPARE(textCommandBytes(command).value_or(QByteArray()), bytes);
 }
 
-void TestFrames::directionFor_data()
-{
-    QTest::addColumn<int>("horizontal");
-    QTest::addColumn<int>("vertical");
-    QTest::addColumn<int>("direction"); // -1 for none
-    QTest::newRow("nothing") << 0 << 0 << -1;
-    QTest::newRow("up") << 0 << 1 << int(Direction::Up);
-    QTest::newRow("down-left") << -1 << -1 << int(Direction::DownLeft);
-    QTest::newRow("larger pushes count by sign") << 3 << 2 << int(Direction::UpRight);
-    QTest::newRow("right") << 1 << 0 << int(Direction::Right);
-    QTest::newRow("down-right") << 1 << -1 << int(Direction::DownRight);
-}
-
-void TestFrames::directionFor()
-{
-    QFETCH(int, horizontal);
-    QFETCH(int, vertical);
-    QFETCH(int, direction);
-    const std::optional<Direction> found = protocol::directionFor(horizontal, vertical);
-    QCOMPARE(found ? int(*found) : -1, direction);
-}
 QTEST_APPLESS_MAIN(TestFrames)
 #include "tst_frames.moc"

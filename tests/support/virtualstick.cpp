@@ -23,10 +23,6 @@ VirtualStick::VirtualStick(Kind kind, const QString &name)
 {
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     m_sdl = SDL_InitSubSystem(kSubsystems) == 0;
-    if (!m_sdl) {
-        qWarning("SDL: %s", SDL_GetError());
-        return;
-    }
     SDL_VirtualJoystickDesc desc{};
     desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
     desc.name = m_nameBytes.constData();
@@ -43,7 +39,7 @@ VirtualStick::VirtualStick(Kind kind, const QString &name)
         desc.nbuttons = kJoystickButtons;
         desc.nhats = 1;
     }
-    const int index = SDL_JoystickAttachVirtualEx(&desc);
+    const int index = m_sdl ? SDL_JoystickAttachVirtualEx(&desc) : -1;
     if (index < 0) {
         qWarning("SDL: %s", SDL_GetError());
         return;
@@ -91,16 +87,9 @@ void VirtualStick::setPad(int right, int up)
         SDL_JoystickSetVirtualButton(m_joystick, SDL_CONTROLLER_BUTTON_DPAD_RIGHT, right > 0);
         return;
     }
-    Uint8 hat = SDL_HAT_CENTERED;
-    if (up > 0)
-        hat |= SDL_HAT_UP;
-    if (up < 0)
-        hat |= SDL_HAT_DOWN;
-    if (right > 0)
-        hat |= SDL_HAT_RIGHT;
-    if (right < 0)
-        hat |= SDL_HAT_LEFT;
-    SDL_JoystickSetVirtualHat(m_joystick, 0, hat);
+    SDL_JoystickSetVirtualHat(m_joystick, 0,
+                              Uint8((up > 0 ? SDL_HAT_UP : 0) | (up < 0 ? SDL_HAT_DOWN : 0) |
+                                    (right > 0 ? SDL_HAT_RIGHT : 0) | (right < 0 ? SDL_HAT_LEFT : 0)));
 }
 
 void VirtualStick::update()
