@@ -3,7 +3,7 @@
 # make bench - build and run the benchmarks
 BUILD ?= build
 PACKAGES := cmake g++ make qt6-base-dev qt6-serialport-dev libqt6sql6-sqlite \
-            libqt6serialport6 fonts-wqy-microhei fonts-arphic-uming
+            libqt6serialport6 libsdl2-dev fonts-wqy-microhei fonts-arphic-uming
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
 .PHONY: deps configure build run test bench clean

@@ -9,4 +9,18 @@ inline const QString kWindowTitle = QStringLiteral("CorvaneV1.0");
 inline const QString kLogoPath = QStringLiteral("/123/Chinese&English.jpg");
 inline const QString kAboutPicturePath = QStringLiteral("/123/BQ.jpg");
 
+// Tooltips that tell the operator the keys of a control.
+inline QString hotkeyTip(const QString &keys)
+{
+    return QStringLiteral("快捷键：") + keys;
+}
+inline QString presetHotkeysTip(const QString &first, const QString &last)
+{
+    return QStringLiteral("直接调用预置位 1-9：%1 至 %2").arg(first, last);
+}
+inline QString holdKeysTip(const QString &keys)
+{
+    return QStringLiteral("按住转动：") + keys;
+}
+
 } // namespace apptexts

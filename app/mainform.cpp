@@ -7,7 +7,10 @@
 #include "control/cruisecontrol.h"
 #include "control/headcommands.h"
 #include "control/jogcontrol.h"
+#include "control/jogkeys.h"
+#include "control/joysticksettings.h"
 #include "control/lampcontrol.h"
+#include "control/stickcontrol.h"
 #include "link/links.h"
 #include "link/linktexts.h"
 #include "link/logtext.h"
@@ -25,6 +28,7 @@
 #include "ui/prompt.h"
 #include "ui/twips.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -160,6 +164,19 @@ MainForm::MainForm(const QString &programDir, const QString &dataDir, QWidget *p
     m_timetable = new TimetableController(*m_commands, settings,
                                           TimetableControls{this, 定时配置, 定时配置说明}, this);
 
+    const auto act = [this](OperatorAction action) { runAction(action); };
+    m_keys = std::make_unique<JogKeys>(*m_jog, this, act);
+    m_stick = std::make_unique<StickControl>(
+        *m_jog, qEnvironmentVariable("CORVANE_JOYSTICK"),
+        m_dataDir + u'/' + joysticksettings::kFileName,
+        StickHooks{
+            // Driven while the window is on the screen, also behind a video window that
+            // is the active one; not while it is minimized or a message waits for OK.
+            [this] { return isVisible() && !isMinimized() && !QApplication::activeModalWidget(); },
+            [this] { return m_cruise->cruising(); }, act,
+            [this](const QString &notice) { TxtStatus->setText(notice); }});
+    showHotkeys();
+
     connect(CmdExit, &QPushButton::clicked, this, &MainForm::CmdExit_Click);
     connect(CmdAbout, &QPushButton::clicked, this, &MainForm::CmdAbout_Click);
     connect(CmdClearReceive, &QPushButton::clicked, this, &MainForm::CmdClearReceive_Click);
@@ -171,6 +188,9 @@ MainForm::MainForm(const QString &programDir, const QString &dataDir, QWidget *p
 
     Form_Load();
     TmrDateTime->start();
+    // Told once the window is up, not before it.
+    if (const QString problem = m_stick->settingsProblem(); !problem.isEmpty())
+        QTimer::singleShot(0, this, [this, problem] { prompt::show(this, problem); });
     // The date and the time are there from the first paint, not a tick later.
     QTimer::singleShot(0, this, &MainForm::TmrDateTime_Timer);
 }
@@ -458,6 +478,62 @@ void MainForm::CmdAbout_Click()
     m_about->show();
     m_about->raise();
     m_about->activateWindow();
+}
+
+void MainForm::runAction(OperatorAction action)
+{
+    if (const int preset = operatoraction::presetOf(action)) {
+        m_presets->recall(preset);
+        return;
+    }
+    switch (action) {
+    case OperatorAction::LampOn:
+        m_lamp->开_Click();
+        break;
+    case OperatorAction::LampOff:
+        m_lamp->关_Click();
+        break;
+    case OperatorAction::Stop:
+        m_jog->停止运动_Click();
+        break;
+    case OperatorAction::Cruise:
+        m_cruise->中_Click();
+        break;
+    case OperatorAction::PreviousDevice:
+        stepDevice(-1);
+        break;
+    case OperatorAction::NextDevice:
+        stepDevice(1);
+        break;
+    default:
+        break;
+    }
+}
+
+void MainForm::stepDevice(int step)
+{
+    // The entries are "00" to "255" in order, so a number's entry is at its own place.
+    const int next = int(探照灯->value()) + step;
+    if (next >= 0 && next < 探照灯->count())
+        探照灯->choose(next);
+}
+
+void MainForm::showHotkeys()
+{
+    const auto tip = [](QWidget *control, OperatorAction action) {
+        control->setToolTip(apptexts::hotkeyTip(JogKeys::hotkeyText(action)));
+    };
+    tip(开, OperatorAction::LampOn);
+    tip(关, OperatorAction::LampOff);
+    tip(停止运动, OperatorAction::Stop);
+    tip(中, OperatorAction::Cruise);
+    调用预置位->setToolTip(
+        apptexts::presetHotkeysTip(JogKeys::hotkeyText(operatoraction::preset(1)),
+                                   JogKeys::hotkeyText(operatoraction::preset(9))));
+    const std::array<HoldButton *, 8> pad{左上, 上, 右上, 右, 右下, 下, 左下, 左};
+    for (std::size_t i = 0; i < pad.size(); ++i)
+        pad[i]->setToolTip(
+            apptexts::holdKeysTip(JogKeys::directionKeysText(protocol::kScanOrder[i])));
 }
 
 void MainForm::CmdClearReceive_Click()

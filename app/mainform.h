@@ -1,5 +1,7 @@
 #pragma once
 
+#include "control/operatoraction.h"
+
 #include <QDateTime>
 #include <QPointer>
 #include <QString>
@@ -17,6 +19,8 @@ class FrmAbout;
 class HeadCommands;
 class HoldButton;
 class JogControl;
+class JogKeys;
+class StickControl;
 class LampControl;
 class PresetController;
 class ReceivePath;
@@ -64,6 +68,7 @@ public:
     ReceivePath &receive() { return *m_receive; }
     TimetableController &timetable() { return *m_timetable; }
     PresetController &presets() { return *m_presets; }
+    StickControl &stick() { return *m_stick; }
 
     // Where the clock tick reads the date and time; an empty clock is the wall clock.
     using Clock = std::function<QDateTime()>;
@@ -93,6 +98,12 @@ private:
     void reportSaveFailures(const QList<schedule::SaveResult> &results);
     void CmdAbout_Click();
     void CmdClearReceive_Click();
+    // The joystick buttons' and hotkeys' actions, each through its control's own handler.
+    void runAction(OperatorAction action);
+    // The device number one entry up or down the list, chosen as from the list; nothing past
+    // either end.
+    void stepDevice(int step);
+    void showHotkeys();
 
     QString m_programDir;
     QString m_dataDir;
@@ -171,4 +182,7 @@ private:
     ReceivePath *m_receive = nullptr;
     PresetController *m_presets = nullptr;
     QPointer<FrmAbout> m_about;
+    // Last, so that they go first: no key or device is read while the window comes apart.
+    std::unique_ptr<JogKeys> m_keys;
+    std::unique_ptr<StickControl> m_stick;
 };

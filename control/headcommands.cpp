@@ -31,6 +31,13 @@ void HeadCommands::SendJogFrame(Direction direction)
         jogFrame(m_sources.address(), direction, m_sources.panSpeed(), m_sources.tiltSpeed()));
 }
 
+void HeadCommands::SendStickFrame(const stick::Motion &motion)
+{
+    m_send.SendFrame(motionFrame(m_sources.address(), stick::directionBits(motion),
+                                 stick::speedFor(motion.pan, m_sources.panSpeed()),
+                                 stick::speedFor(motion.tilt, m_sources.tiltSpeed())));
+}
+
 void HeadCommands::SendLampFrames(bool on)
 {
     burst([&] { return std::optional(lampFrame(m_sources.address(), on)); });

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "control/stickmotion.h"
 #include "protocol/frame.h"
 
 #include <functional>
@@ -27,6 +28,8 @@ public:
     HeadCommands(SendPath &send, FrameSources sources);
 
     void SendJogFrame(protocol::Direction direction);
+    // The stick's motion frame: each axis's speed is its share of the speed box, from 1 up.
+    void SendStickFrame(const stick::Motion &motion);
     void SendLampFrames(bool on);
     // One frame per call; the preset dialog repeats it with pauses between.
     void SendPresetSet(int preset);

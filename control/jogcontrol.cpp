@@ -6,7 +6,21 @@
 #include "protocol/textcommand.h"
 #include "ui/holdbutton.h"
 
+#include <QScopedValueRollback>
+
 #include <algorithm>
+
+namespace {
+
+// The flags are kept in scan order, which is the order of the directions themselves.
+std::size_t flagOf(protocol::Direction direction)
+{
+    static_assert(protocol::kScanOrder[3] == protocol::Direction::Right &&
+                  protocol::kScanOrder[7] == protocol::Direction::Left);
+    return std::size_t(direction);
+}
+
+} // namespace
 
 JogControl::JogControl(HeadCommands &commands, SendPath &send,
                        const std::array<HoldButton *, 8> &buttons, QPushButton *stopButton,
@@ -14,34 +28,77 @@ JogControl::JogControl(HeadCommands &commands, SendPath &send,
     : QObject(parent), m_commands(commands), m_send(send)
 {
     for (std::size_t i = 0; i < buttons.size(); ++i) {
-        connect(buttons[i], &HoldButton::held, this, [this, i] {
-            JogHeld[i] = true;
-            鼠标发送扫描器->wake();
-        });
-        connect(buttons[i], &HoldButton::letGo, this, [this, i] { JogHeld[i] = false; });
+        const protocol::Direction direction = protocol::kScanOrder[i];
+        connect(buttons[i], &HoldButton::held, this,
+                [this, direction] { hold(direction, Hand::Button); });
+        connect(buttons[i], &HoldButton::letGo, this,
+                [this, direction] { letGo(direction, Hand::Button); });
     }
     connect(stopButton, &QPushButton::clicked, this, &JogControl::停止运动_Click);
     // A refused frame lets go of every direction, so a jog without a link stops at once.
     connect(&m_send, &SendPath::frameRefused, this, &JogControl::releaseAll);
 
-    // The scan is the only thing that turns held buttons into frames, one per direction per
+    // The scan is the only thing that turns held directions into frames, one per direction per
     // tick, with no catching up after a late tick. It keeps its 10 ms grid for the whole run;
-    // while no direction is held a tick has nothing to do, so the timer rests instead of waking
-    // the console a hundred times a second, and a press wakes it for the next tick of the grid.
+    // while no direction is held and no stick is there to be read a tick has nothing to do, so
+    // the timer rests instead of waking the console a hundred times a second, and a press wakes
+    // it for the next tick of the grid.
     鼠标发送扫描器 = new Ticker(kScanMs, this);
     鼠标发送扫描器->setObjectName(QStringLiteral("鼠标发送扫描器"));
     connect(鼠标发送扫描器, &Ticker::tick, this, &JogControl::scan);
     鼠标发送扫描器->rest();
 }
 
+void JogControl::hold(protocol::Direction direction, Hand hand)
+{
+    const std::size_t i = flagOf(direction);
+    m_hands[i] |= quint8(hand);
+    JogHeld[i] = true;
+    鼠标发送扫描器->wake();
+}
+
+void JogControl::letGo(protocol::Direction direction, Hand hand)
+{
+    const std::size_t i = flagOf(direction);
+    m_hands[i] &= quint8(~quint8(hand));
+    JogHeld[i] = m_hands[i] != 0;
+}
+
+void JogControl::setStick(StickInput *stick)
+{
+    m_stick = stick;
+    wake();
+}
+
+void JogControl::wake()
+{
+    鼠标发送扫描器->wake();
+}
+
 void JogControl::scan()
 {
+    // A message put up by a stick's button runs the event loop, and with it this timer: those
+    // ticks wait for the tick that is still under way.
+    if (m_scanning)
+        return;
+    const QScopedValueRollback scanning(m_scanning, true);
+    if (m_stick)
+        m_stick->poll();
+    const bool anyHeld =
+        std::any_of(JogHeld.begin(), JogHeld.end(), [](bool held) { return held; });
     for (std::size_t i = 0; i < JogHeld.size(); ++i) {
         // Tested just before its frame: a refusal earlier in this tick has cleared it.
         if (JogHeld[i])
             m_commands.SendJogFrame(protocol::kScanOrder[i]);
     }
-    if (std::none_of(JogHeld.begin(), JogHeld.end(), [](bool held) { return held; }))
+    // A held direction has the tick to itself.
+    if (!anyHeld && m_stick) {
+        if (const std::optional<stick::Motion> motion = m_stick->motion())
+            m_commands.SendStickFrame(*motion);
+    }
+    const bool stillHeld =
+        std::any_of(JogHeld.begin(), JogHeld.end(), [](bool held) { return held; });
+    if (!stillHeld && !(m_stick && m_stick->wantsTicks()))
         鼠标发送扫描器->rest();
 }
 
@@ -53,4 +110,6 @@ void JogControl::停止运动_Click()
 void JogControl::releaseAll()
 {
     JogHeld.fill(false);
+    m_hands.fill(0);
+    emit everythingLetGo();
 }

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "control/stickmotion.h"
 #include "protocol/frame.h"
 
 #include <QObject>
 
 #include <array>
+#include <optional>
 
 class HeadCommands;
 class HoldButton;
@@ -12,13 +14,31 @@ class QPushButton;
 class Ticker;
 class SendPath;
 
-// Jogging the head: a held direction button raises its flag, and a free-running 10 ms scan
-// turns every raised flag into one motion frame per tick. Also the stop button.
+// What drives the head besides the held directions: a joystick, asked once at the start of
+// every tick of the scan.
+class StickInput
+{
+public:
+    virtual ~StickInput() = default;
+    // Reads the device; it may hold or let go of directions meanwhile (a direction pad).
+    virtual void poll() = 0;
+    // The motion the stick asks for in this tick; nothing while it is centred or may not drive.
+    virtual std::optional<stick::Motion> motion() const = 0;
+    // A device is there to be read on every tick, so the scan may not rest.
+    virtual bool wantsTicks() const = 0;
+};
+
+// Jogging the head: a held direction button, key or direction pad raises its flag, and a
+// free-running 10 ms scan turns every raised flag into one motion frame per tick; in a tick with
+// no flag raised, a deflected stick sends one frame of its own. Also the stop button.
 class JogControl : public QObject
 {
     Q_OBJECT
 public:
     static constexpr int kScanMs = 10;
+
+    // Who holds a direction. A direction stays held while any of them holds it.
+    enum class Hand : quint8 { Button = 1, Key = 2, Pad = 4 };
 
     // buttons in scan order: up-left, up, up-right, right, down-right, down, down-left, left.
     JogControl(HeadCommands &commands, SendPath &send, const std::array<HoldButton *, 8> &buttons,
@@ -26,8 +46,20 @@ public:
 
     std::array<bool, 8> JogHeld{};
 
+    void hold(protocol::Direction direction, Hand hand);
+    void letGo(protocol::Direction direction, Hand hand);
+    // The stick is asked on every tick from now on; null for none.
+    void setStick(StickInput *stick);
+    // A device came that wants every tick: the scan leaves its rest at the next tick of its grid.
+    void wake();
+
     void scan();
     void 停止运动_Click();
+
+signals:
+    // Every direction was let go at once (a frame was refused): whoever holds one must press
+    // again, and the stick must come back to the centre.
+    void everythingLetGo();
 
 private:
     void releaseAll();
@@ -35,4 +67,7 @@ private:
     HeadCommands &m_commands;
     SendPath &m_send;
     Ticker *鼠标发送扫描器;
+    std::array<quint8, 8> m_hands{};
+    StickInput *m_stick = nullptr;
+    bool m_scanning = false;
 };

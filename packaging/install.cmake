@@ -85,7 +85,7 @@ if(CORVANE_DPKG_SHLIBDEPS AND CORVANE_FILE)
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 else()
     string(PREPEND CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libstdc++6, libqt6core6, libqt6gui6, \
-libqt6widgets6, libqt6network6, libqt6serialport6, libqt6sql6, ")
+libqt6widgets6, libqt6network6, libqt6serialport6, libqt6sql6, libsdl2-2.0-0, ")
 endif()
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-arphic-uming")
 

@@ -98,6 +98,14 @@ void PresetController::预置位_Click(int preset)
         prompt::show(m_window, presettexts::kLabelsNotSaved);
 }
 
+void PresetController::recall(int preset)
+{
+    if (preset < 1 || preset > 9)
+        return;
+    CounterA = qint16(preset);
+    burst(&HeadCommands::SendPresetRecall, CounterA);
+}
+
 void PresetController::burst(void (HeadCommands::*send)(int), int preset)
 {
     for (int i = 0; i < HeadCommands::kBurst; ++i) {

@@ -43,6 +43,10 @@ public:
     void 设置预置位_Click();
     void 调用预置位_Click();
 
+    // Recalls preset 1 to 9 of the selected searchlight straight away, as a mapped joystick
+    // button or hotkey does: the burst alone, without the dialog and its labels.
+    void recall(int preset);
+
     // Null until the first opening.
     Form1 *dialog() const;
 

@@ -6,39 +6,6 @@ namespace protocol {
 
 namespace {
 
-// How one jog direction is encoded: the second command byte and which speeds the head reads.
-struct JogCode
-{
-    quint8 command2;
-    bool usesPan;
-    bool usesTilt;
-};
-
-// Straight up/down moves carry no pan speed and straight left/right no tilt speed; the head
-// would otherwise drift on the idle axis.
-JogCode jogCode(Direction direction)
-{
-    switch (direction) {
-    case Direction::UpLeft:
-        return {0x0C, true, true};
-    case Direction::Up:
-        return {0x08, false, true};
-    case Direction::UpRight:
-        return {0x0A, true, true};
-    case Direction::Right:
-        return {0x02, true, false};
-    case Direction::DownRight:
-        return {0x12, true, true};
-    case Direction::Down:
-        return {0x10, false, true};
-    case Direction::DownLeft:
-        return {0x14, true, true};
-    case Direction::Left:
-        return {0x04, true, false};
-    }
-    return {0x00, false, false};
-}
-
 // Second command byte that starts cruise pattern 1, 2 or 3; 0 for anything else.
 quint8 cruiseCommand(int pattern)
 {
@@ -80,11 +47,54 @@ Frame withChecksum(Frame frame)
     return frame;
 }
 
+quint8 directionBits(Direction direction)
+{
+    switch (direction) {
+    case Direction::UpLeft:
+        return kUpBit | kLeftBit;
+    case Direction::Up:
+        return kUpBit;
+    case Direction::UpRight:
+        return kUpBit | kRightBit;
+    case Direction::Right:
+        return kRightBit;
+    case Direction::DownRight:
+        return kDownBit | kRightBit;
+    case Direction::Down:
+        return kDownBit;
+    case Direction::DownLeft:
+        return kDownBit | kLeftBit;
+    case Direction::Left:
+        return kLeftBit;
+    }
+    return 0x00;
+}
+
+std::optional<Direction> directionFor(int horizontal, int vertical)
+{
+    const int h = (horizontal > 0) - (horizontal < 0);
+    const int v = (vertical > 0) - (vertical < 0);
+    // Rows from up to down, columns from left to right, as the pad lays them out.
+    static constexpr std::optional<Direction> kPad[3][3] = {
+        {Direction::UpLeft, Direction::Up, Direction::UpRight},
+        {Direction::Left, std::nullopt, Direction::Right},
+        {Direction::DownLeft, Direction::Down, Direction::DownRight}};
+    return kPad[1 - v][h + 1];
+}
+
 Frame jogFrame(quint8 address, Direction direction, quint8 panSpeed, quint8 tiltSpeed)
 {
-    const JogCode code = jogCode(direction);
-    return makeFrame(address, 0x00, code.command2, code.usesPan ? panSpeed : quint8(0),
-                     code.usesTilt ? tiltSpeed : quint8(0));
+    return motionFrame(address, directionBits(direction), panSpeed, tiltSpeed);
+}
+
+Frame motionFrame(quint8 address, quint8 directionBits, quint8 panSpeed, quint8 tiltSpeed)
+{
+    // Straight up/down moves carry no pan speed and straight left/right no tilt speed; the head
+    // would otherwise drift on the idle axis.
+    const bool pans = directionBits & (kRightBit | kLeftBit);
+    const bool tilts = directionBits & (kUpBit | kDownBit);
+    return makeFrame(address, 0x00, directionBits, pans ? panSpeed : quint8(0),
+                     tilts ? tiltSpeed : quint8(0));
 }
 
 Frame lampFrame(quint8 address, bool on)

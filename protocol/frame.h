@@ -20,6 +20,16 @@ inline constexpr std::array<Direction, 8> kScanOrder = {
     Direction::UpLeft,    Direction::Up,   Direction::UpRight,  Direction::Right,
     Direction::DownRight, Direction::Down, Direction::DownLeft, Direction::Left};
 
+// Direction bits of a motion frame's second command byte; a diagonal sets two of them.
+inline constexpr quint8 kRightBit = 0x02;
+inline constexpr quint8 kLeftBit = 0x04;
+inline constexpr quint8 kUpBit = 0x08;
+inline constexpr quint8 kDownBit = 0x10;
+
+// The jog direction for the signs of a horizontal (right positive) and a vertical (up positive)
+// push; nothing for none, or when opposite pushes cancel on both axes.
+std::optional<Direction> directionFor(int horizontal, int vertical);
+
 // Low eight bits of the sum of bytes 1 to 5; the sync byte is not summed.
 quint8 checksum(const Frame &frame);
 // The frame with byte 6 replaced by its checksum.
@@ -27,6 +37,11 @@ Frame withChecksum(Frame frame);
 
 // Builders. Byte 6 is left 0: the send path fills it.
 Frame jogFrame(quint8 address, Direction direction, quint8 panSpeed, quint8 tiltSpeed);
+// A motion frame for any set of direction bits: an axis with neither of its bits set gets speed 0,
+// so the head does not drift on it.
+Frame motionFrame(quint8 address, quint8 directionBits, quint8 panSpeed, quint8 tiltSpeed);
+// The direction bits of one of the eight jog directions.
+quint8 directionBits(Direction direction);
 Frame lampFrame(quint8 address, bool on);
 // Preset numbers 1 to 9; anything else gives no frame.
 std::optional<Frame> presetSetFrame(quint8 address, int preset);

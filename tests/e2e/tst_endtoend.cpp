@@ -4,13 +4,16 @@
 // reads, and where the head then points, as the console's own position query reports it.
 // Every test runs once on each link: the rows of initTestCase_data().
 #include "support.h"
+#include "virtualstick.h"
 
 #include "app/mainform.h"
+#include "control/stickcontrol.h"
 #include "link/linktexts.h"
 #include "link/logtext.h"
 #include "presets/form1.h"
 #include "schedule/form2.h"
 #include "schedule/timetablecontroller.h"
+#include "tools/headsim/headmodel.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -152,6 +155,14 @@ public:
                 found.append(line);
         }
         return found;
+    }
+    const QStringList &lines() const
+    {
+        return m_lines;
+    }
+    const QList<Clock::time_point> &arrivals() const
+    {
+        return m_arrivals;
     }
     std::optional<Clock::time_point> arrivalOf(const QString &line) const
     {
@@ -380,6 +391,7 @@ private slots:
     void cruiseStartAndCancel();
     void positionQuery();
     void timetableSlot();
+    void stickSetsTheRate();
 
 private:
     std::unique_ptr<Bench> m_bench;
@@ -595,6 +607,55 @@ void EndToEndTest::timetableSlot()
     const std::optional<Angles> second = b.queryAfter(300);
     QVERIFY(first && second);
     QVERIFY(panChange(first->pan, second->pan) >= kMinTurn);
+}
+
+void EndToEndTest::stickSetsTheRate()
+{
+    Bench &b = *m_bench;
+    VirtualStick pad;
+    QVERIFY(QTest::qWaitFor([&] { return b.console.form->stick().attached(); }, 3000));
+    // Holds the stick over to the right and centres it. The head turns from its first jog frame
+    // until its hold time after the last; all those frames carry one speed byte. Positions are
+    // asked only while the head stands, so that no reply is lost in a log full of jog frames.
+    const auto hold = [&](double deflection, int ms, int *speed) {
+        static const QRegularExpression jog(QStringLiteral("^addr 05 jog right pan 0x(..) tilt 0x00$"));
+        const std::optional<Angles> from = b.resting();
+        const qsizetype first = b.head.lines().size();
+        pad.setStick(deflection, 0);
+        QTest::qWait(ms);
+        pad.centre();
+        const std::optional<Angles> to = b.resting();
+        QStringList jogs;
+        QList<Clock::time_point> times;
+        for (qsizetype i = first; i < b.head.lines().size(); ++i) {
+            if (b.head.lines().at(i).contains(QStringLiteral(" jog "))) {
+                jogs << b.head.lines().at(i);
+                times << b.head.arrivals().at(i);
+            }
+        }
+        if (!from || !to || jogs.isEmpty() || jogs.count(jogs.first()) != jogs.size())
+            return -1.0;
+        *speed = jog.match(jogs.first()).captured(1).toInt(nullptr, 16);
+        const double seconds = std::chrono::duration<double>(times.last() - times.first()).count();
+        return panChange(from->pan, to->pan) / (seconds + headsim::HeadModel::kJogHoldMs / 1000.0);
+    };
+
+    int halfSpeed = 0;
+    const double half = hold(0.5, 3000, &halfSpeed);
+    const double model = headsim::HeadModel::rateForSpeed(halfSpeed);
+    qInfo("half deflection: speed 0x%02X, %.2f deg/s (the head's model: %.2f)", halfSpeed, half,
+          model);
+    // Whole degrees at both ends of about three seconds, and a few milliseconds either way.
+    QVERIFY2(halfSpeed > 0 && std::abs(half - model) <= 1.0 / 3.0 + 0.1 * model,
+             qPrintable(QString::number(half)));
+    int fullSpeed = 0;
+    const double full = hold(1.0, 500, &fullSpeed);
+    qInfo("full deflection: speed 0x%02X, %.2f deg/s", fullSpeed, full);
+    QVERIFY(fullSpeed > halfSpeed && full > 2 * half);
+    // Centred, the head stays put.
+    const std::optional<Angles> stopped = b.query();
+    QVERIFY(stopped);
+    QCOMPARE(b.queryAfter(300), stopped);
 }
 
 QTEST_MAIN(EndToEndTest)

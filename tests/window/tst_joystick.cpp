@@ -1,0 +1,403 @@
+// Driving the real console with a joystick or gamepad: SDL's virtual devices, attached inside
+// the test, read by the console through SDL as any device is, against a real pseudo-terminal.
+#include "support.h"
+#include "virtualstick.h"
+
+#include "app/mainform.h"
+#include "control/controltexts.h"
+#include "control/cruisecontrol.h"
+#include "control/jogcontrol.h"
+#include "control/joysticksettings.h"
+#include "control/stickcontrol.h"
+#include "control/ticker.h"
+#include "presets/presetcontroller.h"
+#include "link/logtext.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+
+const QByteArray kUp = hex("FF 01 00 08 00 3F 48");
+const QByteArray kRight = hex("FF 01 00 02 3F 00 42");
+const QByteArray kLampOn = hex("FF 01 02 00 00 00 03").repeated(3);
+
+// The console on COM7 with searchlight 01 and both speeds at 63 (巡航三, chosen at start-up),
+// started with the joystick settings file given, if any.
+struct StickConsole : Console
+{
+    explicit StickConsole(bool open = true, const QByteArray &settings = {}) : Console(7, false)
+    {
+        if (!settings.isNull())
+            writeFile(settingsPath(), settings);
+        start();
+        get<QComboBox>("探照灯")->setEditText(QStringLiteral("01"));
+        if (open)
+            openSerial();
+    }
+    QString settingsPath() const { return dir.path() + QStringLiteral("/joystick.ini"); }
+    bool attached() { return QTest::qWaitFor([this] { return form->stick().attached(); }, 3000); }
+    // At least n frames, waiting for them; true when they are all this one.
+    bool allAre(const QByteArray &frame, int n = 3)
+    {
+        FrameStream stream({}, true);
+        stream.feed(pty.read(7 * n));
+        return !stream.frames.isEmpty() && stream.frames.count(frame) == stream.frames.size();
+    }
+    // Lets whatever is on its way arrive, then says whether anything more comes.
+    bool silentAfter(int settleMs = 40)
+    {
+        pty.drain(settleMs);
+        return pty.drain(60).isEmpty();
+    }
+};
+
+} // namespace
+
+class JoystickTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void deflectionToFrames_data();
+    void deflectionToFrames();
+    void deadMan_data();
+    void deadMan();
+    void heldDirectionsHaveTheTick_data();
+    void heldDirectionsHaveTheTick();
+    void mappedButtons_data();
+    void mappedButtons();
+    void pressesWhileAMessageIsUp();
+    void firstDeviceDrivesUnlessChosen_data();
+    void firstDeviceDrivesUnlessChosen();
+    void settingsFile();
+    void scanRestsOnlyWithoutADevice();
+};
+
+void JoystickTest::deflectionToFrames_data()
+{
+    QTest::addColumn<QByteArray>("settings");
+    QTest::addColumn<double>("x");
+    QTest::addColumn<double>("y");
+    QTest::addColumn<QString>("tiltTop");
+    QTest::addColumn<QByteArray>("frame"); // empty: none at all
+    const QByteArray none;
+    // Beyond the 15% dead zone: 1 + (top - 1) * (deflection - 0.15) / 0.85, rounded.
+    QTest::newRow("full right") << none << 1.0 << 0.0 << "63" << kRight;
+    QTest::newRow("half right") << none << 0.5 << 0.0 << "63" << hex("FF 01 00 02 1B 00 1E");
+    QTest::newRow("half down, top 20") << none << 0.0 << 0.5 << "20" << hex("FF 01 00 10 00 09 1A");
+    QTest::newRow("just outside") << none << 0.155 << 0.0 << "63" << hex("FF 01 00 02 01 00 04");
+    QTest::newRow("down-left") << none << -0.6 << 0.6 << "63" << hex("FF 01 00 14 22 22 59");
+    // A bearing between the eight.
+    QTest::newRow("steep up-right") << none << 0.9 << -0.3 << "63" << hex("FF 01 00 0A 38 0C 4F");
+    QTest::newRow("in the zone") << none << 0.14 << -0.14 << "63" << QByteArray();
+    // A 30% zone, the pan inverted, squared: 0.65 is half-way out, 1 + 62 / 4 = 16.5, so 17.
+    const QByteArray shaped("dead_zone = 30\ninvert_pan = yes\ncurve = squared\n");
+    QTest::newRow("shaped, inverted") << shaped << 0.65 << 0.0 << "63"
+                                      << hex("FF 01 00 04 11 00 16");
+    QTest::newRow("shaped, tilt as it is") << shaped << 0.0 << -1.0 << "63" << kUp;
+}
+
+void JoystickTest::deflectionToFrames()
+{
+    QFETCH(QByteArray, settings);
+    QFETCH(double, x);
+    QFETCH(double, y);
+    QFETCH(QString, tiltTop);
+    QFETCH(QByteArray, frame);
+    StickConsole c(true, settings);
+    VirtualStick pad;
+    QVERIFY(c.attached());
+    c.get<QComboBox>("垂直速度")->setEditText(tiltTop);
+    pad.setStick(x, y);
+    if (frame.isEmpty())
+        QVERIFY(c.silentAfter(0));
+    else
+        QVERIFY(c.allAre(frame, 5));
+    QVERIFY(c.prompts.messages.isEmpty());
+}
+
+void JoystickTest::deadMan_data()
+{
+    QTest::addColumn<QString>("cause");
+    QTest::addColumn<bool>("stops");
+    QTest::newRow("centred") << "centre" << true;
+    QTest::newRow("unplugged") << "unplug" << true;
+    QTest::newRow("link closed") << "link" << true;
+    QTest::newRow("cruise") << "cruise" << true;
+    QTest::newRow("minimized") << "minimize" << true;
+    // An operator watching a video window drives with the stick.
+    QTest::newRow("behind a video window") << "video" << false;
+}
+
+void JoystickTest::deadMan()
+{
+    QFETCH(QString, cause);
+    QFETCH(bool, stops);
+    StickConsole c;
+    auto pad = std::make_unique<VirtualStick>();
+    const QString name = pad->name();
+    QVERIFY(c.attached());
+    pad->setStick(1, 0);
+    QVERIFY(c.allAre(kRight));
+    QStringList shown;
+    connect(c.get<QLineEdit>("TxtStatus"), &QLineEdit::textChanged, this,
+            [&](const QString &text) { shown << text; });
+
+    QWidget video;
+    if (cause == "centre")
+        pad->centre();
+    else if (cause == "unplug")
+        pad.reset();
+    else if (cause == "link")
+        c.click("连接And断开连接");
+    else if (cause == "cruise")
+        c.click("中");
+    else if (cause == "minimize")
+        c.form->showMinimized();
+    else {
+        video.show();
+        video.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&video));
+    }
+    // From the next tick on, not one frame more.
+    QSignalSpy logged(&c.form->log(), &LogText::changed);
+    QTest::qWait(80);
+    if (!stops) {
+        QVERIFY(logged.count() >= 5);
+        return;
+    }
+    QCOMPARE(logged.count(), 0);
+
+    if (cause == "unplug") {
+        // Plugged in again held over.
+        pad = std::make_unique<VirtualStick>();
+        pad->setStick(1, 0);
+        QVERIFY(c.attached());
+        QCOMPARE(shown, QStringList({controltexts::stickDetached(name),
+                                     controltexts::stickAttached(name)}));
+    } else if (cause == "link") {
+        QVERIFY(c.openSerial());
+    } else if (cause == "cruise") {
+        // The pad rests too; the mapped buttons still work, the cruise's own included.
+        pad->setPad(0, 1);
+        QVERIFY(c.silentAfter());
+        pad->setButton(1, true);
+        QCOMPARE(c.pty.read(21), kLampOn);
+        pad->setPad(0, 0);
+        pad->setButton(4, true);
+        QCOMPARE(c.pty.read(21), hex("FF 01 01 00 00 00 02").repeated(3));
+        QVERIFY(!c.form->cruise().cruising());
+    } else if (cause == "minimize") {
+        pad->setButton(1, true);
+        QVERIFY(c.silentAfter());
+        c.form->showNormal();
+    }
+    // Over all the while, the stick drives again only once it has been back at the centre.
+    if (cause != "centre")
+        QVERIFY(c.silentAfter());
+    pad->centre();
+    QTest::qWait(30);
+    pad->setStick(1, 0);
+    QVERIFY(c.allAre(kRight));
+}
+
+void JoystickTest::heldDirectionsHaveTheTick_data()
+{
+    QTest::addColumn<bool>("gamepad");
+    QTest::newRow("gamepad") << true;
+    QTest::newRow("joystick with a hat") << false;
+}
+
+void JoystickTest::heldDirectionsHaveTheTick()
+{
+    QFETCH(bool, gamepad);
+    StickConsole c;
+    VirtualStick pad(gamepad ? VirtualStick::Kind::Gamepad : VirtualStick::Kind::Joystick);
+    QVERIFY(c.attached());
+    // A direction held by a button, a key or the pad goes out alone, at the speed boxes' values;
+    // the stick, never let go meanwhile, goes on at once after each.
+    pad.setStick(1, 0);
+    QVERIFY(c.allAre(kRight));
+    auto *up = c.get<QPushButton>("上");
+    const std::array<std::pair<std::function<void(bool)>, QByteArray>, 3> hands = {{
+        {[&](bool down) { down ? QTest::mousePress(up, Qt::LeftButton)
+                               : QTest::mouseRelease(up, Qt::LeftButton); }, kUp},
+        {[&](bool down) { down ? QTest::keyPress(c.form->windowHandle(), Qt::Key_Up)
+                               : QTest::keyRelease(c.form->windowHandle(), Qt::Key_Up); }, kUp},
+        {[&](bool down) { pad.setPad(down ? -1 : 0, down ? 1 : 0); }, hex("FF 01 00 0C 3F 3F 8B")},
+    }};
+    for (const auto &[hold, frame] : hands) {
+        hold(true);
+        c.pty.drain(30);
+        QVERIFY(c.allAre(frame, 5));
+        hold(false);
+        c.pty.drain(30);
+        QVERIFY(c.allAre(kRight));
+    }
+}
+
+void JoystickTest::mappedButtons_data()
+{
+    QTest::addColumn<QByteArray>("settings");
+    QTest::addColumn<int>("button");
+    QTest::addColumn<QByteArray>("sent");
+    QTest::addColumn<QString>("device");
+    const QByteArray none;
+    QTest::newRow("1 lamp on") << none << 1 << kLampOn << "01";
+    QTest::newRow("2 lamp off") << none << 2 << hex("FF 01 04 00 00 00 05").repeated(3) << "01";
+    QTest::newRow("3 stop") << none << 3 << QByteArray("Rssssssssss") << "01";
+    QTest::newRow("4 cruise") << none << 4 << hex("FF 01 00 80 3F 3F FF").repeated(3) << "01";
+    QTest::newRow("11 next device") << none << 11 << QByteArray() << "02";
+    QTest::newRow("10 previous device") << none << 10 << QByteArray() << "00";
+    QTest::newRow("5 recalls preset 3") << QByteArray("button_5 = preset-3\n") << 5
+                                        << hex("FF 01 33 00 00 00 34").repeated(3) << "01";
+    QTest::newRow("1 as none") << QByteArray("button_1 = none\n") << 1 << QByteArray() << "01";
+}
+
+void JoystickTest::mappedButtons()
+{
+    QFETCH(QByteArray, settings);
+    QFETCH(int, button);
+    QFETCH(QByteArray, sent);
+    QFETCH(QString, device);
+    StickConsole c(true, settings);
+    VirtualStick pad;
+    QVERIFY(c.attached());
+    pad.setButton(button, true);
+    const QByteArray got = sent.isEmpty() ? c.pty.drain(80) : c.pty.read(int(sent.size()));
+    QCOMPARE(got.toHex(' '), sent.toHex(' '));
+    QCOMPARE(c.get<QComboBox>("探照灯")->currentText(), device);
+    // Held down, a button does its action once; the preset dialog never opened.
+    QVERIFY(c.silentAfter());
+    QVERIFY(!c.form->presets().dialog());
+    QVERIFY(c.prompts.messages.isEmpty());
+}
+
+void JoystickTest::pressesWhileAMessageIsUp()
+{
+    StickConsole c(false);
+    VirtualStick pad;
+    QVERIFY(c.attached());
+    // While the message is up the operator lets go and presses again, and SDL reads both, as it
+    // reads a real device's queued events: that press asks nothing once the message is answered.
+    c.prompts.onMessage = [&](const QString &) {
+        pad.setButton(4, false);
+        VirtualStick::update();
+        pad.setButton(4, true);
+        VirtualStick::update();
+        QTest::qWait(50);
+    };
+    pad.setButton(4, true);
+    QTRY_COMPARE(c.prompts.messages, QStringList{controltexts::kConnectFirst});
+    QTest::qWait(80);
+    QCOMPARE(c.prompts.messages.size(), 1);
+    QVERIFY(!c.form->cruise().cruising());
+}
+
+void JoystickTest::firstDeviceDrivesUnlessChosen_data()
+{
+    QTest::addColumn<QByteArray>("choice");
+    QTest::addColumn<int>("driver");
+    QTest::newRow("first by default") << QByteArray() << 0;
+    QTest::newRow("by place") << QByteArray("1") << 1;
+    QTest::newRow("by part of the name") << QByteArray("SECOND") << 1;
+    QTest::newRow("none") << QByteArray("none") << -1;
+}
+
+void JoystickTest::firstDeviceDrivesUnlessChosen()
+{
+    QFETCH(QByteArray, choice);
+    QFETCH(int, driver);
+    qputenv("CORVANE_JOYSTICK", choice);
+    const auto unset = qScopeGuard([] { qunsetenv("CORVANE_JOYSTICK"); });
+    VirtualStick first(VirtualStick::Kind::Gamepad, QStringLiteral("First pad"));
+    VirtualStick second(VirtualStick::Kind::Joystick, QStringLiteral("Second stick"));
+    StickConsole c;
+    VirtualStick &drives = driver == 1 ? second : first;
+    VirtualStick &other = driver == 1 ? first : second;
+    QTest::qWait(50);
+    other.setStick(1, 0);
+    QVERIFY(c.silentAfter());
+    QCOMPARE(c.form->stick().attached(), driver >= 0);
+    drives.setStick(0, -1);
+    QCOMPARE(c.allAre(kUp), driver >= 0);
+    // Without a choice, the next one takes over from one pulled out, from the centre.
+    drives.unplug();
+    QTest::qWait(50);
+    other.centre();
+    QTest::qWait(30);
+    other.setStick(1, 0);
+    QCOMPARE(c.allAre(kRight), choice.isEmpty());
+}
+
+void JoystickTest::settingsFile()
+{
+    // A console that never saw a device writes nothing; the first device brings the defaults.
+    {
+        StickConsole c;
+        QVERIFY(!QFile::exists(c.settingsPath()));
+        VirtualStick pad;
+        QVERIFY(c.attached());
+        const QByteArray written = fileBytes(c.settingsPath());
+        for (const char *line : {"\ndead_zone = 15\n", "\ninvert_pan = no\n", "\ncurve = linear\n",
+                                 "\nbutton_1 = lamp-on\n", "\nbutton_3 = stop\n",
+                                 "\nbutton_4 = cruise\n", "\nbutton_11 = next-device\n"})
+            QVERIFY2(written.contains(line), line);
+        QVERIFY(joysticksettings::parse(written).badLines.isEmpty());
+        QVERIFY(joysticksettings::parse(written).settings == c.form->stick().settings());
+    }
+    // A button taken off its default is written so that it reads back that way.
+    joysticksettings::Settings changed;
+    changed.buttons.remove(1);
+    QVERIFY(joysticksettings::parse(joysticksettings::format(changed)).settings == changed);
+
+    // A broken file: its good lines count, the rest keep their defaults, one message, and the
+    // file stays as the operator left it.
+    const QByteArray broken = "# mine\ndead_zone = lots\ninvert_tilt = YES\r\nbutton_40 = lamp-on\n"
+                              "curve squared\nbutton_2 = fly\n\nbutton_3 = lamp-on\n";
+    StickConsole c(false, broken);
+    QTRY_COMPARE(c.prompts.messages,
+                 QStringList{controltexts::stickFileBadLines(c.settingsPath(), "2、4、5、6")});
+    QVERIFY(c.openSerial());
+    VirtualStick pad;
+    QVERIFY(c.attached());
+    pad.setStick(0, -0.14);
+    QVERIFY(c.silentAfter(0));
+    pad.setStick(0, -1);
+    QVERIFY(c.allAre(hex("FF 01 00 10 00 3F 50")));
+    pad.centre();
+    pad.setButton(3, true);
+    c.pty.drain(30);
+    pad.setButton(2, true);
+    QCOMPARE(c.pty.read(21), hex("FF 01 04 00 00 00 05").repeated(3));
+    QCOMPARE(fileBytes(c.settingsPath()), broken);
+    QVERIFY(c.prompts.messages.isEmpty());
+}
+
+void JoystickTest::scanRestsOnlyWithoutADevice()
+{
+    StickConsole c;
+    auto *scan = c.form->jog().findChild<Ticker *>(QStringLiteral("鼠标发送扫描器"));
+    auto *hotPlug = c.form->stick().findChild<QTimer *>(QStringLiteral("摇杆检测"));
+    QVERIFY(scan && hotPlug);
+    QTRY_VERIFY(scan->resting());
+    QVERIFY(hotPlug->isActive() && hotPlug->interval() == 1000);
+    {
+        // Found by the once-a-second look, then read on every tick, centred or not.
+        VirtualStick pad;
+        QVERIFY(c.attached());
+        QVERIFY(!hotPlug->isActive());
+        QSignalSpy ticks(scan, &Ticker::tick);
+        QTest::qWait(200);
+        QVERIFY2(ticks.count() >= 10, qPrintable(QString::number(ticks.count())));
+    }
+    QTRY_VERIFY(scan->resting());
+    QVERIFY(hotPlug->isActive());
+}
+
+QTEST_MAIN(JoystickTest)
+#include "tst_joystick.moc"

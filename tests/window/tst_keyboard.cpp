@@ -1,0 +1,254 @@
+// Jogging and the hotkeys from the keyboard of the real console, with key events delivered to
+// its window as the window system delivers them, read back at the far end of a real
+// pseudo-terminal.
+#include "support.h"
+
+#include "app/linkcontroller.h"
+#include "app/mainform.h"
+#include "control/cruisecontrol.h"
+#include "control/jogcontrol.h"
+#include "link/logtext.h"
+#include "presets/presetcontroller.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QtTest>
+
+namespace {
+
+const QByteArray kUp = hex("FF 01 00 08 00 3F 48");
+const QByteArray kUpLeft = hex("FF 01 00 0C 3F 3F 8B");
+
+// The console on COM7 with searchlight 01, the link open after a click of the mouse, which
+// leaves the keyboard focus on a button.
+struct KeyConsole : Console
+{
+    KeyConsole() : Console(7)
+    {
+        get<QComboBox>("探照灯")->setEditText(QStringLiteral("01"));
+        openSerial();
+    }
+    void key(bool press, Qt::Key key, Qt::KeyboardModifiers mods = {}, bool repeat = false)
+    {
+        // The text a key types, as the window system sends it along.
+        const bool types = !(mods & Qt::ControlModifier) &&
+                           ((key >= Qt::Key_0 && key <= Qt::Key_9) || key == Qt::Key_K);
+        QTest::simulateEvent(form->windowHandle(), press, key, mods,
+                             types ? QString(QChar(key)).toLower() : QString(), repeat);
+    }
+    bool held() { return std::count(form->jog().JogHeld.begin(), form->jog().JogHeld.end(), true); }
+    bool allAre(const QByteArray &frame, int n = 5)
+    {
+        pty.drain(25);
+        FrameStream stream({}, true);
+        stream.feed(pty.read(7 * n));
+        return !stream.frames.isEmpty() && stream.frames.count(frame) == stream.frames.size();
+    }
+    bool silentAfter()
+    {
+        pty.drain(40);
+        return pty.drain(60).isEmpty();
+    }
+};
+
+} // namespace
+
+class KeyboardTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void holdToMove_data();
+    void holdToMove();
+    void twoArrowsMakeADiagonal();
+    void autoRepeatNeitherRestartsNorStops();
+    void keysTheFocusedControlUsesStayThere_data();
+    void keysTheFocusedControlUsesStayThere();
+    void deactivationLetsGo();
+    void hotkeys_data();
+    void hotkeys();
+};
+
+void KeyboardTest::holdToMove_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("keypad");
+    QTest::addColumn<QByteArray>("frame");
+    QTest::newRow("keypad 8") << int(Qt::Key_8) << true << kUp;
+    QTest::newRow("keypad 8, Num Lock off") << int(Qt::Key_Up) << true << kUp;
+    QTest::newRow("arrow up") << int(Qt::Key_Up) << false << kUp;
+    QTest::newRow("keypad 7, Num Lock off") << int(Qt::Key_Home) << true << kUpLeft;
+    QTest::newRow("keypad 3") << int(Qt::Key_3) << true << hex("FF 01 00 12 3F 3F 91");
+    QTest::newRow("keypad 1, Num Lock off") << int(Qt::Key_End) << true
+                                            << hex("FF 01 00 14 3F 3F 93");
+    QTest::newRow("keypad 9") << int(Qt::Key_9) << true << hex("FF 01 00 0A 3F 3F 89");
+    QTest::newRow("arrow left") << int(Qt::Key_Left) << false << hex("FF 01 00 04 3F 00 44");
+}
+
+void KeyboardTest::holdToMove()
+{
+    QFETCH(int, key);
+    QFETCH(bool, keypad);
+    QFETCH(QByteArray, frame);
+    KeyConsole c;
+    QWidget *focused = QApplication::focusWidget();
+    const Qt::KeyboardModifiers mods = keypad ? Qt::KeypadModifier : Qt::NoModifier;
+    c.key(true, Qt::Key(key), mods);
+    QVERIFY(c.allAre(frame));
+    c.key(false, Qt::Key(key), mods);
+    QVERIFY(c.silentAfter());
+    // The key was the head's: the focus did not move with it.
+    QCOMPARE(QApplication::focusWidget(), focused);
+}
+
+void KeyboardTest::twoArrowsMakeADiagonal()
+{
+    KeyConsole c;
+    c.key(true, Qt::Key_Up);
+    c.key(true, Qt::Key_Left);
+    QVERIFY(c.allAre(kUpLeft));
+    c.key(false, Qt::Key_Left);
+    QVERIFY(c.allAre(kUp));
+    // Opposite keys cancel.
+    c.key(true, Qt::Key_Down);
+    QVERIFY(c.silentAfter());
+    c.key(false, Qt::Key_Down);
+    c.key(false, Qt::Key_Up);
+    QVERIFY(c.silentAfter());
+}
+
+void KeyboardTest::autoRepeatNeitherRestartsNorStops()
+{
+    KeyConsole c;
+    const auto repeat = [&](int times) {
+        // The window system's repeats of a held key: releases and presses marked as repeats.
+        for (int i = 0; i < times; ++i) {
+            c.key(false, Qt::Key_Up, {}, true);
+            c.key(true, Qt::Key_Up, {}, true);
+            QTest::qWait(10);
+        }
+    };
+    c.key(true, Qt::Key_Up);
+    repeat(10);
+    QVERIFY(c.held());
+    QVERIFY(c.allAre(kUp));
+    c.key(false, Qt::Key_Up);
+    QVERIFY(c.silentAfter());
+
+    // Without a link the first frame is refused and lets go; the repeats do not start it again.
+    c.click("连接And断开连接");
+    c.form->log().clear();
+    c.key(true, Qt::Key_Up);
+    QTRY_VERIFY(!c.held());
+    repeat(5);
+    QVERIFY(!c.held());
+    c.key(false, Qt::Key_Up);
+    QVERIFY(c.log().isEmpty());
+}
+
+void KeyboardTest::keysTheFocusedControlUsesStayThere_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::newRow("angle box") << QStringLiteral("水平角度");
+    QTest::newRow("device number") << QStringLiteral("探照灯");
+    QTest::newRow("timetable") << QStringLiteral("定时配置");
+}
+
+void KeyboardTest::keysTheFocusedControlUsesStayThere()
+{
+    QFETCH(QString, control);
+    KeyConsole c;
+    auto *widget = c.form->findChild<QWidget *>(control);
+    widget->setFocus();
+    QTRY_VERIFY(widget->hasFocus());
+    auto *edit = qobject_cast<QLineEdit *>(widget);
+    const QString before = edit ? edit->text() : QString();
+    for (Qt::Key key : {Qt::Key_Up, Qt::Key_Down, Qt::Key_Left, Qt::Key_Right, Qt::Key_8}) {
+        const Qt::KeyboardModifiers mods = key == Qt::Key_8 ? Qt::KeypadModifier : Qt::NoModifier;
+        c.key(true, key, mods);
+        QVERIFY(!c.held());
+        c.key(false, key, mods);
+    }
+    c.key(true, Qt::Key_K);
+    c.key(false, Qt::Key_K);
+    QVERIFY(c.silentAfter());
+    // The control took them as its own.
+    if (edit)
+        QVERIFY2(edit->text() != before && edit->text().contains(u'k'), qPrintable(edit->text()));
+    if (auto *list = qobject_cast<QListWidget *>(widget))
+        QVERIFY(list->currentRow() >= 0);
+    if (auto *box = qobject_cast<QComboBox *>(widget))
+        QVERIFY2(box->currentText().contains(u'8'), qPrintable(box->currentText()));
+    QVERIFY(widget->hasFocus());
+}
+
+void KeyboardTest::deactivationLetsGo()
+{
+    KeyConsole c;
+    c.key(true, Qt::Key_8, Qt::KeypadModifier);
+    QVERIFY(c.allAre(kUp, 2));
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    QVERIFY(!c.held());
+    QVERIFY(c.silentAfter());
+    // Its release went elsewhere; back on the console, nothing is held.
+    c.form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(c.form.get()));
+    QVERIFY(c.silentAfter());
+}
+
+void KeyboardTest::hotkeys_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("mods");
+    QTest::addColumn<QByteArray>("sent");
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("tooltip");
+    QTest::newRow("K lamp on") << int(Qt::Key_K) << 0 << hex("FF 01 02 00 00 00 03").repeated(3)
+                               << "开" << "快捷键：K";
+    QTest::newRow("G lamp off") << int(Qt::Key_G) << 0 << hex("FF 01 04 00 00 00 05").repeated(3)
+                                << "关" << "快捷键：G";
+    QTest::newRow("X cruise") << int(Qt::Key_X) << 0 << hex("FF 01 00 80 3F 3F FF").repeated(3)
+                              << "中" << "快捷键：X";
+    QTest::newRow("Ctrl+9 preset 9") << int(Qt::Key_9) << int(Qt::ControlModifier)
+                                     << hex("FF 01 39 00 00 00 3A").repeated(3) << "调用预置位"
+                                     << "直接调用预置位 1-9：Ctrl+1 至 Ctrl+9";
+    QTest::newRow("keypad 5 stop") << int(Qt::Key_5) << int(Qt::KeypadModifier)
+                                   << QByteArray("Rssssssssss") << "停止运动" << "快捷键：小键盘 5";
+    QTest::newRow("keypad 5, Num Lock off") << int(Qt::Key_Clear) << int(Qt::KeypadModifier)
+                                            << QByteArray("Rssssssssss") << "左上"
+                                            << "按住转动：小键盘 7 或 ↑+←";
+}
+
+void KeyboardTest::hotkeys()
+{
+    QFETCH(int, key);
+    QFETCH(int, mods);
+    QFETCH(QByteArray, sent);
+    QFETCH(QString, button);
+    QFETCH(QString, tooltip);
+    KeyConsole c;
+    QCOMPARE(c.form->findChild<QPushButton *>(button)->toolTip(), tooltip);
+    c.key(true, Qt::Key(key), Qt::KeyboardModifiers(mods));
+    QCOMPARE(c.pty.read(int(sent.size())).toHex(' '), sent.toHex(' '));
+    // Held down, it does its action once, and the preset dialog does not open for it.
+    for (int i = 0; i < 3; ++i)
+        c.key(true, Qt::Key(key), Qt::KeyboardModifiers(mods), true);
+    c.key(false, Qt::Key(key), Qt::KeyboardModifiers(mods));
+    QVERIFY(c.silentAfter());
+    QVERIFY(!c.form->presets().dialog());
+    // Cruise from its key without a link says what its button says.
+    if (key == Qt::Key_X) {
+        c.click("连接And断开连接");
+        c.prompts.messages.clear();
+        c.key(true, Qt::Key_X);
+        c.key(false, Qt::Key_X);
+        QCOMPARE(c.prompts.messages, QStringList{QStringLiteral("请先连接设备再操作!")});
+    }
+}
+
+QTEST_MAIN(KeyboardTest)
+#include "tst_keyboard.moc"
