@@ -35,6 +35,9 @@ double measure(const char *title, double seconds)
     return percent;
 }
 
+// The console's own pseudo-terminal, published though no link is opened.
+constexpr int kComPort = 7;
+
 int fail(const QString &why)
 {
     std::printf("stick_idle: could not run: %s\n", qPrintable(why));
@@ -47,7 +50,6 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     const double seconds = secondsFromEnvironment("BENCH_STICK_IDLE_S", kDefaultSeconds);
-    QString error;
     std::printf("stick_idle: the console left alone, no link open\n");
     std::printf("  machine: %d cores, /proc/loadavg at the start: %s\n",
                 int(std::thread::hardware_concurrency()), qPrintable(loadAverage()));
@@ -55,20 +57,16 @@ int main(int argc, char **argv)
     double off = 0;
     {
         qputenv("CORVANE_JOYSTICK", "none");
-        Console console;
-        if (!console.start(&error))
-            return fail(error);
+        Console console(kComPort);
         off = measure("joysticks switched off:", seconds);
         qunsetenv("CORVANE_JOYSTICK");
     }
-    Console console;
-    if (!console.start(&error))
-        return fail(error);
+    Console console(kComPort);
     const double noDevice = measure("joysticks on, none attached:", seconds);
     VirtualStick pad;
     if (!pad.isValid())
         return fail(QStringLiteral("no virtual gamepad"));
-    if (!runEventLoopUntil([&] { return console.form().stick().attached(); }, 3000))
+    if (!runEventLoopUntil([&] { return console.form->stick().attached(); }, 3000))
         return fail(QStringLiteral("the console did not find the gamepad"));
     const double attached = measure("a gamepad attached, its stick centred:", seconds);
     std::printf("  load at the end: %s\n", qPrintable(loadAverage()));

@@ -40,15 +40,15 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
 
-    PseudoTerminal pty;
-    Console console;
+    Console console(kComPort);
+    PtyPair &pty = console.pty;
     QString error;
-    if (!console.startWithPort(pty, kComPort, &error) || !console.openSerial(kComPort, &error))
+    if (!openSerialAt01(console, &error))
         return fail(error);
     VirtualStick pad;
     if (!pad.isValid())
         return fail(QStringLiteral("no virtual gamepad"));
-    if (!runEventLoopUntil([&] { return console.form().stick().attached(); }, 3000))
+    if (!runEventLoopUntil([&] { return console.form->stick().attached(); }, 3000))
         return fail(QStringLiteral("the console did not find the gamepad"));
     runEventLoop(200);
     pty.drain(50);
@@ -119,8 +119,8 @@ int main(int argc, char **argv)
     std::printf("  held over %.3f s: %lld frames (%.0f expected at one per %.0f ms), %lld not the "
                 "full-right frame, %.2f frames/s\n",
                 holdS, held, holdS * 1000.0 / kScanMs, kScanMs, wrong, rate);
-    if (!console.messages.isEmpty())
-        std::printf("  operator messages: %s\n", qPrintable(console.messages.join(u'|')));
+    if (!console.prompts.messages.isEmpty())
+        std::printf("  operator messages: %s\n", qPrintable(console.prompts.messages.join(u'|')));
     const bool firstMet = missing == 0 && !firstMs.empty() && p99 <= kFirstFrameMs;
     const bool rateMet = wrong == 0 && rate >= kMinRate;
     printFigure({"stick-first-p99", p99, 3, "ms", atMost(kFirstFrameMs), firstMet});
