@@ -26,6 +26,9 @@ public:
 
     HeadCommands(SendPath &send, FrameSources sources);
 
+    // Where the frames go; callers name their cause there (SendPath::Cause).
+    SendPath &path() { return m_send; }
+
     void SendJogFrame(protocol::Direction direction);
     void SendLampFrames(bool on);
     // One frame per call; the preset dialog repeats it with pauses between.

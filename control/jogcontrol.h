@@ -3,6 +3,7 @@
 #include "protocol/frame.h"
 
 #include <QObject>
+#include <QString>
 
 #include <array>
 
@@ -26,8 +27,19 @@ public:
 
     std::array<bool, 8> JogHeld{};
 
+    // Raises or lowers direction index (scan order) on behalf of a button, a key or the stick;
+    // cause is what the journal names for its frames (sendcause.h).
+    void hold(std::size_t index, const QString &cause);
+    void letGo(std::size_t index);
+
     void scan();
     void 停止运动_Click();
+
+signals:
+    // The scan has sent the first frame of direction index (scan order) being held, or has
+    // found it no longer held: a jog's beginning and end, once each.
+    void jogStarted(int index);
+    void jogEnded(int index);
 
 private:
     void releaseAll();
@@ -35,4 +47,7 @@ private:
     HeadCommands &m_commands;
     SendPath &m_send;
     Ticker *鼠标发送扫描器;
+    std::array<QString, 8> m_causes;
+    // The directions the scan is jogging, to tell a jog's start and end.
+    std::array<bool, 8> m_jogging{};
 };
