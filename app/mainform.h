@@ -12,11 +12,13 @@
 class AngleControl;
 class ByteBox;
 class ChoiceBox;
+class ConsoleJournal;
 class CruiseControl;
 class FrmAbout;
 class HeadCommands;
 class HoldButton;
 class JogControl;
+class JournalWindow;
 class LampControl;
 class PresetController;
 class ReceivePath;
@@ -64,10 +66,15 @@ public:
     ReceivePath &receive() { return *m_receive; }
     TimetableController &timetable() { return *m_timetable; }
     PresetController &presets() { return *m_presets; }
+    ConsoleJournal &journal() { return *m_journal; }
+    // Null until the journal window is first opened.
+    JournalWindow *journalWindow() const;
 
     // Where the clock tick reads the date and time; an empty clock is the wall clock.
     using Clock = std::function<QDateTime()>;
     void setClock(Clock clock);
+    // The clock's reading: what the boxes, the timetable and the journal go by.
+    QDateTime now() const;
     // The 100 ms clock tick: date and time boxes, then the timetable scan.
     void TmrDateTime_Timer();
 
@@ -93,6 +100,8 @@ private:
     void reportSaveFailures(const QList<schedule::SaveResult> &results);
     void CmdAbout_Click();
     void CmdClearReceive_Click();
+    // The journal button and Ctrl+J: the journal window with today's entries.
+    void 运行记录_Click();
 
     QString m_programDir;
     QString m_dataDir;
@@ -150,6 +159,8 @@ private:
 
     QPushButton *CmdAbout;
     QPushButton *CmdExit;
+    QPushButton *运行记录;
+    QLabel *定时下一步;
     QLineEdit *TxtDate;
     QLineEdit *TxtTime;
     QLineEdit *TxtStatus;
@@ -171,4 +182,6 @@ private:
     ReceivePath *m_receive = nullptr;
     PresetController *m_presets = nullptr;
     QPointer<FrmAbout> m_about;
+    ConsoleJournal *m_journal = nullptr;
+    QPointer<JournalWindow> m_journalWindow;
 };
