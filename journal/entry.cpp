@@ -93,7 +93,7 @@ std::optional<QString> unescape(QByteArrayView field)
             return std::nullopt;
         }
     }
-    QStringDecoder decoder(QStringDecoder::Utf8);
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = decoder(raw);
     if (decoder.hasError())
         return std::nullopt;
