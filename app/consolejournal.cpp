@@ -159,9 +159,9 @@ void ConsoleJournal::frameSent(const QByteArray &bytes, const QString &cause)
                 jog.since = m_journal.now();
                 jog.device = m.address;
                 jog.cause = cause;
-                m_journal.record({jog.since, Kind::Jog, jog.device, kJogStart, cause,
-                                  QStringLiteral("方向 %1，%2 · %3")
-                                      .arg(kDirections[i], speeds(m), hex(bytes))});
+                m_journal.record(journal::stamped(
+                    jog.since, Kind::Jog, jog.device, kJogStart, cause,
+                    QStringLiteral("方向 %1，%2 · %3").arg(kDirections[i], speeds(m), hex(bytes))));
             } else if (bytes != jog.first) {
                 // The speeds or the device changed while the button was held.
                 jog.first = bytes;

@@ -7,7 +7,7 @@
 set -u
 
 build=${1:-.}
-programs="startup idle jog_rate rx_flood soak preset_gap"
+programs="startup idle jog_rate rx_flood soak preset_gap journal_cost"
 log=$(mktemp)
 status=$(mktemp)
 trap 'rm -f "$log" "$status"' EXIT INT TERM

@@ -23,7 +23,7 @@ void DayPicture::close(int &since, std::vector<Span> &spans, int at)
 void DayPicture::feed(const Entry &entry)
 {
     using namespace journaltexts;
-    const int at = msOfDay(entry.at);
+    const int at = msOfDay(entry);
     if (entry.kind == Kind::Program && entry.event == kExited) {
         for (auto &[number, s] : m_devices) {
             close(s.lampSince, s.day.lamp, at);

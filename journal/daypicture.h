@@ -37,6 +37,7 @@ public:
     std::vector<DeviceDay> devices(int end) const;
 
     static int msOfDay(const QDateTime &at);
+    static int msOfDay(const Entry &entry) { return entry.time.msecsSinceStartOfDay(); }
 
 private:
     struct State

@@ -17,7 +17,7 @@ bool Filter::matches(const Entry &entry) const
         return false;
     if (text.isEmpty())
         return true;
-    for (const QString &field : {timeText(entry.at), entry.event, entry.cause, entry.detail}) {
+    for (const QString &field : {timeText(entry), entry.event, entry.cause, entry.detail}) {
         if (field.contains(text, Qt::CaseInsensitive))
             return true;
     }
@@ -95,7 +95,7 @@ void DayReader::readMore(quint64 opening)
                 m_lines.push_back({dataStart + lineStart, quint32(line.size())});
                 chunk.lines.push_back(m_lines.back());
                 m_picture.feed(*entry);
-                m_lastMs = DayPicture::msOfDay(entry->at);
+                m_lastMs = DayPicture::msOfDay(*entry);
                 if (entry->device >= 0)
                     m_devices[std::size_t(entry->device)] = true;
                 if (m_filter.matches(*entry))
@@ -105,7 +105,9 @@ void DayReader::readMore(quint64 opening)
             }
             lineStart = newline + 1;
             m_end = dataStart + lineStart;
-            if (chunk.lines.size() >= std::size_t(kChunkLines))
+            if (chunk.lines.size() >=
+                std::size_t(m_lines.size() <= std::size_t(kChunkLines) ? kFirstChunkLines
+                                                                       : kChunkLines))
                 send(false);
         }
         carry = data.mid(lineStart);
@@ -133,17 +135,25 @@ void DayReader::setFilter(quint64 opening, quint64 filtering, const Filter &filt
         for (std::size_t i = 0; i < m_lines.size(); ++i)
             result.rows[i] = quint32(i);
     } else {
-        // One pass over the file from the start, as it was indexed.
-        m_file.seek(0);
-        for (std::size_t i = 0; i < m_lines.size() && !stale(opening); ++i) {
+        // One pass over the file in large reads, line by line as it was indexed.
+        std::size_t i = 0;
+        QByteArray block;
+        qint64 blockStart = 0;
+        while (i < m_lines.size() && !stale(opening)) {
             const LineRef &ref = m_lines[i];
-            if (m_file.pos() != ref.offset)
-                m_file.seek(ref.offset);
-            const QByteArray line = m_file.read(ref.length + 1);
-            const std::optional<Entry> entry = parseLine(QByteArrayView(line).first(
-                std::min<qsizetype>(line.size(), ref.length)));
+            if (ref.offset < blockStart || ref.offset + ref.length > blockStart + block.size()) {
+                blockStart = ref.offset;
+                if (!m_file.seek(blockStart))
+                    break;
+                block = m_file.read(std::max<qint64>(kBlock, ref.length));
+                if (block.size() < qsizetype(ref.length))
+                    break;
+            }
+            const std::optional<Entry> entry = parseLine(
+                QByteArrayView(block).sliced(ref.offset - blockStart, ref.length));
             if (entry && filter.matches(*entry))
                 result.rows.push_back(quint32(i));
+            ++i;
         }
     }
     if (stale(opening))
@@ -202,7 +212,7 @@ QString csvHeader()
 
 QString csvLine(const Entry &entry)
 {
-    return QStringList{csvField(timeText(entry.at)), csvField(kindName(entry.kind)),
+    return QStringList{csvField(timeText(entry)), csvField(kindName(entry.kind)),
                        csvField(deviceText(entry.device)), csvField(entry.event),
                        csvField(entry.cause), csvField(entry.detail)}
                .join(QLatin1Char(',')) +

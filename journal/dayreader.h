@@ -76,8 +76,9 @@ class DayReader : public QObject
 {
     Q_OBJECT
 public:
-    // Lines per chunk.
-    static constexpr int kChunkLines = 50000;
+    // Lines per chunk: a small first one, so the first rows show at once.
+    static constexpr int kFirstChunkLines = 500;
+    static constexpr int kChunkLines = 20000;
 
     struct Receivers
     {

@@ -113,17 +113,15 @@ int digits(QByteArrayView text, qsizetype from, qsizetype count)
     return value;
 }
 
-std::optional<QDateTime> parseTime(QByteArrayView t)
+bool parseTime(QByteArrayView t, QDate *day, QTime *clock)
 {
     // yyyy-MM-dd HH:mm:ss.zzz
     if (t.size() != 23 || t[4] != '-' || t[7] != '-' || t[10] != ' ' || t[13] != ':' ||
         t[16] != ':' || t[19] != '.')
-        return std::nullopt;
-    const QDate date(digits(t, 0, 4), digits(t, 5, 2), digits(t, 8, 2));
-    const QTime time(digits(t, 11, 2), digits(t, 14, 2), digits(t, 17, 2), digits(t, 20, 3));
-    if (!date.isValid() || !time.isValid())
-        return std::nullopt;
-    return QDateTime(date, time);
+        return false;
+    *day = QDate(digits(t, 0, 4), digits(t, 5, 2), digits(t, 8, 2));
+    *clock = QTime(digits(t, 11, 2), digits(t, 14, 2), digits(t, 17, 2), digits(t, 20, 3));
+    return day->isValid() && clock->isValid();
 }
 
 } // namespace
@@ -142,18 +140,34 @@ std::optional<Kind> kindNamed(const QString &name)
     return std::nullopt;
 }
 
-QString timeText(const QDateTime &at)
+Entry stamped(const QDateTime &at, Kind kind, int device, const QString &event,
+              const QString &cause, const QString &detail)
 {
-    const QDate d = at.date();
-    const QTime t = at.time();
-    return QStringLiteral("%1-%2-%3 %4:%5:%6.%7")
-        .arg(d.year(), 4, 10, QLatin1Char('0'))
-        .arg(d.month(), 2, 10, QLatin1Char('0'))
-        .arg(d.day(), 2, 10, QLatin1Char('0'))
-        .arg(t.hour(), 2, 10, QLatin1Char('0'))
-        .arg(t.minute(), 2, 10, QLatin1Char('0'))
-        .arg(t.second(), 2, 10, QLatin1Char('0'))
-        .arg(t.msec(), 3, 10, QLatin1Char('0'));
+    return {at.date(), at.time(), kind, device, event, cause, detail};
+}
+
+QString timeText(QDate d, QTime t)
+{
+    // Written for every entry and searched in: filled in place rather than formatted.
+    char text[24];
+    const auto put = [&text](int from, int value, int width) {
+        for (int i = from + width - 1; i >= from; --i, value /= 10)
+            text[i] = char('0' + value % 10);
+    };
+    put(0, d.year(), 4);
+    text[4] = '-';
+    put(5, d.month(), 2);
+    text[7] = '-';
+    put(8, d.day(), 2);
+    text[10] = ' ';
+    put(11, t.hour(), 2);
+    text[13] = ':';
+    put(14, t.minute(), 2);
+    text[16] = ':';
+    put(17, t.second(), 2);
+    text[19] = '.';
+    put(20, t.msec(), 3);
+    return QString::fromLatin1(text, 23);
 }
 
 QString deviceText(int device)
@@ -167,7 +181,7 @@ QByteArray toLine(const Entry &entry)
 {
     QByteArray line;
     line.reserve(64 + entry.detail.size() * 3);
-    line += timeText(entry.at).toLatin1();
+    line += timeText(entry).toLatin1();
     line += '\t';
     escapeInto(line, kindName(entry.kind));
     line += '\t';
@@ -204,10 +218,8 @@ std::optional<Entry> parseLine(QByteArrayView line)
         return std::nullopt;
 
     Entry entry;
-    const std::optional<QDateTime> at = parseTime(fields[0]);
-    if (!at)
+    if (!parseTime(fields[0], &entry.day, &entry.time))
         return std::nullopt;
-    entry.at = *at;
     const std::optional<QString> kind = unescape(fields[1]);
     const std::optional<Kind> k = kind ? kindNamed(*kind) : std::nullopt;
     if (!k)

@@ -2,7 +2,9 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QDate>
 #include <QDateTime>
+#include <QTime>
 #include <QString>
 
 #include <optional>
@@ -33,14 +35,22 @@ std::optional<Kind> kindNamed(const QString &name);
 
 struct Entry
 {
-    QDateTime at;
+    // The console's date and time of day, as written; kept apart because turning them into one
+    // local QDateTime asks the time zone, which reading a million lines cannot afford.
+    QDate day;
+    QTime time;
     Kind kind = Kind::Program;
     // 0..255; -1 when the entry concerns no one device.
     int device = -1;
     QString event;
     QString cause;
     QString detail;
+
+    QDateTime at() const { return QDateTime(day, time); }
 };
+
+Entry stamped(const QDateTime &at, Kind kind, int device, const QString &event,
+              const QString &cause = {}, const QString &detail = {});
 
 // The entry as its line, the line end included.
 QByteArray toLine(const Entry &entry);
@@ -50,7 +60,11 @@ QByteArray toLine(const Entry &entry);
 std::optional<Entry> parseLine(QByteArrayView line);
 
 // "yyyy-MM-dd HH:mm:ss.zzz"
-QString timeText(const QDateTime &at);
+QString timeText(QDate day, QTime time);
+inline QString timeText(const Entry &entry)
+{
+    return timeText(entry.day, entry.time);
+}
 // The two-digit device number, or empty for none.
 QString deviceText(int device);
 

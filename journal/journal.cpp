@@ -49,6 +49,15 @@ Journal::Journal(const QString &dataDir, Clock clock, QObject *parent, const Bou
             },
             Qt::QueuedConnection);
     };
+    events.dropped = [this](qint64 lost) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, lost] {
+                record(Kind::Program, -1, journaltexts::kDropped, {},
+                       journaltexts::kDroppedDetail.arg(lost));
+            },
+            Qt::QueuedConnection);
+    };
     events.written = [this](QDate day, qint64 size) {
         QMetaObject::invokeMethod(
             this, [this, day, size] { emit written(day, size); }, Qt::QueuedConnection);
@@ -71,13 +80,13 @@ QDateTime Journal::now() const
 void Journal::record(Kind kind, int device, const QString &event, const QString &cause,
                      const QString &detail)
 {
-    record(Entry{now(), kind, device, event, cause, detail});
+    record(stamped(now(), kind, device, event, cause, detail));
 }
 
 void Journal::record(const Entry &entry)
 {
     if (m_recording)
-        m_writer->append(entry.at.date(), toLine(entry));
+        m_writer->append(entry.day, toLine(entry));
 }
 
 } // namespace journal

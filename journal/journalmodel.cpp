@@ -150,7 +150,7 @@ QVariant JournalModel::data(const QModelIndex &index, int role) const
         return {};
     switch (index.column()) {
     case TimeColumn:
-        return timeText(entry->at).mid(11);
+        return timeText(*entry).mid(11);
     case KindColumn:
         return kindName(entry->kind);
     case DeviceColumn:

@@ -64,6 +64,8 @@ inline const QString kReasonReadOnly = QStringLiteral("磁盘为只读");
 inline const QString kReasonNoFolder = QStringLiteral("无法创建运行记录文件夹");
 inline const QString kReasonIsFolder = QStringLiteral("该位置是一个文件夹，不是文件");
 inline const QString kReasonOther = QStringLiteral("写入文件时出错（%1）");
+inline const QString kDropped = QStringLiteral("记录丢弃");
+inline const QString kDroppedDetail = QStringLiteral("记录来得比磁盘写得快，丢弃了 %1 条");
 // Written when writing works again.
 inline const QString kResumedDetail = QStringLiteral("此前无法写入，其间丢失 %1 条记录");
 

@@ -134,15 +134,17 @@ bool Writer::writeOut(std::deque<Batch> &batches)
         ::fdatasync(m_fd);
         m_lastSync = now;
     }
+    qint64 lost = 0;
+    {
+        const std::lock_guard lock(m_mutex);
+        lost = std::exchange(m_lost, 0);
+    }
     if (m_failing) {
         m_failing = false;
-        qint64 lost = 0;
-        {
-            const std::lock_guard lock(m_mutex);
-            lost = std::exchange(m_lost, 0);
-        }
         if (m_events.resumed)
             m_events.resumed(lost);
+    } else if (lost > 0 && m_events.dropped) {
+        m_events.dropped(lost);
     }
     if (m_sincePrune >= kPruneEvery) {
         m_sincePrune = 0;

@@ -40,6 +40,8 @@ public:
         std::function<void(const QString &path, int error)> failed;
         // Writing works again; lost lines were dropped meanwhile.
         std::function<void(qint64 lost)> resumed;
+        // Writing works, but lines came faster than the disk took them: lost were dropped.
+        std::function<void(qint64 lost)> dropped;
         // Lines were written to the day's file, which is now size bytes long.
         std::function<void(QDate day, qint64 size)> written;
     };

@@ -15,9 +15,9 @@ int main(int argc, char **argv)
     journal::Journal journal(QString::fromLocal8Bit(argv[1]), {});
     qint64 n = 0;
     QTimer burst;
-    // A hundred entries a millisecond, long ones among them, so writes of many pages happen.
+    // Ten entries a millisecond, long ones among them, so writes of many pages happen.
     QObject::connect(&burst, &QTimer::timeout, [&] {
-        for (int i = 0; i < 100; ++i, ++n)
+        for (int i = 0; i < 10; ++i, ++n)
             journal.record(journal::Kind::Sent, int(n % 256), QStringLiteral("序号"), {},
                            QStringLiteral("%1 %2").arg(n).arg(QString(int(n % 300), u'字')));
     });

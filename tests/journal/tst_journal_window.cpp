@@ -220,9 +220,9 @@ void JournalWindowTest::theClockCarriesItPastMidnight()
     const JournalDay before = waitForJournal(c.dir.path(), hasMessage, QDate(2026, 12, 8));
     const JournalDay after = waitForJournal(c.dir.path(), hasMessage, QDate(2026, 12, 9));
     QCOMPARE(before.ofKind(Kind::Message).size(), 1);
-    QCOMPARE(before.ofKind(Kind::Message)[0].at.time(), QTime(23, 59, 59, 900));
+    QCOMPARE(before.ofKind(Kind::Message)[0].time, QTime(23, 59, 59, 900));
     QCOMPARE(after.ofKind(Kind::Message).size(), 1);
-    QCOMPARE(after.ofKind(Kind::Message)[0].at.time(), QTime(0, 0, 0, 200));
+    QCOMPARE(after.ofKind(Kind::Message)[0].time, QTime(0, 0, 0, 200));
 
 }
 
@@ -262,7 +262,7 @@ void JournalWindowTest::windowFiltersSearchExportAndPicture()
     const auto e = [&](const char *time, Kind kind, int device, const QString &event,
                        const QString &detail = {}) {
         return journal::toLine(
-            {QDateTime(day, QTime::fromString(time, "HH:mm:ss")), kind, device, event, {}, detail});
+            {day, QTime::fromString(time, "HH:mm:ss"), kind, device, event, {}, detail});
     };
     const QList<QByteArray> lines = {
         e("08:00:00", Kind::Sent, 1, kLampOn, "FF 01 02 00 00 00 03"),
