@@ -119,6 +119,7 @@ ConsoleJournal::ConsoleJournal(const QString &dataDir, journal::Journal::Clock c
     m_watch = std::make_unique<prompt::Watch>(
         [this](const QString &text) { m_journal.record(Kind::Message, -1, kShown, {}, text); });
 
+    m_steady.start();
     m_summaryTimer = new QTimer(this);
     m_summaryTimer->setSingleShot(true);
     m_summaryTimer->setInterval(1000);
@@ -227,8 +228,10 @@ void ConsoleJournal::textSent(const QByteArray &bytes, const QString &cause)
 
 void ConsoleJournal::chunk(const QByteArray &bytes, const protocol::ReplyLog &reply)
 {
+    // A flood calls this thousands of times a second: no reading of the console's clock (a
+    // time zone lookup) for the chunks that are only counted.
     writeSummary(false);
-    if (!m_gate.admit(m_journal.now(), int(reply.kind), bytes.size())) {
+    if (!m_gate.admit(m_steady.elapsed(), int(reply.kind), bytes.size())) {
         if (!m_summaryTimer->isActive())
             m_summaryTimer->start();
         return;
@@ -240,7 +243,7 @@ void ConsoleJournal::chunk(const QByteArray &bytes, const protocol::ReplyLog &re
 
 void ConsoleJournal::writeSummary(bool now)
 {
-    const std::optional<journal::ReplyGate::Summary> s = m_gate.takeSummary(m_journal.now(), now);
+    const std::optional<journal::ReplyGate::Summary> s = m_gate.takeSummary(m_steady.elapsed(), now);
     if (!s)
         return;
     QStringList kinds;
@@ -250,8 +253,7 @@ void ConsoleJournal::writeSummary(bool now)
                          s->byKind[std::size_t(k)]);
     }
     m_journal.record(Kind::Received, -1, kReplySummary, {},
-                     QStringLiteral("%1 这一秒另收到 %2 段、%3 字节，未逐条记录：%4")
-                         .arg(s->second.toString(QStringLiteral("HH:mm:ss")))
+                     QStringLiteral("此前 1 秒内另收到 %1 段、%2 字节，未逐条记录：%3")
                          .arg(s->chunks)
                          .arg(s->bytes)
                          .arg(kinds.join(QStringLiteral("，"))));

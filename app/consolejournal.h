@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 
@@ -81,6 +82,7 @@ private:
     QWidget *m_window;
     std::array<Jog, 8> m_jogs;
     journal::ReplyGate m_gate;
+    QElapsedTimer m_steady;
     QTimer *m_summaryTimer;
     std::unique_ptr<prompt::Watch> m_watch;
 };

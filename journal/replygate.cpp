@@ -1,20 +1,20 @@
 #include "journal/replygate.h"
 
+#include <utility>
+
 namespace journal {
 
-bool ReplyGate::admit(const QDateTime &at, int kind, qint64 bytes)
+bool ReplyGate::admit(qint64 steadyMs, int kind, qint64 bytes)
 {
-    const qint64 second = at.toMSecsSinceEpoch() / 1000;
-    if (second != m_second) {
-        m_second = second;
+    if (!m_open || steadyMs - m_windowStart >= kWindowMs) {
+        m_open = true;
+        m_windowStart = steadyMs;
         m_admitted = 0;
     }
     if (m_admitted < kPerSecond) {
         ++m_admitted;
         return true;
     }
-    if (m_held.chunks == 0)
-        m_held.second = QDateTime::fromMSecsSinceEpoch(second * 1000);
     ++m_held.chunks;
     m_held.bytes += bytes;
     if (kind >= 0 && kind < kKinds)
@@ -22,11 +22,11 @@ bool ReplyGate::admit(const QDateTime &at, int kind, qint64 bytes)
     return false;
 }
 
-std::optional<ReplyGate::Summary> ReplyGate::takeSummary(const QDateTime &at, bool now)
+std::optional<ReplyGate::Summary> ReplyGate::takeSummary(qint64 steadyMs, bool now)
 {
     if (m_held.chunks == 0)
         return std::nullopt;
-    if (!now && at.toMSecsSinceEpoch() / 1000 == m_second)
+    if (!now && steadyMs - m_windowStart < kWindowMs)
         return std::nullopt;
     return std::exchange(m_held, Summary{});
 }

@@ -184,7 +184,7 @@ void JournalWindowTest::replyFloodIsGated()
 {
     Console c(23);
     QVERIFY(c.openTcp("127.0.0.63"));
-    // One second of the console's clock that does not pass.
+    // The day the entries are read from; the chunks come within one second of the gate.
     const QDateTime frozen = QDateTime::currentDateTime();
     c.form->setClock([frozen] { return frozen; });
     QSignalSpy chunks(&c.form->receive(), &ReceivePath::chunkClassified);
