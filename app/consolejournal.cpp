@@ -119,6 +119,7 @@ ConsoleJournal::ConsoleJournal(const QString &dataDir, journal::Journal::Clock c
     m_watch = std::make_unique<prompt::Watch>(
         [this](const QString &text) { m_journal.record(Kind::Message, -1, kShown, {}, text); });
 
+    m_journal.setDayBegins([this](QDate day) { dayBegins(day); });
     m_steady.start();
     m_summaryTimer = new QTimer(this);
     m_summaryTimer->setSingleShot(true);
@@ -183,9 +184,11 @@ void ConsoleJournal::frameSent(const QByteArray &bytes, const QString &cause)
     switch (m.kind) {
     case K::LampOn:
         event = kLampOn;
+        m_lampOn[m.address] = true;
         break;
     case K::LampOff:
         event = kLampOff;
+        m_lampOn[m.address] = false;
         break;
     case K::PresetSet:
         event = kPresetSet;
@@ -198,9 +201,11 @@ void ConsoleJournal::frameSent(const QByteArray &bytes, const QString &cause)
     case K::CruiseStart:
         event = kCruiseStart;
         what = patternName(m.number) + QStringLiteral("，") + speeds(m);
+        m_cruising[m.address] = true;
         break;
     case K::CruiseStop:
         event = kCruiseStop;
+        m_cruising[m.address] = false;
         break;
     case K::Jog:
     case K::Unknown:
@@ -257,6 +262,25 @@ void ConsoleJournal::writeSummary(bool now)
                          .arg(s->chunks)
                          .arg(s->bytes)
                          .arg(kinds.join(QStringLiteral("，"))));
+}
+
+void ConsoleJournal::dayBegins(QDate day)
+{
+    const QDateTime midnight(day, QTime(0, 0));
+    const QString since = QStringLiteral("自前一天起");
+    for (int d = 0; d < 256; ++d) {
+        if (m_lampOn[std::size_t(d)])
+            m_journal.record(journal::stamped(midnight, Kind::Program, d, kCarriedLamp, {}, since));
+        if (m_cruising[std::size_t(d)])
+            m_journal.record(
+                journal::stamped(midnight, Kind::Program, d, kCarriedCruise, {}, since));
+    }
+    for (int i = 0; i < 8; ++i) {
+        const Jog &jog = m_jogs[std::size_t(i)];
+        if (jog.running && jog.frames > 0)
+            m_journal.record(journal::stamped(midnight, Kind::Program, jog.device, kCarriedJog,
+                                              jog.cause, QStringLiteral("方向 %1").arg(kDirections[i])));
+    }
 }
 
 void ConsoleJournal::jogStarted(int index)

@@ -77,10 +77,15 @@ private:
     void writeSummary(bool now);
     void jogStarted(int index);
     void jogEnded(int index);
+    // The first entries of a new day: what goes on from the day before.
+    void dayBegins(QDate day);
 
     journal::Journal m_journal;
     QWidget *m_window;
     std::array<Jog, 8> m_jogs;
+    // What the commands sent so far have left on, by device: the lamp and the cruise.
+    std::array<bool, 256> m_lampOn{};
+    std::array<bool, 256> m_cruising{};
     journal::ReplyGate m_gate;
     QElapsedTimer m_steady;
     QTimer *m_summaryTimer;

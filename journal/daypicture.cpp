@@ -33,10 +33,21 @@ void DayPicture::feed(const Entry &entry)
         }
         return;
     }
-    if (entry.device < 0 || (entry.kind != Kind::Sent && entry.kind != Kind::Jog))
+    if (entry.device < 0 ||
+        (entry.kind != Kind::Sent && entry.kind != Kind::Jog && entry.kind != Kind::Program))
         return;
     State &s = m_devices[entry.device];
     s.day.device = entry.device;
+    if (entry.kind == Kind::Program) {
+        // Going on since the day before.
+        if (entry.event == kCarriedLamp && s.lampSince < 0)
+            s.lampSince = at;
+        else if (entry.event == kCarriedCruise && s.cruiseSince < 0)
+            s.cruiseSince = at;
+        else if (entry.event == kCarriedJog && s.jogs++ == 0)
+            s.movingSince = at;
+        return;
+    }
     if (entry.kind == Kind::Sent) {
         if (entry.event == kLampOn && s.lampSince < 0)
             s.lampSince = at;

@@ -27,8 +27,9 @@ struct DeviceDay
 };
 
 // The picture of a day drawn from its entries in order: the lamp from a lamp-on command to the
-// next lamp-off, moving from a jog's start to its end, a cruise from its start to a stop. The
-// console's exit ends them all, as nothing after it is known.
+// next lamp-off, moving from a jog's start to its end, a cruise from its start to a stop; what
+// went on over midnight from the day's first entries that say so. The console's exit ends them
+// all, as nothing after it is known.
 class DayPicture
 {
 public:

@@ -85,8 +85,15 @@ void Journal::record(Kind kind, int device, const QString &event, const QString 
 
 void Journal::record(const Entry &entry)
 {
-    if (m_recording)
-        m_writer->append(entry.day, toLine(entry));
+    if (!m_recording)
+        return;
+    if (entry.day != m_day) {
+        const bool newDay = m_day.isValid() && entry.day > m_day;
+        m_day = entry.day;
+        if (newDay && m_dayBegins)
+            m_dayBegins(entry.day);
+    }
+    m_writer->append(entry.day, toLine(entry));
 }
 
 } // namespace journal

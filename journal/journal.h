@@ -37,6 +37,10 @@ public:
                 const QString &detail = {});
     void record(const Entry &entry);
 
+    // Called before the first entry of a new day (by the entries' dates) is written, to write
+    // what goes on from the day before.
+    void setDayBegins(std::function<void(QDate day)> begins) { m_dayBegins = std::move(begins); }
+
     // While off, entries are dropped: only for measuring what the journal costs.
     void setRecording(bool on) { m_recording = on; }
 
@@ -50,6 +54,8 @@ private:
     QString m_folder;
     Clock m_clock;
     bool m_recording = true;
+    QDate m_day;
+    std::function<void(QDate)> m_dayBegins;
     std::unique_ptr<Writer> m_writer;
 };
 

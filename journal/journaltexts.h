@@ -54,6 +54,10 @@ inline const QString kLabelsNotSaved = QStringLiteral("标签未保存");
 inline const QString kSaved = QStringLiteral("已保存");
 inline const QString kNotSaved = QStringLiteral("未保存");
 inline const QString kShown = QStringLiteral("显示提示");
+// What goes on over midnight, as the first entries of the new day.
+inline const QString kCarriedLamp = QStringLiteral("延续：灯亮");
+inline const QString kCarriedCruise = QStringLiteral("延续：巡航");
+inline const QString kCarriedJog = QStringLiteral("延续：点动");
 
 // The message when the journal cannot be written: once, until writing works again.
 inline const QString kCannotWrite = QStringLiteral(

@@ -208,21 +208,32 @@ void JournalWindowTest::replyFloodIsGated()
 void JournalWindowTest::theClockCarriesItPastMidnight()
 {
     Console c(24);
-    QDateTime now(QDate(2026, 12, 8), QTime(23, 59, 59, 900));
+    QVERIFY(c.openSerial());
+    QDateTime now(QDate(2031, 3, 1), QTime(23, 59, 59, 900));
     c.form->setClock([&] { return now; });
+    c.click("开");
     c.click("定时配置说明");
-    now = QDateTime(QDate(2026, 12, 9), QTime(0, 0, 0, 200));
+    now = QDateTime(QDate(2031, 3, 2), QTime(0, 0, 0, 200));
     c.form->TmrDateTime_Timer();
     c.click("定时配置说明");
-    QCOMPARE(c.get<QLineEdit>("TxtDate")->text(), QStringLiteral("2026-12-09"));
+    QCOMPARE(c.get<QLineEdit>("TxtDate")->text(), QStringLiteral("2031-03-02"));
 
     const auto hasMessage = [](const JournalDay &d) { return !d.ofKind(Kind::Message).isEmpty(); };
-    const JournalDay before = waitForJournal(c.dir.path(), hasMessage, QDate(2026, 12, 8));
-    const JournalDay after = waitForJournal(c.dir.path(), hasMessage, QDate(2026, 12, 9));
+    const JournalDay before = waitForJournal(c.dir.path(), hasMessage, QDate(2031, 3, 1));
+    const JournalDay after = waitForJournal(c.dir.path(), hasMessage, QDate(2031, 3, 2));
     QCOMPARE(before.ofKind(Kind::Message).size(), 1);
     QCOMPARE(before.ofKind(Kind::Message)[0].time, QTime(23, 59, 59, 900));
     QCOMPARE(after.ofKind(Kind::Message).size(), 1);
     QCOMPARE(after.ofKind(Kind::Message)[0].time, QTime(0, 0, 0, 200));
+    // The lamp left on goes on in the new day's picture from midnight.
+    QCOMPARE(after.entries[0].event, kCarriedLamp);
+    QCOMPARE(after.entries[0].device, 0);
+    QCOMPARE(after.entries[0].time, QTime(0, 0));
+    journal::DayPicture picture;
+    for (const Entry &e : after.entries)
+        picture.feed(e);
+    QCOMPARE(journal::describe(picture.devices(1000)),
+             QStringLiteral("设备00：灯亮 00:00:00–00:00:01；移动 无；巡航 无"));
 
 }
 
