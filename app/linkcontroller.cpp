@@ -124,6 +124,7 @@ void LinkController::showOpen(bool open)
 
 void LinkController::连接And断开连接_Click()
 {
+    const bool closing = LinkOn && m_links.isOpen();
     if (LinkOn) {
         LinkOn = false;
         m_links.setOpen(false);
@@ -155,6 +156,8 @@ void LinkController::连接And断开连接_Click()
         c.网络->setEnabled(true);
         c.搜索->setEnabled(true);
     }
+    if (closing && !m_losing)
+        emit linkChanged(LinkEvent::Closed, c.TxtStatus->text());
 }
 
 void LinkController::connectSerial()
@@ -166,6 +169,7 @@ void LinkController::connectSerial()
         result = serial.open();
     if (result == Link::OpenResult::Held) {
         LinkOn = false;
+        emit linkChanged(LinkEvent::ConnectFailed, portName() + kPortHeldSuffix);
         prompt::show(m_window, portName() + kPortHeldSuffix);
         return;
     }
@@ -174,12 +178,14 @@ void LinkController::connectSerial()
         LinkOn = false;
         const QString shown = portText.trimmed().isEmpty() ? kNoPortChosen : portText;
         c.TxtStatus->setText(shown + kOpenFailedSuffix);
+        emit linkChanged(LinkEvent::ConnectFailed, c.TxtStatus->text());
         return;
     }
     c.ComboComm->setEnabled(false);
     c.搜索->setEnabled(false);
     c.TxtStatus->setText(portName() + kOpenedInfix + serial.settings().text());
     m_links.setOpen(true);
+    emit linkChanged(LinkEvent::Opened, c.TxtStatus->text());
     prompt::show(m_window, kDeviceConnected);
     // While the message was up the device may have gone, and the panel with it back to serial
     // ready: the link kind must then stay free to change.
@@ -199,6 +205,7 @@ void LinkController::网络Client_Connect()
     c.设备IP->setEnabled(false);
     m_links.setOpen(true);
     LinkOn = true;
+    emit linkChanged(LinkEvent::Opened, c.TxtStatus->text());
     prompt::show(m_window, kDeviceConnected);
 }
 
@@ -210,14 +217,19 @@ void LinkController::tcpConnectFailed()
     LinkOn = false;
     m_links.tcp().close();
     c.TxtStatus->setText(kCannotConnectTo + m_links.tcp().remoteHost());
+    emit linkChanged(LinkEvent::ConnectFailed, c.TxtStatus->text());
 }
 
 void LinkController::tcpLost()
 {
     if (!linkOpen() || !tcpSelected())
         return;
+    m_losing = true;
     连接And断开连接_Click();
+    m_losing = false;
     c.TxtStatus->setText(kDeviceDropped);
+    emit linkChanged(LinkEvent::Lost, kDeviceDropped + QStringLiteral("：") +
+                                          m_links.tcp().remoteHost());
 }
 
 void LinkController::serialLost()
@@ -226,13 +238,17 @@ void LinkController::serialLost()
         m_links.serial().close();
         return;
     }
+    m_losing = true;
     连接And断开连接_Click();
+    m_losing = false;
     c.TxtStatus->setText(kDeviceDropped);
+    emit linkChanged(LinkEvent::Lost, kDeviceDropped + QStringLiteral("：") + portName());
 }
 
 void LinkController::串口_Click()
 {
     if (c.串口->isChecked()) {
+        const bool wasOpen = m_links.isOpen();
         m_links.setKind(Links::Kind::Serial);
         setTcpChecked(false);
         c.ComboComm->setEnabled(true);
@@ -241,6 +257,8 @@ void LinkController::串口_Click()
         LinkOn = false;
         m_links.setOpen(false);
         c.TxtStatus->setText(kSerialReady);
+        if (wasOpen)
+            emit linkChanged(LinkEvent::Closed, kSerialReady);
     } else {
         setTcpChecked(true);
     }
@@ -249,6 +267,7 @@ void LinkController::串口_Click()
 void LinkController::网络_Click()
 {
     if (c.网络->isChecked()) {
+        const bool wasOpen = m_links.isOpen();
         m_links.setKind(Links::Kind::Tcp);
         setSerialChecked(false);
         c.ComboComm->setEnabled(false);
@@ -256,6 +275,8 @@ void LinkController::网络_Click()
         LinkOn = false;
         m_links.setOpen(false);
         c.TxtStatus->setText(kTcpReady);
+        if (wasOpen)
+            emit linkChanged(LinkEvent::Closed, kTcpReady);
     } else {
         setSerialChecked(true);
     }
@@ -275,6 +296,7 @@ void LinkController::探照灯_Click()
 {
     if (!tcpSelected())
         return;
+    const bool wasOpen = m_links.isOpen();
     LinkOn = false;
     m_links.setOpen(false);
     c.串口->setEnabled(true);
@@ -285,6 +307,8 @@ void LinkController::探照灯_Click()
     c.TxtStatus->setText(kDeviceDropped);
     m_links.tcp().close();
     SetDeviceIpHost(c.探照灯->currentText().toInt());
+    if (wasOpen)
+        emit linkChanged(LinkEvent::Closed, kDeviceDropped);
 }
 
 void LinkController::搜索_Click()

@@ -72,6 +72,13 @@ public:
     void setSerialChecked(bool checked);
     void setTcpChecked(bool checked);
 
+    enum class LinkEvent { Opened, Closed, Lost, ConnectFailed };
+
+signals:
+    // The link was opened, closed, lost, or could not be made; detail says which and how, as
+    // the status line says it.
+    void linkChanged(LinkController::LinkEvent event, const QString &detail);
+
 private:
     void connectSerial();
     void showOpen(bool open);
@@ -86,4 +93,6 @@ private:
     Links &m_links;
     schedule::SettingsPlace m_settings;
     QWidget *m_window;
+    // Set while a loss closes the link, so the closing is told as the loss only.
+    bool m_losing = false;
 };

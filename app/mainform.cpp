@@ -2,6 +2,7 @@
 
 #include "app/aboutform.h"
 #include "app/apptexts.h"
+#include "app/consolejournal.h"
 #include "app/linkcontroller.h"
 #include "control/anglecontrol.h"
 #include "control/cruisecontrol.h"
@@ -11,6 +12,7 @@
 #include "control/joysticksettings.h"
 #include "control/lampcontrol.h"
 #include "control/stickcontrol.h"
+#include "journal/journalwindow.h"
 #include "link/links.h"
 #include "link/linktexts.h"
 #include "link/logtext.h"
@@ -40,6 +42,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTimer>
 
 namespace {
@@ -161,8 +164,19 @@ MainForm::MainForm(const QString &programDir, const QString &dataDir, QWidget *p
     connect(设置预置位, &QPushButton::clicked, m_presets, &PresetController::设置预置位_Click);
     connect(调用预置位, &QPushButton::clicked, m_presets, &PresetController::调用预置位_Click);
 
-    m_timetable = new TimetableController(*m_commands, settings,
-                                          TimetableControls{this, 定时配置, 定时配置说明}, this);
+    m_timetable = new TimetableController(
+        *m_commands, settings, TimetableControls{this, 定时配置, 定时配置说明, 定时下一步}, this);
+
+    // Before anything of the start-up happens, so the journal hears all of it.
+    m_journal = new ConsoleJournal(m_dataDir, [this] { return now(); },
+                                   ConsoleJournal::Sources{m_send, m_receive, m_jog, m_link,
+                                                           m_timetable, m_presets},
+                                   this);
+    m_journal->started(m_dataDir);
+    connect(运行记录, &QPushButton::clicked, this, &MainForm::运行记录_Click);
+    auto *journalKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_J), this);
+    journalKey->setObjectName(QStringLiteral("运行记录快捷键"));
+    connect(journalKey, &QShortcut::activated, this, &MainForm::运行记录_Click);
 
     const auto act = [this](OperatorAction action) { runAction(action); };
     m_keys = std::make_unique<JogKeys>(*m_jog, this, act);
@@ -278,6 +292,11 @@ void MainForm::buildTimetableRegion()
         定时配置->addItem(schedule::designRow(n));
     定时配置说明 = button(QStringLiteral("定时配置说明"), QStringLiteral("定时配置说明"), Frame1,
                           twips::rect(5040, 5910, 1815, 435));
+    // What the timetable does next, in the room left of the help button.
+    定时下一步 = label(QStringLiteral("定时下一步"), QString(), Frame1,
+                       twips::rect(120, 5820, 4830, 615));
+    定时下一步->setWordWrap(true);
+    定时下一步->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 }
 
 void MainForm::buildControlRegion()
@@ -373,6 +392,9 @@ void MainForm::buildBottomRegion()
                       twips::rect(240, 375, 1095, 495));
     CmdExit = button(QStringLiteral("CmdExit"), QStringLiteral("退出程序"), f,
                      twips::rect(1455, 375, 1335, 495));
+    运行记录 = button(QStringLiteral("运行记录"), QStringLiteral("运行记录"), f,
+                      twips::rect(3000, 840, 1575, 345));
+    运行记录->setToolTip(QStringLiteral("运行记录 (Ctrl+J)"));
     TxtDate = faceBox(QStringLiteral("TxtDate"), f, twips::rect(3000, 420, 1575, 390), true);
     TxtTime = faceBox(QStringLiteral("TxtTime"), f, twips::rect(4680, 420, 1335, 390), true);
     TxtStatus = faceBox(QStringLiteral("TxtStatus"), f, twips::rect(6120, 420, 4935, 390), false);
@@ -426,7 +448,7 @@ void MainForm::closeEvent(QCloseEvent *event)
 void MainForm::TmrDateTime_Timer()
 {
     // One reading for both boxes, so the date and the time never come from different days.
-    const QDateTime now = m_clock ? m_clock() : QDateTime::currentDateTime();
+    const QDateTime now = this->now();
     const QString date = now.toString(QStringLiteral("yyyy-MM-dd"));
     const QString time = now.toString(QStringLiteral("HH:mm:ss"));
     // Rewriting an unchanged box would still repaint it ten times a second.
@@ -442,6 +464,11 @@ void MainForm::setClock(Clock clock)
     m_clock = std::move(clock);
 }
 
+QDateTime MainForm::now() const
+{
+    return m_clock ? m_clock() : QDateTime::currentDateTime();
+}
+
 void MainForm::CmdExit_Click()
 {
     if (m_exiting)
@@ -453,9 +480,13 @@ void MainForm::CmdExit_Click()
     const schedule::SaveResult ip = m_link->SaveDeviceIp();
     const schedule::SaveResult rows = m_timetable->SaveTimetableRows();
     const schedule::SaveResult flags = m_timetable->SaveTimetableFlags();
+    m_journal->settingsSaved(ip, schedule::deviceIpPath(m_dataDir));
+    m_journal->settingsSaved(rows, schedule::rowsPath(m_dataDir));
+    m_journal->settingsSaved(flags, schedule::flagsPath(m_dataDir));
     // A file that could not be written is told once; the program ends all the same.
     reportSaveFailures({ip, rows, flags});
     m_timetable->closeEditor();
+    m_journal->exiting();
     emit exitRequested();
 }
 
@@ -534,6 +565,22 @@ void MainForm::showHotkeys()
     for (std::size_t i = 0; i < pad.size(); ++i)
         pad[i]->setToolTip(
             apptexts::holdKeysTip(JogKeys::directionKeysText(protocol::kScanOrder[i])));
+}
+
+JournalWindow *MainForm::journalWindow() const
+{
+    return m_journalWindow;
+}
+
+void MainForm::运行记录_Click()
+{
+    if (!m_journalWindow) {
+        m_journalWindow = new JournalWindow(m_journal->journal(), this);
+        m_journalWindow->showToday();
+    }
+    m_journalWindow->show();
+    m_journalWindow->raise();
+    m_journalWindow->activateWindow();
 }
 
 void MainForm::CmdClearReceive_Click()

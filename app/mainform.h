@@ -14,6 +14,7 @@
 class AngleControl;
 class ByteBox;
 class ChoiceBox;
+class ConsoleJournal;
 class CruiseControl;
 class FrmAbout;
 class HeadCommands;
@@ -21,6 +22,7 @@ class HoldButton;
 class JogControl;
 class JogKeys;
 class StickControl;
+class JournalWindow;
 class LampControl;
 class PresetController;
 class ReceivePath;
@@ -69,10 +71,15 @@ public:
     TimetableController &timetable() { return *m_timetable; }
     PresetController &presets() { return *m_presets; }
     StickControl &stick() { return *m_stick; }
+    ConsoleJournal &journal() { return *m_journal; }
+    // Null until the journal window is first opened.
+    JournalWindow *journalWindow() const;
 
     // Where the clock tick reads the date and time; an empty clock is the wall clock.
     using Clock = std::function<QDateTime()>;
     void setClock(Clock clock);
+    // The clock's reading: what the boxes, the timetable and the journal go by.
+    QDateTime now() const;
     // The 100 ms clock tick: date and time boxes, then the timetable scan.
     void TmrDateTime_Timer();
 
@@ -104,6 +111,8 @@ private:
     // either end.
     void stepDevice(int step);
     void showHotkeys();
+    // The journal button and Ctrl+J: the journal window with today's entries.
+    void 运行记录_Click();
 
     QString m_programDir;
     QString m_dataDir;
@@ -161,6 +170,8 @@ private:
 
     QPushButton *CmdAbout;
     QPushButton *CmdExit;
+    QPushButton *运行记录;
+    QLabel *定时下一步;
     QLineEdit *TxtDate;
     QLineEdit *TxtTime;
     QLineEdit *TxtStatus;
@@ -182,6 +193,8 @@ private:
     ReceivePath *m_receive = nullptr;
     PresetController *m_presets = nullptr;
     QPointer<FrmAbout> m_about;
+    ConsoleJournal *m_journal = nullptr;
+    QPointer<JournalWindow> m_journalWindow;
     // Last, so that they go first: no key or device is read while the window comes apart.
     std::unique_ptr<JogKeys> m_keys;
     std::unique_ptr<StickControl> m_stick;

@@ -8,7 +8,7 @@
 set -u
 
 build=${1:-.}
-programs="startup idle jog_rate rx_flood soak preset_gap stick_rate stick_idle"
+programs="startup idle jog_rate rx_flood soak preset_gap stick_rate stick_idle journal_cost"
 log=$(mktemp)
 status=$(mktemp)
 trap 'rm -f "$log" "$status"' EXIT INT TERM

@@ -1,5 +1,6 @@
 #include "control/anglecontrol.h"
 
+#include "link/sendcause.h"
 #include "link/sendpath.h"
 #include "protocol/anglecheck.h"
 #include "protocol/textcommand.h"
@@ -36,10 +37,12 @@ void AngleControl::确认发送角度_Click()
 {
     const QString command = protocol::goToAngleCommand(
         PanAngleText, TiltAngleText, c.水平速度->currentText(), c.垂直速度->currentText());
+    const SendPath::Cause why(m_send, sendcause::kAngleButton);
     m_send.SendText(command);
 }
 
 void AngleControl::查询位置_Click()
 {
+    const SendPath::Cause why(m_send, sendcause::kQueryButton);
     m_send.SendText(protocol::kQueryPositionText);
 }

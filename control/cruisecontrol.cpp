@@ -3,6 +3,8 @@
 #include "control/controltexts.h"
 #include "control/headcommands.h"
 #include "link/links.h"
+#include "link/sendcause.h"
+#include "link/sendpath.h"
 #include "ui/choicebox.h"
 #include "ui/prompt.h"
 
@@ -35,6 +37,7 @@ void CruiseControl::中_Click()
         return;
     }
     setCruising(!ZidongXunhang);
+    const SendPath::Cause why(m_commands.path(), sendcause::kCruiseButton);
     if (ZidongXunhang) {
         // A pattern name typed by hand starts nothing, but the cruise still counts as started.
         m_commands.SendCruiseStart(patternOf(c.巡航模式->currentText()));
@@ -51,8 +54,10 @@ void CruiseControl::巡航模式_Click()
 
 void CruiseControl::speedChosen()
 {
-    if (ZidongXunhang)
-        m_commands.SendCruiseStart(patternOf(c.巡航模式->currentText()));
+    if (!ZidongXunhang)
+        return;
+    const SendPath::Cause why(m_commands.path(), sendcause::kSpeedChoice);
+    m_commands.SendCruiseStart(patternOf(c.巡航模式->currentText()));
 }
 
 void CruiseControl::ApplyPatternSpeeds(int pattern)

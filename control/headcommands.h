@@ -27,6 +27,9 @@ public:
 
     HeadCommands(SendPath &send, FrameSources sources);
 
+    // Where the frames go; callers name their cause there (SendPath::Cause).
+    SendPath &path() { return m_send; }
+
     void SendJogFrame(protocol::Direction direction);
     // The stick's motion frame: each axis's speed is its share of the speed box, from 1 up.
     void SendStickFrame(const stick::Motion &motion);

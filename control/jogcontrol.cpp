@@ -2,6 +2,7 @@
 
 #include "control/headcommands.h"
 #include "control/ticker.h"
+#include "link/sendcause.h"
 #include "link/sendpath.h"
 #include "protocol/textcommand.h"
 #include "ui/holdbutton.h"
@@ -18,6 +19,19 @@ std::size_t flagOf(protocol::Direction direction)
     static_assert(protocol::kScanOrder[3] == protocol::Direction::Right &&
                   protocol::kScanOrder[7] == protocol::Direction::Left);
     return std::size_t(direction);
+}
+
+const QString &causeOf(JogControl::Hand hand)
+{
+    switch (hand) {
+    case JogControl::Hand::Key:
+        return sendcause::kKey;
+    case JogControl::Hand::Pad:
+        return sendcause::kPad;
+    case JogControl::Hand::Button:
+        break;
+    }
+    return sendcause::kDirectionButton;
 }
 
 } // namespace
@@ -52,6 +66,8 @@ JogControl::JogControl(HeadCommands &commands, SendPath &send,
 void JogControl::hold(protocol::Direction direction, Hand hand)
 {
     const std::size_t i = flagOf(direction);
+    if (m_hands[i] == 0)
+        m_causes[i] = causeOf(hand);
     m_hands[i] |= quint8(hand);
     JogHeld[i] = true;
     鼠标发送扫描器->wake();
@@ -88,13 +104,38 @@ void JogControl::scan()
         std::any_of(JogHeld.begin(), JogHeld.end(), [](bool held) { return held; });
     for (std::size_t i = 0; i < JogHeld.size(); ++i) {
         // Tested just before its frame: a refusal earlier in this tick has cleared it.
-        if (JogHeld[i])
-            m_commands.SendJogFrame(protocol::kScanOrder[i]);
+        if (!JogHeld[i])
+            continue;
+        if (!m_jogging[i]) {
+            m_jogging[i] = true;
+            emit jogStarted(int(i));
+        }
+        const SendPath::Cause why(m_send, m_causes[i]);
+        m_commands.SendJogFrame(protocol::kScanOrder[i]);
     }
     // A held direction has the tick to itself.
+    bool stickSent = false;
     if (!anyHeld && m_stick) {
-        if (const std::optional<stick::Motion> motion = m_stick->motion())
+        if (const std::optional<stick::Motion> motion = m_stick->motion()) {
+            if (!m_jogging[kStickJog]) {
+                m_jogging[kStickJog] = true;
+                emit jogStarted(kStickJog);
+            }
+            const SendPath::Cause why(m_send, sendcause::kStick);
             m_commands.SendStickFrame(*motion);
+            stickSent = true;
+        }
+    }
+    // After the frames, so a direction let go by a refusal in this tick ends in this tick.
+    for (std::size_t i = 0; i < JogHeld.size(); ++i) {
+        if (m_jogging[i] && !JogHeld[i]) {
+            m_jogging[i] = false;
+            emit jogEnded(int(i));
+        }
+    }
+    if (m_jogging[kStickJog] && !stickSent) {
+        m_jogging[kStickJog] = false;
+        emit jogEnded(kStickJog);
     }
     const bool stillHeld =
         std::any_of(JogHeld.begin(), JogHeld.end(), [](bool held) { return held; });
@@ -104,6 +145,7 @@ void JogControl::scan()
 
 void JogControl::停止运动_Click()
 {
+    const SendPath::Cause why(m_send, sendcause::kStopButton);
     m_send.SendText(protocol::kStopText);
 }
 

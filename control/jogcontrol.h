@@ -4,6 +4,7 @@
 #include "protocol/frame.h"
 
 #include <QObject>
+#include <QString>
 
 #include <array>
 #include <optional>
@@ -36,6 +37,8 @@ class JogControl : public QObject
     Q_OBJECT
 public:
     static constexpr int kScanMs = 10;
+    // The index jogStarted and jogEnded give the stick, after the eight directions.
+    static constexpr int kStickJog = 8;
 
     // Who holds a direction. A direction stays held while any of them holds it.
     enum class Hand : quint8 { Button = 1, Key = 2, Pad = 4 };
@@ -46,6 +49,7 @@ public:
 
     std::array<bool, 8> JogHeld{};
 
+    // The first hand to hold a direction names the cause of its frames for the journal.
     void hold(protocol::Direction direction, Hand hand);
     void letGo(protocol::Direction direction, Hand hand);
     // The stick is asked on every tick from now on; null for none.
@@ -60,6 +64,10 @@ signals:
     // Every direction was let go at once (a frame was refused): whoever holds one must press
     // again, and the stick must come back to the centre.
     void everythingLetGo();
+    // The scan has sent the first frame of direction index (scan order) being held, or of the
+    // stick (kStickJog), or has found it no longer sending: a jog's beginning and end, once each.
+    void jogStarted(int index);
+    void jogEnded(int index);
 
 private:
     void releaseAll();
@@ -68,6 +76,9 @@ private:
     SendPath &m_send;
     Ticker *鼠标发送扫描器;
     std::array<quint8, 8> m_hands{};
+    std::array<QString, 8> m_causes;
+    // The directions and the stick the scan is jogging, to tell a jog's start and end.
+    std::array<bool, 9> m_jogging{};
     StickInput *m_stick = nullptr;
     bool m_scanning = false;
 };

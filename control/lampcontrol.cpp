@@ -1,6 +1,7 @@
 #include "control/lampcontrol.h"
 
 #include "control/headcommands.h"
+#include "link/sendcause.h"
 #include "link/sendpath.h"
 #include "protocol/textcommand.h"
 
@@ -27,6 +28,7 @@ void LampControl::关_Click()
 
 void LampControl::switchLamp(bool on)
 {
+    const SendPath::Cause why(m_send, sendcause::kLampButton);
     if (角度控制->isChecked()) {
         const QString &command = on ? protocol::kLampOnText : protocol::kLampOffText;
         m_send.SendText(command);

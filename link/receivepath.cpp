@@ -70,6 +70,8 @@ void ReceivePath::discardWaiting()
 void ReceivePath::LogReceivedChunk(const QByteArray &chunk)
 {
     const protocol::ReplyLog reply = protocol::classifyReply(chunk);
+    if (!chunk.isEmpty())
+        emit chunkClassified(chunk, reply);
     if (reply.kind == protocol::ReplyKind::Dropped)
         return;
     if (reply.completed)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "protocol/reply.h"
+
 #include <QByteArray>
 #include <QObject>
 
@@ -33,6 +35,10 @@ public:
     void LogReceivedChunk(const QByteArray &chunk);
     // Drops every byte that has arrived and is not logged yet, on every link.
     void discardWaiting();
+
+signals:
+    // Every chunk read, as it was sorted: also those that leave the log as it is.
+    void chunkClassified(const QByteArray &chunk, const protocol::ReplyLog &reply);
 
 private:
     void onReceived(Link &link, const QByteArray &chunk);

@@ -24,12 +24,16 @@ void SendPath::SendFrame(const protocol::Frame &frame)
     LogSentFrame(bytes);
     // A write that fails under an open link (the device went away a moment ago) is dropped;
     // the loss itself is reported by the link.
-    m_links.selected().sendFrame(bytes);
+    if (m_links.selected().sendFrame(bytes))
+        emit frameSent(bytes, m_cause);
 }
 
 bool SendPath::SendTextCommand(const QByteArray &bytes)
 {
-    return m_links.selected().sendText(bytes);
+    const bool written = m_links.selected().sendText(bytes);
+    if (written)
+        emit textSent(bytes, m_cause);
+    return written;
 }
 
 void SendPath::LogSentFrame(const QByteArray &bytes)

@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QString>
 
+#include <utility>
+
 class Links;
 class LogText;
 
@@ -28,7 +30,30 @@ public:
     // head cannot take (a character outside printable ASCII) is neither sent nor logged.
     void SendText(const QString &command);
 
+    // Names the cause of every command sent while it lives (sendcause.h); the cause before it
+    // is back when it goes, so causes nest.
+    class Cause
+    {
+    public:
+        Cause(SendPath &path, const QString &cause)
+            : m_path(path), m_previous(std::exchange(path.m_cause, cause))
+        {
+        }
+        ~Cause() { m_path.m_cause = m_previous; }
+        Cause(const Cause &) = delete;
+        Cause &operator=(const Cause &) = delete;
+
+    private:
+        SendPath &m_path;
+        QString m_previous;
+    };
+    const QString &cause() const { return m_cause; }
+
 signals:
+    // A control frame was written (with its checksum), and why.
+    void frameSent(const QByteArray &bytes, const QString &cause);
+    // A text command was written, and why.
+    void textSent(const QByteArray &bytes, const QString &cause);
     // A frame was refused because no link is open.
     void frameRefused();
     // A text command held characters the head cannot take, so nothing went out.
@@ -37,4 +62,5 @@ signals:
 private:
     Links &m_links;
     LogText &m_log;
+    QString m_cause;
 };

@@ -1,6 +1,8 @@
 #include "presets/presetcontroller.h"
 
 #include "control/headcommands.h"
+#include "link/sendcause.h"
+#include "link/sendpath.h"
 #include "presets/form1.h"
 #include "presets/presettexts.h"
 #include "ui/centring.h"
@@ -76,7 +78,9 @@ void PresetController::LoadPresetLabels()
 
 void PresetController::SavePresetLabels()
 {
-    m_service.save(m_searchlight->currentText(), m_dialog->labels(), [this](const PresetSave &save) {
+    const QString searchlight = m_searchlight->currentText();
+    m_service.save(searchlight, m_dialog->labels(), [this, searchlight](const PresetSave &save) {
+        emit labelsSaved(searchlight, save.ok, save.error);
         if (!save.ok)
             prompt::show(m_window, save.error);
     });
@@ -95,6 +99,8 @@ void PresetController::预置位_Click(int preset)
         SavePresetLabels();
     m_dialog->hide();
     if (!loaded)
+        emit labelsSaved(m_searchlight->currentText(), false, presettexts::kLabelsNotSaved);
+    if (!loaded)
         prompt::show(m_window, presettexts::kLabelsNotSaved);
 }
 
@@ -108,6 +114,7 @@ void PresetController::recall(int preset)
 
 void PresetController::burst(void (HeadCommands::*send)(int), int preset)
 {
+    const SendPath::Cause why(m_commands.path(), sendcause::presetButton(preset));
     for (int i = 0; i < HeadCommands::kBurst; ++i) {
         // The pauses hold the whole window thread, not an event loop: no jog frame, clock tick
         // or received reply may come between the frames of a burst. The jog scan drops the

@@ -56,6 +56,10 @@ public:
     // Loads and saves asked for and not answered yet.
     int storeWorkPending() const { return m_service.pending(); }
 
+signals:
+    // The labels of a searchlight were written to the store, or were not (why says why).
+    void labelsSaved(const QString &searchlight, bool saved, const QString &why);
+
 private:
     void open(qint16 mode);
     void centre();

@@ -48,6 +48,26 @@ inline QString saveFailedText(const QString &path, const QString &reason)
     return kSaveFailedPrefix + path + QLatin1Char('\n') + reason;
 }
 
+// The marks beside each row: whether its on and off times are waiting for the clock, have
+// fired, or will not fire (never confirmed in this run, or the row is not selected).
+inline const QString kMarkArmed = QStringLiteral("待执行");
+inline const QString kMarkFired = QStringLiteral("已执行");
+inline const QString kMarkNotArmed = QStringLiteral("未生效");
+inline const QString kMarkOn = QStringLiteral("开灯");
+inline const QString kMarkOff = QStringLiteral("关灯");
+
+// The line under the list: what the timetable does next.
+inline const QString kNextToday = QStringLiteral("下一次定时：今天 %1，第 %2 行%3");
+inline const QString kNextTomorrow = QStringLiteral("今天不再有定时；下一次：明天 %1，第 %2 行%3");
+inline const QString kNothingArmed =
+    QStringLiteral("已选中 %1 行，但没有一个时间生效：重启后须双击该行并按“确定”重新确认");
+inline const QString kNothingToDo = QStringLiteral("没有待执行的定时");
+inline const QString kNextLampOn = QStringLiteral("开灯");
+inline const QString kNextLampOff = QStringLiteral("关灯");
+// The cruise the firing starts or stops one second after the lamp; %1 is the pattern's name.
+inline const QString kNextCruiseStart = QStringLiteral("，1 秒后开始%1");
+inline const QString kNextCruiseStop = QStringLiteral("，1 秒后停止巡航");
+
 // The editor window.
 inline const QString kEditorTitle = QStringLiteral("Form2");
 inline const QString kTimesFrame = QStringLiteral("灯开关时间配置");

@@ -1,12 +1,17 @@
 #include "schedule/timetablecontroller.h"
 
 #include "control/headcommands.h"
+#include "link/sendcause.h"
+#include "link/sendpath.h"
+#include "schedule/markdelegate.h"
+#include "schedule/slotmarks.h"
 #include "schedule/form2.h"
 #include "schedule/scheduletexts.h"
 #include "schedule/timetable.h"
 #include "ui/prompt.h"
 
 #include <QKeyEvent>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTimer>
@@ -38,6 +43,7 @@ TimetableController::TimetableController(HeadCommands &commands, schedule::Setti
             &TimetableController::CommandApply_5定时1000_Timer);
 
     QListWidget *list = m_controls.rows;
+    list->setItemDelegate(new MarkDelegate(list));
     for (int n = 0; n < schedule::kRowCount; ++n)
         showRow(n);
     connect(&m_data, &schedule::TimetableData::rowChanged, this, &TimetableController::showRow);
@@ -83,6 +89,38 @@ void TimetableController::showRow(int n)
     if (shown->isSelected() != m_data.isEnabled(n))
         shown->setSelected(m_data.isEnabled(n));
     m_showing = false;
+    // Selecting a row arms its confirmed times, and deselecting it disarms them.
+    showMarks(n);
+    showNext();
+}
+
+void TimetableController::showMarks(int n)
+{
+    QListWidgetItem *shown = item(n);
+    if (!shown)
+        return;
+    const schedule::SlotMark on = schedule::onMark(m_data, n);
+    const schedule::SlotMark off = schedule::offMark(m_data, n);
+    const QString text = schedule::marksText(on, off);
+    if (shown->data(Qt::AccessibleDescriptionRole).toString() == text)
+        return;
+    m_showing = true;
+    shown->setData(MarkDelegate::kOnRole, int(on));
+    shown->setData(MarkDelegate::kOffRole, int(off));
+    shown->setData(Qt::AccessibleDescriptionRole, text);
+    shown->setToolTip(text);
+    m_showing = false;
+}
+
+void TimetableController::showNext()
+{
+    if (!m_controls.next)
+        return;
+    const QString line = schedule::nextLine(m_data, m_time);
+    if (m_controls.next->text() == line)
+        return;
+    m_controls.next->setText(line);
+    m_controls.next->setAccessibleName(line);
 }
 
 void TimetableController::listSelectionChanged()
@@ -130,47 +168,68 @@ void TimetableController::退出配置_Confirmed()
         n, schedule::rowText(n, m_editor->onTime(), m_editor->offTime(), m_editor->cruiseWord()));
     m_editor->StoreSlotTimes(n);
     m_data.setEnabled(n, true);
+    showMarks(n);
+    showNext();
 }
 
 void TimetableController::ScheduleScan(const QString &time)
 {
-    for (const schedule::SlotFiring &firing : m_data.scan(time)) {
+    const bool newSecond = time != m_time;
+    m_time = time;
+    const QList<schedule::SlotFiring> firings = m_data.scan(time);
+    for (const schedule::SlotFiring &firing : firings) {
         XunhangHao = static_cast<qint16>(firing.pattern);
+        m_firingSlot = firing.slot;
+        // The marks change with the firing, before its commands go out.
+        showMarks(firing.slot);
+        emit slotFired(firing.slot, firing.lampOn, firing.pattern);
         if (firing.lampOn)
             TimetableLampOn();
         else
             TimetableLampOff();
     }
+    if (newSecond || !firings.isEmpty())
+        showNext();
 }
 
-void TimetableController::startOnce(QTimer *timer)
+bool TimetableController::startOnce(QTimer *timer)
 {
     // start() would restart a running timer and push its tick a second further away.
-    if (!timer->isActive())
-        timer->start();
+    if (timer->isActive())
+        return false;
+    timer->start();
+    return true;
 }
 
 void TimetableController::TimetableLampOn()
 {
     // Always the frame form: the angle-control box only concerns the operator's lamp buttons.
+    const SendPath::Cause why(m_commands.path(), sendcause::timetableSlot(m_firingSlot, true));
     m_commands.SendLampFrames(true);
-    startOnce(CommandApply_3定时1000);
+    if (startOnce(CommandApply_3定时1000))
+        m_onDelaySlot = m_firingSlot;
 }
 
 void TimetableController::TimetableLampOff()
 {
+    const SendPath::Cause why(m_commands.path(), sendcause::timetableSlot(m_firingSlot, false));
     m_commands.SendLampFrames(false);
-    startOnce(CommandApply_5定时1000);
+    if (startOnce(CommandApply_5定时1000))
+        m_offDelaySlot = m_firingSlot;
 }
 
 void TimetableController::CommandApply_3定时1000_Timer()
 {
+    emit cruiseDelayed(m_onDelaySlot, true, XunhangHao);
+    const SendPath::Cause why(m_commands.path(), sendcause::timetableDelay(m_onDelaySlot, true));
     m_commands.SendTimetableCruiseStart(XunhangHao);
     CommandApply_3定时1000->stop();
 }
 
 void TimetableController::CommandApply_5定时1000_Timer()
 {
+    emit cruiseDelayed(m_offDelaySlot, false, XunhangHao);
+    const SendPath::Cause why(m_commands.path(), sendcause::timetableDelay(m_offDelaySlot, false));
     m_commands.SendCruiseStop(XunhangHao);
     CommandApply_5定时1000->stop();
 }

@@ -10,6 +10,7 @@
 
 class Form2;
 class HeadCommands;
+class QLabel;
 class QListWidget;
 class QListWidgetItem;
 class QPushButton;
@@ -22,6 +23,7 @@ struct TimetableControls
     QWidget *window = nullptr;   // the main window: parent of the messages
     QListWidget *rows = nullptr; // 定时配置: shows row n of the timetable, selected = enabled
     QPushButton *help = nullptr; // 定时配置说明
+    QLabel *next = nullptr;      // the line under the list: what the timetable does next
 };
 
 // The timetable behind the main window: opens the editor on a double-clicked row and writes the
@@ -66,6 +68,13 @@ public:
     schedule::SaveResult SaveTimetableFlags();
     void closeEditor();
 
+signals:
+    // The clock reached the on (lampOn) or off time of slot n; pattern is its row's cruise.
+    void slotFired(int slot, bool lampOn, int pattern);
+    // A cruise delay timer ticked: the cruise of the slot that fired a second ago starts
+    // (start) or stops.
+    void cruiseDelayed(int slot, bool start, int pattern);
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -75,7 +84,11 @@ private:
     void showRow(int n);
     void listSelectionChanged();
     void listItemChanged(QListWidgetItem *changed);
-    static void startOnce(QTimer *timer);
+    // Starts the timer unless it runs; true when this call started it.
+    static bool startOnce(QTimer *timer);
+    // The marks of row n and the line under the list follow the data and the slot store.
+    void showMarks(int n);
+    void showNext();
 
     HeadCommands &m_commands;
     schedule::SettingsPlace m_settings;
@@ -87,4 +100,11 @@ private:
     QTimer *CommandApply_5定时1000;
     // Set while the list is brought in line with the data, so that does not come back.
     bool m_showing = false;
+    // The slot firing now, and the slots whose firing started each delay timer: what the
+    // journal names as the cause of their commands.
+    int m_firingSlot = 0;
+    int m_onDelaySlot = 0;
+    int m_offDelaySlot = 0;
+    // The clock text of the last scan, for the line under the list.
+    QString m_time;
 };

@@ -4,6 +4,8 @@
 #include <QIcon>
 #include <QMessageBox>
 
+#include <vector>
+
 namespace prompt {
 namespace {
 Hook &hook()
@@ -11,10 +13,29 @@ Hook &hook()
     static Hook current;
     return current;
 }
+std::vector<Watch *> &watches()
+{
+    static std::vector<Watch *> all;
+    return all;
+}
 } // namespace
+
+Watch::Watch(std::function<void(const QString &)> heard) : m_heard(std::move(heard))
+{
+    watches().push_back(this);
+}
+
+Watch::~Watch()
+{
+    std::erase(watches(), this);
+}
 
 void show(QWidget *parent, const QString &text)
 {
+    // A copy: a watcher may come or go while the message is up.
+    const std::vector<Watch *> listeners = watches();
+    for (Watch *watch : listeners)
+        watch->m_heard(text);
     if (hook()) {
         hook()(text);
         return;

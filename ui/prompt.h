@@ -19,4 +19,19 @@ using Hook = std::function<void(const QString &text)>;
 // Replaces the modal box by the hook until it is reset with an empty hook.
 void setHook(Hook hook);
 
+// Hears every message as it is shown, the hook or the box alike, for as long as it lives (the
+// journal keeps one).
+class Watch
+{
+public:
+    explicit Watch(std::function<void(const QString &text)> heard);
+    ~Watch();
+    Watch(const Watch &) = delete;
+    Watch &operator=(const Watch &) = delete;
+
+private:
+    friend void show(QWidget *parent, const QString &text);
+    std::function<void(const QString &)> m_heard;
+};
+
 } // namespace prompt

@@ -67,7 +67,7 @@ struct Console
     QApplication app{argc, argv};
     Links links{QDir::tempPath()};
     LogText log;
-    ReceivePath receive{links, log};
+    ReceivePath receive{links.all(), log};
     SendPath send{links, log};
     LogBox box{log};
     int refusedFrames = 0;

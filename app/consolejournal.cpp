@@ -1,0 +1,319 @@
+#include "app/consolejournal.h"
+
+#include "app/linkcontroller.h"
+#include "control/jogcontrol.h"
+#include "journal/journaltexts.h"
+#include "link/receivepath.h"
+#include "link/sendcause.h"
+#include "link/sendpath.h"
+#include "presets/presetcontroller.h"
+#include "protocol/frame.h"
+#include "protocol/reply.h"
+
+#include <algorithm>
+#include "protocol/textcommand.h"
+#include "schedule/settingsfiles.h"
+#include "schedule/timetablecontroller.h"
+#include "ui/prompt.h"
+
+#include <QTimer>
+#include <QWidget>
+
+using namespace journaltexts;
+using journal::Kind;
+
+namespace {
+
+// Long chunks are cut in the journal; the byte count says how long they were.
+constexpr qsizetype kShownBytes = 64;
+
+// The direction buttons' names, in the scan's order.
+const QString kDirections[8] = {
+    QStringLiteral("左上"), QStringLiteral("上"), QStringLiteral("右上"), QStringLiteral("右"),
+    QStringLiteral("右下"), QStringLiteral("下"), QStringLiteral("左下"), QStringLiteral("左")};
+
+QString hex(const QByteArray &bytes)
+{
+    QString text = protocol::hexText(bytes.left(kShownBytes)).trimmed();
+    if (bytes.size() > kShownBytes)
+        text += QStringLiteral(" …（共 %1 字节）").arg(bytes.size());
+    return text;
+}
+
+QString patternName(int pattern)
+{
+    static const QString names[] = {QStringLiteral("巡航一"), QStringLiteral("巡航二"),
+                                    QStringLiteral("巡航三")};
+    return pattern >= 1 && pattern <= 3 ? names[pattern - 1] : QStringLiteral("无巡航");
+}
+
+QString speeds(const protocol::FrameMeaning &m)
+{
+    return QStringLiteral("水平速度 %1，垂直速度 %2").arg(m.panSpeed).arg(m.tiltSpeed);
+}
+
+// What a jog entry names: the direction of a held one, or the stick, whose direction follows it.
+QString jogName(int index)
+{
+    return index < 8 ? QStringLiteral("方向 ") + kDirections[index] : QStringLiteral("摇杆");
+}
+
+int directionIndex(protocol::Direction d)
+{
+    for (int i = 0; i < 8; ++i) {
+        if (protocol::kScanOrder[std::size_t(i)] == d)
+            return i;
+    }
+    return -1;
+}
+
+const QString &replyName(protocol::ReplyKind kind)
+{
+    switch (kind) {
+    case protocol::ReplyKind::Frame:
+        return kReplyFrame;
+    case protocol::ReplyKind::TextWithTail:
+        return kReplyText;
+    case protocol::ReplyKind::TextWithoutTail:
+        return kReplyTextNoTail;
+    case protocol::ReplyKind::Other:
+        return kReplyOther;
+    case protocol::ReplyKind::Dropped:
+        break;
+    }
+    return kReplyShort;
+}
+
+} // namespace
+
+ConsoleJournal::ConsoleJournal(const QString &dataDir, journal::Journal::Clock clock,
+                               const Sources &s, QWidget *window)
+    : QObject(window), m_journal(dataDir, std::move(clock)), m_window(window)
+{
+    connect(s.send, &SendPath::frameSent, this, &ConsoleJournal::frameSent);
+    connect(s.send, &SendPath::textSent, this, &ConsoleJournal::textSent);
+    connect(s.receive, &ReceivePath::chunkClassified, this, &ConsoleJournal::chunk);
+    connect(s.jog, &JogControl::jogStarted, this, &ConsoleJournal::jogStarted);
+    connect(s.jog, &JogControl::jogEnded, this, &ConsoleJournal::jogEnded);
+    connect(s.link, &LinkController::linkChanged, this,
+            [this](LinkController::LinkEvent event, const QString &detail) {
+                static const QString *const names[] = {&kLinkOpened, &kLinkClosed, &kLinkLost,
+                                                       &kLinkFailed};
+                m_journal.record(Kind::Link, -1, *names[int(event)], {}, detail);
+            });
+    connect(s.timetable, &TimetableController::slotFired, this,
+            [this](int slot, bool on, int pattern) {
+                m_journal.record(Kind::Timetable, -1, on ? kSlotOn : kSlotOff,
+                                 sendcause::timetableSlot(slot, on),
+                                 QStringLiteral("巡航：%1").arg(patternName(pattern)));
+            });
+    connect(s.timetable, &TimetableController::cruiseDelayed, this,
+            [this](int slot, bool start, int pattern) {
+                // Pattern 0 sends nothing: the entry says so.
+                m_journal.record(Kind::Timetable, -1, start ? kDelayedStart : kDelayedStop,
+                                 sendcause::timetableDelay(slot, start),
+                                 pattern == 0 ? QStringLiteral("无巡航，不发送")
+                                              : patternName(pattern));
+            });
+    connect(s.presets, &PresetController::labelsSaved, this,
+            [this](const QString &searchlight, bool saved, const QString &why) {
+                const std::optional<quint8> device = protocol::parseByteText(searchlight);
+                m_journal.record(Kind::Preset, device ? int(*device) : -1,
+                                 saved ? kLabelsSaved : kLabelsNotSaved, {},
+                                 saved ? QStringLiteral("探照灯 %1").arg(searchlight) : why);
+            });
+    connect(&m_journal, &journal::Journal::cannotWrite, this,
+            [this](const QString &message) { prompt::show(m_window, message); });
+    m_watch = std::make_unique<prompt::Watch>(
+        [this](const QString &text) { m_journal.record(Kind::Message, -1, kShown, {}, text); });
+
+    m_journal.setDayBegins([this](QDate day) { dayBegins(day); });
+    m_steady.start();
+    m_summaryTimer = new QTimer(this);
+    m_summaryTimer->setSingleShot(true);
+    m_summaryTimer->setInterval(1000);
+    connect(m_summaryTimer, &QTimer::timeout, this, [this] { writeSummary(true); });
+}
+
+ConsoleJournal::~ConsoleJournal() = default;
+
+void ConsoleJournal::started(const QString &dataDir)
+{
+    m_journal.record(Kind::Program, -1, kStarted, {}, QStringLiteral("数据目录 %1").arg(dataDir));
+}
+
+void ConsoleJournal::settingsSaved(const schedule::SaveResult &result, const QString &file)
+{
+    m_journal.record(Kind::Settings, -1, result.ok ? kSaved : kNotSaved, {},
+                     result.ok ? file : result.message);
+}
+
+void ConsoleJournal::exiting()
+{
+    for (int i = 0; i < int(m_jogs.size()); ++i)
+        jogEnded(i);
+    writeSummary(true);
+    m_journal.record(Kind::Program, -1, kExited);
+}
+
+void ConsoleJournal::frameSent(const QByteArray &bytes, const QString &cause)
+{
+    using K = protocol::FrameMeaning::Kind;
+    const protocol::FrameMeaning m = protocol::meaningOf(bytes);
+    if (m.kind == K::Jog) {
+        // The stick's frames are one jog whatever way it leans.
+        const int direction = std::max(0, directionIndex(m.direction));
+        const bool stick = cause == sendcause::kStick;
+        const int i = stick ? JogControl::kStickJog : direction;
+        Jog &jog = m_jogs[std::size_t(i)];
+        if (jog.running) {
+            if (jog.frames == 0) {
+                jog.first = bytes;
+                jog.since = m_journal.now();
+                jog.device = m.address;
+                jog.cause = cause;
+                m_journal.record(journal::stamped(
+                    jog.since, Kind::Jog, jog.device, kJogStart, cause,
+                    QStringLiteral("%1，%2 · %3").arg(jogName(i), speeds(m), hex(bytes))));
+            } else if (bytes != jog.first && !stick) {
+                // The speeds or the device changed while the button was held.
+                jog.first = bytes;
+                jog.device = m.address;
+                m_journal.record(Kind::Jog, m.address, kJogChange, cause,
+                                 QStringLiteral("%1，%2 · %3").arg(jogName(i), speeds(m), hex(bytes)));
+            }
+            ++jog.frames;
+            return;
+        }
+        m_journal.record(Kind::Sent, m.address, kJogFrame, cause,
+                         QStringLiteral("方向 %1，%2 · %3")
+                             .arg(kDirections[direction], speeds(m), hex(bytes)));
+        return;
+    }
+    QString event = kOtherFrame;
+    QString what;
+    switch (m.kind) {
+    case K::LampOn:
+        event = kLampOn;
+        m_lampOn[m.address] = true;
+        break;
+    case K::LampOff:
+        event = kLampOff;
+        m_lampOn[m.address] = false;
+        break;
+    case K::PresetSet:
+        event = kPresetSet;
+        what = QStringLiteral("预置位 %1").arg(m.number);
+        break;
+    case K::PresetRecall:
+        event = kPresetRecall;
+        what = QStringLiteral("预置位 %1").arg(m.number);
+        break;
+    case K::CruiseStart:
+        event = kCruiseStart;
+        what = patternName(m.number) + QStringLiteral("，") + speeds(m);
+        m_cruising[m.address] = true;
+        break;
+    case K::CruiseStop:
+        event = kCruiseStop;
+        m_cruising[m.address] = false;
+        break;
+    case K::Jog:
+    case K::Unknown:
+        break;
+    }
+    m_journal.record(Kind::Sent, m.kind == K::Unknown ? -1 : int(m.address), event, cause,
+                     what.isEmpty() ? hex(bytes) : what + QStringLiteral(" · ") + hex(bytes));
+}
+
+void ConsoleJournal::textSent(const QByteArray &bytes, const QString &cause)
+{
+    const QString text = QString::fromLatin1(bytes);
+    QString event = kGoToAngle;
+    if (text == protocol::kLampOnText)
+        event = kLampOn;
+    else if (text == protocol::kLampOffText)
+        event = kLampOff;
+    else if (text == protocol::kStopText)
+        event = kStopMotion;
+    else if (text == protocol::kQueryPositionText)
+        event = kQueryPosition;
+    // Text commands carry no device number.
+    m_journal.record(Kind::Sent, -1, event, cause, QStringLiteral("文本命令 ") + text);
+}
+
+void ConsoleJournal::chunk(const QByteArray &bytes, const protocol::ReplyLog &reply)
+{
+    // A flood calls this thousands of times a second: no reading of the console's clock (a
+    // time zone lookup) for the chunks that are only counted.
+    writeSummary(false);
+    if (!m_gate.admit(m_steady.elapsed(), int(reply.kind), bytes.size())) {
+        if (!m_summaryTimer->isActive())
+            m_summaryTimer->start();
+        return;
+    }
+    QString shown = reply.text.trimmed();
+    m_journal.record(Kind::Received, -1, replyName(reply.kind), {},
+                     shown.isEmpty() ? hex(bytes) : shown + QStringLiteral(" · ") + hex(bytes));
+}
+
+void ConsoleJournal::writeSummary(bool now)
+{
+    const std::optional<journal::ReplyGate::Summary> s = m_gate.takeSummary(m_steady.elapsed(), now);
+    if (!s)
+        return;
+    QStringList kinds;
+    for (int k = 0; k < journal::ReplyGate::kKinds; ++k) {
+        if (s->byKind[std::size_t(k)] > 0)
+            kinds << QStringLiteral("%1 %2").arg(replyName(protocol::ReplyKind(k))).arg(
+                         s->byKind[std::size_t(k)]);
+    }
+    m_journal.record(Kind::Received, -1, kReplySummary, {},
+                     QStringLiteral("此前 1 秒内另收到 %1 段、%2 字节，未逐条记录：%3")
+                         .arg(s->chunks)
+                         .arg(s->bytes)
+                         .arg(kinds.join(QStringLiteral("，"))));
+}
+
+void ConsoleJournal::dayBegins(QDate day)
+{
+    const QDateTime midnight(day, QTime(0, 0));
+    const QString since = QStringLiteral("自前一天起");
+    for (int d = 0; d < 256; ++d) {
+        if (m_lampOn[std::size_t(d)])
+            m_journal.record(journal::stamped(midnight, Kind::Program, d, kCarriedLamp, {}, since));
+        if (m_cruising[std::size_t(d)])
+            m_journal.record(
+                journal::stamped(midnight, Kind::Program, d, kCarriedCruise, {}, since));
+    }
+    for (int i = 0; i < int(m_jogs.size()); ++i) {
+        const Jog &jog = m_jogs[std::size_t(i)];
+        if (jog.running && jog.frames > 0)
+            m_journal.record(journal::stamped(midnight, Kind::Program, jog.device, kCarriedJog,
+                                              jog.cause, jogName(i)));
+    }
+}
+
+void ConsoleJournal::jogStarted(int index)
+{
+    if (index < 0 || index >= int(m_jogs.size()))
+        return;
+    m_jogs[std::size_t(index)] = Jog{};
+    m_jogs[std::size_t(index)].running = true;
+}
+
+void ConsoleJournal::jogEnded(int index)
+{
+    if (index < 0 || index >= int(m_jogs.size()))
+        return;
+    Jog &jog = m_jogs[std::size_t(index)];
+    if (jog.running && jog.frames > 0) {
+        const qint64 ms = jog.since.msecsTo(m_journal.now());
+        m_journal.record(Kind::Jog, jog.device, kJogEnd, jog.cause,
+                         QStringLiteral("%1，共 %2 帧，历时 %3 秒")
+                             .arg(jogName(index))
+                             .arg(jog.frames)
+                             .arg(double(ms) / 1000.0, 0, 'f', 3));
+    }
+    jog = Jog{};
+}

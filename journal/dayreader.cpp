@@ -1,0 +1,222 @@
+#include "journal/dayreader.h"
+
+#include <QSaveFile>
+#include <QStringList>
+
+namespace journal {
+
+namespace {
+constexpr qint64 kBlock = 1 << 20;
+}
+
+bool Filter::matches(const Entry &entry) const
+{
+    if (kind && entry.kind != *kind)
+        return false;
+    if (device >= 0 && entry.device != device)
+        return false;
+    if (text.isEmpty())
+        return true;
+    for (const QString &field : {timeText(entry), entry.event, entry.cause, entry.detail}) {
+        if (field.contains(text, Qt::CaseInsensitive))
+            return true;
+    }
+    return false;
+}
+
+DayReader::DayReader(Receivers receivers) : m_to(std::move(receivers)) {}
+
+void DayReader::open(quint64 opening, const QString &path, quint64 filtering,
+                     const Filter &filter)
+{
+    m_opening = opening;
+    m_file.close();
+    m_file.setFileName(path);
+    m_end = 0;
+    m_lines.clear();
+    m_bad = 0;
+    m_picture = DayPicture();
+    m_lastMs = 0;
+    m_devices.assign(256, false);
+    m_filtering = filtering;
+    m_filter = filter;
+    readMore(opening);
+}
+
+void DayReader::readMore(quint64 opening)
+{
+    if (opening != m_opening || stale(opening))
+        return;
+    if (!m_file.isOpen() && !m_file.open(QIODevice::ReadOnly)) {
+        // No file (yet): an empty day, complete as it stands.
+        DayChunk empty;
+        empty.opening = opening;
+        empty.filtering = m_filtering;
+        empty.complete = true;
+        QMetaObject::invokeMethod(m_to.context, [to = m_to.chunk, c = std::move(empty)] { to(c); },
+                                  Qt::QueuedConnection);
+        return;
+    }
+    DayChunk chunk;
+    const auto send = [&](bool complete) {
+        chunk.opening = opening;
+        chunk.filtering = m_filtering;
+        chunk.badLines = m_bad;
+        chunk.picture = m_picture;
+        chunk.lastMs = m_lastMs;
+        for (int d = 0; d < 256; ++d) {
+            if (m_devices[std::size_t(d)])
+                chunk.devices.push_back(d);
+        }
+        chunk.complete = complete;
+        QMetaObject::invokeMethod(
+            m_to.context, [to = m_to.chunk, c = std::move(chunk)]() mutable { to(std::move(c)); },
+            Qt::QueuedConnection);
+        chunk = DayChunk();
+    };
+
+    QByteArray carry;
+    qint64 at = m_end;
+    m_file.seek(at);
+    while (!stale(opening)) {
+        const QByteArray block = m_file.read(kBlock);
+        if (block.isEmpty())
+            break;
+        const QByteArray data = carry.isEmpty() ? block : carry + block;
+        const qint64 dataStart = at - carry.size();
+        qsizetype lineStart = 0;
+        while (true) {
+            const qsizetype newline = data.indexOf('\n', lineStart);
+            if (newline < 0)
+                break;
+            const QByteArrayView line(data.constData() + lineStart, newline - lineStart);
+            if (const std::optional<Entry> entry = parseLine(line)) {
+                const auto index = quint32(m_lines.size());
+                m_lines.push_back({dataStart + lineStart, quint32(line.size())});
+                chunk.lines.push_back(m_lines.back());
+                m_picture.feed(*entry);
+                m_lastMs = DayPicture::msOfDay(*entry);
+                if (entry->device >= 0)
+                    m_devices[std::size_t(entry->device)] = true;
+                if (m_filter.matches(*entry))
+                    chunk.rows.push_back(index);
+            } else {
+                ++m_bad;
+            }
+            lineStart = newline + 1;
+            m_end = dataStart + lineStart;
+            if (chunk.lines.size() >=
+                std::size_t(m_lines.size() <= std::size_t(kChunkLines) ? kFirstChunkLines
+                                                                       : kChunkLines))
+                send(false);
+        }
+        carry = data.mid(lineStart);
+        at += block.size();
+    }
+    send(true);
+}
+
+std::optional<Entry> DayReader::entryAt(const LineRef &ref)
+{
+    if (!m_file.seek(ref.offset))
+        return std::nullopt;
+    return parseLine(m_file.read(ref.length));
+}
+
+void DayReader::setFilter(quint64 opening, quint64 filtering, const Filter &filter)
+{
+    if (opening != m_opening || stale(opening))
+        return;
+    m_filtering = filtering;
+    m_filter = filter;
+    Filtered result{opening, filtering, {}};
+    if (filter.isEmpty()) {
+        result.rows.resize(m_lines.size());
+        for (std::size_t i = 0; i < m_lines.size(); ++i)
+            result.rows[i] = quint32(i);
+    } else {
+        // One pass over the file in large reads, line by line as it was indexed.
+        std::size_t i = 0;
+        QByteArray block;
+        qint64 blockStart = 0;
+        while (i < m_lines.size() && !stale(opening)) {
+            const LineRef &ref = m_lines[i];
+            if (ref.offset < blockStart || ref.offset + ref.length > blockStart + block.size()) {
+                blockStart = ref.offset;
+                if (!m_file.seek(blockStart))
+                    break;
+                block = m_file.read(std::max<qint64>(kBlock, ref.length));
+                if (block.size() < qsizetype(ref.length))
+                    break;
+            }
+            const std::optional<Entry> entry = parseLine(
+                QByteArrayView(block).sliced(ref.offset - blockStart, ref.length));
+            if (entry && filter.matches(*entry))
+                result.rows.push_back(quint32(i));
+            ++i;
+        }
+    }
+    if (stale(opening))
+        return;
+    QMetaObject::invokeMethod(
+        m_to.context, [to = m_to.filtered, r = std::move(result)]() mutable { to(std::move(r)); },
+        Qt::QueuedConnection);
+}
+
+void DayReader::exportCsv(quint64 opening, const QString &path,
+                          std::shared_ptr<const std::vector<quint32>> rows)
+{
+    Exported result{false, 0, path, {}};
+    if (opening == m_opening) {
+        QSaveFile out(path);
+        if (out.open(QIODevice::WriteOnly)) {
+            // The byte order mark tells spreadsheet programs the file is UTF-8.
+            QByteArray text = QByteArray("\xEF\xBB\xBF") + csvHeader().toUtf8();
+            for (const quint32 row : *rows) {
+                if (row >= m_lines.size())
+                    continue;
+                if (const std::optional<Entry> entry = entryAt(m_lines[row])) {
+                    text += csvLine(*entry).toUtf8();
+                    ++result.count;
+                }
+                if (text.size() > kBlock) {
+                    out.write(text);
+                    text.clear();
+                }
+            }
+            out.write(text);
+            result.ok = out.commit();
+        }
+        if (!result.ok)
+            result.error = out.errorString();
+    }
+    QMetaObject::invokeMethod(
+        m_to.context, [to = m_to.exported, r = std::move(result)] { to(r); },
+        Qt::QueuedConnection);
+}
+
+QString csvField(const QString &text)
+{
+    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) &&
+        !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
+        return text;
+    QString quoted = text;
+    quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+
+QString csvHeader()
+{
+    return QStringLiteral("时间,类别,设备,事件,原因,内容\r\n");
+}
+
+QString csvLine(const Entry &entry)
+{
+    return QStringList{csvField(timeText(entry)), csvField(kindName(entry.kind)),
+                       csvField(deviceText(entry.device)), csvField(entry.event),
+                       csvField(entry.cause), csvField(entry.detail)}
+               .join(QLatin1Char(',')) +
+           QStringLiteral("\r\n");
+}
+
+} // namespace journal

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QtGlobal>
+
+#include <array>
+#include <optional>
+
+namespace journal {
+
+// Keeps a flood of replies from growing the journal without bound: in each one-second window
+// (opened by the first chunk after the last window ended) the first kPerSecond chunks are
+// entered one by one; the rest are only counted, by kind, and summed up in one entry when the
+// window is over. So replies add at most kPerSecond + 1 lines a second, however fast they come.
+// It goes by a steady clock in milliseconds, which costs nothing to read: the console's clock
+// is read only for the entries themselves.
+class ReplyGate
+{
+public:
+    static constexpr int kPerSecond = 10;
+    static constexpr qint64 kWindowMs = 1000;
+    // protocol::ReplyKind has five values.
+    static constexpr int kKinds = 5;
+
+    struct Summary
+    {
+        qint64 chunks = 0;
+        qint64 bytes = 0;
+        std::array<qint64, kKinds> byKind{};
+    };
+
+    // True: enter this chunk. False: it is counted for its window's summary.
+    bool admit(qint64 steadyMs, int kind, qint64 bytes);
+    // The summary of the chunks held back, once their window is over (or at once when now):
+    // nothing when none was held back.
+    std::optional<Summary> takeSummary(qint64 steadyMs, bool now = false);
+
+private:
+    qint64 m_windowStart = 0;
+    bool m_open = false;
+    int m_admitted = 0;
+    Summary m_held;
+};
+
+} // namespace journal
