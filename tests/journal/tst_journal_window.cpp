@@ -163,7 +163,7 @@ void JournalWindowTest::tcpReplyLossAndFailedConnect()
     QTRY_VERIFY(c.log().contains("T123456"));
     c.peer->disconnectFromHost();
     QTRY_COMPARE(c.status(), QStringLiteral("设备已断开连接"));
-    c.server.reset();
+    c.tcp.reset();
     c.get<QLineEdit>("设备IP")->setText("127.0.0.62");
     c.click("连接And断开连接");
     QTRY_VERIFY(c.status().startsWith(QStringLiteral("无法连接到")));
