@@ -1,5 +1,6 @@
 // Driving the real console with a joystick or gamepad: SDL's virtual devices, attached inside
 // the test, read by the console through SDL as any device is, against a real pseudo-terminal.
+#include "journalsupport.h"
 #include "support.h"
 #include "virtualstick.h"
 
@@ -10,6 +11,8 @@
 #include "control/joysticksettings.h"
 #include "control/stickcontrol.h"
 #include "control/ticker.h"
+#include "journal/journaltexts.h"
+#include "link/sendcause.h"
 #include "presets/presetcontroller.h"
 #include "link/logtext.h"
 
@@ -75,6 +78,7 @@ private slots:
     void firstDeviceDrivesUnlessChosen();
     void settingsFile();
     void scanRestsOnlyWithoutADevice();
+    void stickJogIsTwoJournalEntries();
 };
 
 void JoystickTest::deflectionToFrames_data()
@@ -397,6 +401,34 @@ void JoystickTest::scanRestsOnlyWithoutADevice()
     }
     QTRY_VERIFY(scan->resting());
     QVERIFY(hotPlug->isActive());
+}
+
+void JoystickTest::stickJogIsTwoJournalEntries()
+{
+    // However the stick leans meanwhile, its drive is one jog in the journal: an entry when its
+    // first frame goes out and one when it is centred, with the count, none per frame.
+    using namespace journaltexts;
+    StickConsole c;
+    VirtualStick pad;
+    QVERIFY(c.attached());
+    for (const double x : {0.4, 0.7, 1.0, -0.5}) {
+        pad.setStick(x, 0.3);
+        QTest::qWait(80);
+    }
+    pad.setStick(0.0, 0.0);
+    const FrameStream sent = framesIn(c.pty.drain(100));
+    const JournalDay day = waitForJournal(
+        c.dir.path(), [](const JournalDay &d) { return !d.withEvent(kJogEnd).isEmpty(); });
+    const QList<journal::Entry> jog = day.ofKind(journal::Kind::Jog);
+    QCOMPARE(jog.size(), 2);
+    QCOMPARE(jog[0].event, kJogStart);
+    QCOMPARE(jog[0].cause, sendcause::kStick);
+    QVERIFY2(jog[0].detail.startsWith(QStringLiteral("摇杆，")), qPrintable(jog[0].detail));
+    QCOMPARE(jog[1].event, kJogEnd);
+    QVERIFY(sent.frames.size() >= 20);
+    QVERIFY2(jog[1].detail.contains(QStringLiteral("共 %1 帧").arg(sent.frames.size())),
+             qPrintable(jog[1].detail));
+    QVERIFY(day.withEvent(kJogFrame).isEmpty());
 }
 
 QTEST_MAIN(JoystickTest)
