@@ -44,7 +44,8 @@ QList<schedule::FileLine> plainLines(const QByteArray &bytes, int maxLines)
         if (lf >= 0 && lf < end)
             end = lf;
         const QByteArray line = bytes.mid(pos, end - pos);
-        QStringDecoder decoder("GB18030");
+        // Each line on its own: a character cut off at the line's end is an error of that line.
+        QStringDecoder decoder("GB18030", QStringConverter::Flag::Stateless);
         const QString text = decoder.decode(line);
         if (line.size() > schedule::kMaxLineBytes || line.contains('\0') || decoder.hasError())
             lines.append(std::nullopt);
