@@ -14,6 +14,8 @@ namespace {
 
 // A batch grows to this before a new one starts, so dropping the oldest lines stays cheap.
 constexpr qsizetype kBatchBytes = 64 * 1024;
+// The writer wakes before its interval is over once this share of the waiting bound is queued.
+constexpr qint64 kWakeShare = 8;
 // Pruning runs at each new day file and after this much was written.
 constexpr qint64 kPruneEvery = qint64(16) * 1024 * 1024;
 constexpr std::chrono::seconds kRetry{1};
@@ -45,14 +47,29 @@ QString Writer::dayPath(QDate day) const
     return m_settings.folder + QLatin1Char('/') + dayFileName(day);
 }
 
+qint64 Writer::wakeBytes() const
+{
+    return m_settings.waitingBytes / kWakeShare;
+}
+
 void Writer::append(QDate day, const QByteArray &line)
 {
-    const std::lock_guard lock(m_mutex);
-    if (m_queue.empty() || m_queue.back().day != day || m_queue.back().lines.size() > kBatchBytes)
-        m_queue.push_back({day, {}});
-    m_queue.back().lines += line;
-    m_queuedBytes += line.size();
-    dropOverBound();
+    bool wake = false;
+    {
+        const std::lock_guard lock(m_mutex);
+        if (m_queue.empty() || m_queue.back().day != day ||
+            m_queue.back().lines.size() > kBatchBytes)
+            m_queue.push_back({day, {}});
+        const qint64 before = m_queuedBytes;
+        m_queue.back().lines += line;
+        m_queuedBytes += line.size();
+        wake = before < wakeBytes() && m_queuedBytes >= wakeBytes();
+        dropOverBound();
+    }
+    // A burst is written at once rather than at the next interval, so that lines are dropped
+    // only when the disk does not take them, never for the writer's sleeping.
+    if (wake)
+        m_wake.notify_one();
 }
 
 void Writer::dropOverBound()
@@ -70,7 +87,8 @@ void Writer::run()
     std::unique_lock lock(m_mutex);
     while (true) {
         const auto wait = m_failing ? std::chrono::milliseconds(kRetry) : m_settings.interval;
-        m_wake.wait_for(lock, wait, [this] { return m_stop; });
+        m_wake.wait_for(lock, wait,
+                        [this] { return m_stop || (!m_failing && m_queuedBytes >= wakeBytes()); });
         const bool stopping = m_stop;
         std::deque<Batch> batches;
         batches.swap(m_queue);

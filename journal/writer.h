@@ -16,8 +16,9 @@
 namespace journal {
 
 // Appends journal lines to their day files on a thread of its own. append() only queues (a
-// lock and a copy); the thread writes what is queued every interval and whole lines only, so a
-// program killed at any moment leaves at most the last interval unwritten. A file that ends in
+// lock and a copy); the thread writes what is queued every interval, and at once when a burst
+// has queued an eighth of the waiting bound, whole lines only, so a program killed at any
+// moment leaves at most the last interval unwritten. A file that ends in
 // the middle of a line (a kill inside a write, a full disk) gets a raw control character and a
 // line end before anything else is written to it, so the cut line reads as broken and the next
 // line starts whole. When writing fails the lines wait, up to a bound (the oldest go first), and
@@ -71,6 +72,7 @@ private:
     void fail(const QString &path, int error);
     void closeFile();
     void dropOverBound();
+    qint64 wakeBytes() const;
 
     Settings m_settings;
     Events m_events;

@@ -8,10 +8,12 @@
 #include "journal/journaltexts.h"
 #include "journal/replygate.h"
 #include "journal/retention.h"
+#include "journal/writer.h"
 
 #include "../support/journalsupport.h"
 
 #include <QDir>
+#include <QThread>
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -19,6 +21,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <atomic>
 #include <csignal>
 
 using namespace journal;
@@ -49,6 +52,7 @@ private slots:
     void theClockSplitsTheDays();
     void oldDaysGo();
     void aFullDeviceIsToldOnceAndWritingResumes();
+    void aBurstOnAHealthyDiskLosesNothing();
     void killedAtRandomMoments();
     void replyFloodIsBounded();
     void pictureOfADay();
@@ -201,6 +205,33 @@ void JournalFilesTest::aFullDeviceIsToldOnceAndWritingResumes()
         QCOMPARE(written.entries[i].detail, QString::number(i));
     QCOMPARE(written.entries[50].event, QStringLiteral("关灯"));
     QCOMPARE(written.entries[51].detail, journaltexts::kResumedDetail.arg(0));
+}
+
+void JournalFilesTest::aBurstOnAHealthyDiskLosesNothing()
+{
+    // Four times the waiting bound, queued far faster than one interval: the writer must not
+    // sleep through it and drop lines the disk would have taken.
+    QTemporaryDir dir;
+    std::atomic<qint64> dropped = 0;
+    Writer::Events events;
+    events.dropped = [&](qint64 lost) { dropped += lost; };
+    const QDate day(2026, 12, 8);
+    const QByteArray line = QByteArray(99, 'x') + '\n';
+    constexpr qint64 kBound = 1024 * 1024;
+    constexpr int kLinesPerStep = 640;
+    const int steps = int(4 * kBound / (line.size() * kLinesPerStep));
+    QString path;
+    {
+        Writer writer({dir.path(), {}, std::chrono::seconds(60), kBound}, std::move(events));
+        path = writer.dayPath(day);
+        for (int step = 0; step < steps; ++step) {
+            for (int i = 0; i < kLinesPerStep; ++i)
+                writer.append(day, line);
+            QThread::msleep(2);
+        }
+    }
+    QCOMPARE(dropped.load(), 0);
+    QCOMPARE(QFileInfo(path).size(), qint64(steps) * kLinesPerStep * line.size());
 }
 
 void JournalFilesTest::killedAtRandomMoments()
