@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 
 using namespace linktexts;
 
@@ -59,6 +60,8 @@ void LinkController::FindSerialPorts()
 {
     SerialLink &port = m_links.serial();
     c.ComboComm->clearAll();
+    port.holdSystemPorts(portpaths::listSystemPorts());
+    const auto letGo = qScopeGuard([&port] { port.letGoOfSystemPorts(); });
     for (int n = 1; n <= kHighestPort; ++n) {
         if (!port.setPortNumber(n))
             continue;

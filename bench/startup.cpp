@@ -271,6 +271,7 @@ int runPieces(int argc, char **argv)
     {
         Links links(programDir);
         SerialLink &port = links.serial();
+        port.holdSystemPorts(portpaths::listSystemPorts());
         for (int n = 1; n <= kPortsSearched; ++n) {
             if (!port.setPortNumber(n))
                 continue;

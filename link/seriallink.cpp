@@ -74,13 +74,24 @@ void SerialLink::discardOutput()
     m_queued.clear();
 }
 
+void SerialLink::holdSystemPorts(portpaths::SystemPorts listed)
+{
+    m_listed = std::move(listed);
+}
+
+void SerialLink::letGoOfSystemPorts()
+{
+    m_listed.reset();
+}
+
 Link::OpenResult SerialLink::open()
 {
     if (m_port.isOpen()) {
         m_lastError = QStringLiteral("port already open");
         return OpenResult::Failed;
     }
-    const QString path = portpaths::devicePath(m_programDir, m_portNumber);
+    const QString path = m_listed ? portpaths::devicePath(m_programDir, m_portNumber, *m_listed)
+                                  : portpaths::devicePath(m_programDir, m_portNumber);
     // A device that is not there is not tried: the port's open would first take and sync a
     // lock file for it, which makes a search of all 36 numbers slow on a busy machine.
     if (!present(path)) {

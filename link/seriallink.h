@@ -1,11 +1,14 @@
 #pragma once
 
 #include "link/link.h"
+#include "link/portpaths.h"
 #include "link/serialsettings.h"
 
 #include <QByteArrayList>
 #include <QSerialPort>
 #include <QString>
+
+#include <optional>
 
 // The serial port to the head controller, addressed by port number ("COM3" is port 3). Every
 // byte that arrives is handed on at once, in received().
@@ -18,6 +21,10 @@ public:
 
     bool setPortNumber(int n);
     int portNumber() const { return m_portNumber; }
+    // For a search that opens every number in turn: the opens look the numbers up in this
+    // listing of the system's ports until it is let go, instead of listing them each time.
+    void holdSystemPorts(portpaths::SystemPorts listed);
+    void letGoOfSystemPorts();
     // Applied at once to an open port, and at every open.
     void setSettings(const SerialSettings &settings);
     const SerialSettings &settings() const { return m_settings; }
@@ -53,6 +60,7 @@ private:
     QString m_programDir;
     QSerialPort m_port;
     int m_portNumber = 1;
+    std::optional<portpaths::SystemPorts> m_listed;
     SerialSettings m_settings;
     bool m_lostReported = false;
     // Whole commands that wait until the port's own buffer has gone to the line.

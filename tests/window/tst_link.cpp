@@ -98,12 +98,18 @@ void LinkTest::portNumbersAndDevices()
     // The ports the system lists by name: Linux names none of its ports COMn.
     for (int n : {1, 17, 36})
         QVERIFY(portpaths::devicePath(dir.path(), n).isEmpty());
+    // A search looks every number up in one listing.
+    const portpaths::SystemPorts listed{{QStringLiteral("COM5"), QStringLiteral("/dev/ttyS4")}};
+    QCOMPARE(portpaths::devicePath(dir.path(), 5, listed), QStringLiteral("/dev/ttyS4"));
+    QVERIFY(portpaths::devicePath(dir.path(), 6, listed).isEmpty());
 #endif
     QVERIFY(portpaths::devicePath(dir.path(), 37).isEmpty());
     QVERIFY(portpaths::devicePath(dir.path(), 0).isEmpty());
     PtyPair pty;
     QVERIFY(pty.publish(dir.path(), 2));
     QCOMPARE(portpaths::devicePath(dir.path(), 2), pty.slavePath());
+    QCOMPARE(portpaths::devicePath(dir.path(), 2, {{QStringLiteral("COM2"), QStringLiteral("/x")}}),
+             pty.slavePath());
 }
 
 void LinkTest::deviceIpHost_data()
