@@ -1,6 +1,7 @@
 #include "journal/dayreader.h"
 
-#include <QSaveFile>
+#include "files/wholefile.h"
+
 #include <QStringList>
 
 namespace journal {
@@ -168,27 +169,27 @@ void DayReader::exportCsv(quint64 opening, const QString &path,
 {
     Exported result{false, 0, path, {}};
     if (opening == m_opening) {
-        QSaveFile out(path);
-        if (out.open(QIODevice::WriteOnly)) {
-            // The byte order mark tells spreadsheet programs the file is UTF-8.
-            QByteArray text = QByteArray("\xEF\xBB\xBF") + csvHeader().toUtf8();
-            for (const quint32 row : *rows) {
-                if (row >= m_lines.size())
-                    continue;
-                if (const std::optional<Entry> entry = entryAt(m_lines[row])) {
-                    text += csvLine(*entry).toUtf8();
-                    ++result.count;
-                }
-                if (text.size() > kBlock) {
-                    out.write(text);
-                    text.clear();
-                }
+        files::WholeFile out(path);
+        // The byte order mark tells spreadsheet programs the file is UTF-8.
+        QByteArray text = QByteArray("\xEF\xBB\xBF") + csvHeader().toUtf8();
+        for (const quint32 row : *rows) {
+            if (row >= m_lines.size())
+                continue;
+            if (const std::optional<Entry> entry = entryAt(m_lines[row])) {
+                text += csvLine(*entry).toUtf8();
+                ++result.count;
             }
-            out.write(text);
-            result.ok = out.commit();
+            if (text.size() > kBlock) {
+                if (!out.write(text))
+                    break;
+                text.clear();
+            }
         }
-        if (!result.ok)
-            result.error = out.errorString();
+        out.write(text);
+        const files::Saved saved = out.commit();
+        result.ok = saved.ok;
+        if (!saved.ok)
+            result.error = files::reasonText(saved.error);
     }
     QMetaObject::invokeMethod(
         m_to.context, [to = m_to.exported, r = std::move(result)] { to(r); },
