@@ -198,10 +198,15 @@ void DayReader::exportCsv(quint64 opening, const QString &path,
 
 QString csvField(const QString &text)
 {
-    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) &&
-        !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
-        return text;
-    QString quoted = text;
+    // A spreadsheet takes a field that starts like a formula for one, quoted or not: an apostrophe
+    // in front keeps an operator's typed text (an address, a port name) plain text.
+    const QString field = !text.isEmpty() && QStringView(u"=+-@\t\r").contains(text.front())
+                              ? QLatin1Char('\'') + text
+                              : text;
+    if (!field.contains(QLatin1Char(',')) && !field.contains(QLatin1Char('"')) &&
+        !field.contains(QLatin1Char('\n')) && !field.contains(QLatin1Char('\r')))
+        return field;
+    QString quoted = field;
     quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
     return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
