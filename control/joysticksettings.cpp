@@ -4,7 +4,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringList>
 
 #include <cmath>
@@ -146,12 +145,11 @@ Loaded load(const QString &path)
     return loaded;
 }
 
-bool writeDefaultsIfMissing(const QString &path)
+files::Saved writeDefaultsIfMissing(const QString &path)
 {
     if (QFileInfo::exists(path))
-        return true;
-    QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(format(Settings{})) >= 0 && file.commit();
+        return {true, 0};
+    return files::writeWhole(path, format(Settings{}));
 }
 
 QString problemText(const QString &path, const Loaded &loaded)

@@ -2,6 +2,7 @@
 
 #include "control/operatoraction.h"
 #include "control/stickmotion.h"
+#include "files/wholefile.h"
 
 #include <QByteArray>
 #include <QList>
@@ -51,8 +52,8 @@ struct Loaded
     QString error;
 };
 Loaded load(const QString &path);
-// Writes the file only when there is none yet; false when it could not be written.
-bool writeDefaultsIfMissing(const QString &path);
+// Writes the file only when there is none yet, whole or not at all.
+files::Saved writeDefaultsIfMissing(const QString &path);
 
 // The message naming a file's unusable lines; empty when there are none.
 QString problemText(const QString &path, const Loaded &loaded);

@@ -58,8 +58,10 @@ void StickControl::poll()
         stopDriving();
         if (change.attached) {
             // The file is written on first use, so that the operator finds the defaults to edit.
-            if (!joysticksettings::writeDefaultsIfMissing(m_settingsPath))
-                qWarning("corvane: cannot write %s", qUtf8Printable(m_settingsPath));
+            const files::Saved saved = joysticksettings::writeDefaultsIfMissing(m_settingsPath);
+            if (!saved.ok)
+                qWarning("corvane: cannot write %s: %s", qUtf8Printable(m_settingsPath),
+                         qUtf8Printable(files::reasonText(saved.error)));
         }
         m_hooks.notice(change.attached ? controltexts::stickAttached(change.name)
                                        : controltexts::stickDetached(change.name));

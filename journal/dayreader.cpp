@@ -1,6 +1,7 @@
 #include "journal/dayreader.h"
 
-#include <QSaveFile>
+#include "files/wholefile.h"
+
 #include <QStringList>
 
 namespace journal {
@@ -168,27 +169,27 @@ void DayReader::exportCsv(quint64 opening, const QString &path,
 {
     Exported result{false, 0, path, {}};
     if (opening == m_opening) {
-        QSaveFile out(path);
-        if (out.open(QIODevice::WriteOnly)) {
-            // The byte order mark tells spreadsheet programs the file is UTF-8.
-            QByteArray text = QByteArray("\xEF\xBB\xBF") + csvHeader().toUtf8();
-            for (const quint32 row : *rows) {
-                if (row >= m_lines.size())
-                    continue;
-                if (const std::optional<Entry> entry = entryAt(m_lines[row])) {
-                    text += csvLine(*entry).toUtf8();
-                    ++result.count;
-                }
-                if (text.size() > kBlock) {
-                    out.write(text);
-                    text.clear();
-                }
+        files::WholeFile out(path);
+        // The byte order mark tells spreadsheet programs the file is UTF-8.
+        QByteArray text = QByteArray("\xEF\xBB\xBF") + csvHeader().toUtf8();
+        for (const quint32 row : *rows) {
+            if (row >= m_lines.size())
+                continue;
+            if (const std::optional<Entry> entry = entryAt(m_lines[row])) {
+                text += csvLine(*entry).toUtf8();
+                ++result.count;
             }
-            out.write(text);
-            result.ok = out.commit();
+            if (text.size() > kBlock) {
+                if (!out.write(text))
+                    break;
+                text.clear();
+            }
         }
-        if (!result.ok)
-            result.error = out.errorString();
+        out.write(text);
+        const files::Saved saved = out.commit();
+        result.ok = saved.ok;
+        if (!saved.ok)
+            result.error = files::reasonText(saved.error);
     }
     QMetaObject::invokeMethod(
         m_to.context, [to = m_to.exported, r = std::move(result)] { to(r); },
@@ -197,10 +198,15 @@ void DayReader::exportCsv(quint64 opening, const QString &path,
 
 QString csvField(const QString &text)
 {
-    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) &&
-        !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
-        return text;
-    QString quoted = text;
+    // A spreadsheet takes a field that starts like a formula for one, quoted or not: an apostrophe
+    // in front keeps an operator's typed text (an address, a port name) plain text.
+    const QString field = !text.isEmpty() && QStringView(u"=+-@\t\r").contains(text.front())
+                              ? QLatin1Char('\'') + text
+                              : text;
+    if (!field.contains(QLatin1Char(',')) && !field.contains(QLatin1Char('"')) &&
+        !field.contains(QLatin1Char('\n')) && !field.contains(QLatin1Char('\r')))
+        return field;
+    QString quoted = field;
     quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
     return QLatin1Char('"') + quoted + QLatin1Char('"');
 }

@@ -117,7 +117,9 @@ private:
     Filter m_filter;
 };
 
-// One CSV field: quoted when it holds a comma, a quote or a line break.
+// One CSV field: an apostrophe in front when it starts with =, +, -, @, a tab or a carriage
+// return, so that no spreadsheet reads it as a formula; quoted when it holds a comma, a quote or
+// a line break.
 QString csvField(const QString &text);
 // The header and one entry as CSV lines, with CRLF.
 QString csvHeader();

@@ -73,4 +73,7 @@ inline const QString kDroppedDetail = QStringLiteral("记录来得比磁盘写�
 // Written when writing works again.
 inline const QString kResumedDetail = QStringLiteral("此前无法写入，其间丢失 %1 条记录");
 
+// An export that could not be written: the file chosen and why.
+inline const QString kExportFailed = QStringLiteral("无法导出 CSV 文件：%1\n%2");
+
 } // namespace journaltexts

@@ -277,5 +277,5 @@ void JournalWindow::exported(bool ok, qint64 count, const QString &path, const Q
         统计->setText(QStringLiteral("已导出 %1 条到 %2").arg(count).arg(path));
         return;
     }
-    prompt::show(this, QStringLiteral("无法导出 CSV 文件：%1\n%2").arg(path, error));
+    prompt::show(this, journaltexts::kExportFailed.arg(path, error));
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "files/filetexts.h"
+
 #include <QString>
 
 // Texts of the timetable as the operator sees them: the pieces of a row, the cruise words and
@@ -32,15 +34,14 @@ inline const QString kTimetableHelpMessage =
 // A settings file could not be written at exit.
 inline const QString kSaveFailedPrefix = QStringLiteral("无法保存设置文件：");
 
-// Why, in a few words.
-inline const QString kReasonIsFolder = QStringLiteral("该位置是一个文件夹，不是文件");
-inline const QString kReasonNoFolder = QStringLiteral("所在的文件夹不存在");
-inline const QString kReasonNoPermission =
-    QStringLiteral("没有写入权限：文件本身和所在的文件夹都不允许写入");
-inline const QString kReasonReadOnlyDisk = QStringLiteral("磁盘为只读，无法写入");
-inline const QString kReasonDiskFull = QStringLiteral("磁盘空间不足，无法写入");
+// Why, in a few words: the words of every file the console saves, and the one of these files.
+using filetexts::kReasonDiskFull;
+using filetexts::kReasonIsFolder;
+using filetexts::kReasonNoFolder;
+using filetexts::kReasonNoPermission;
+using filetexts::kReasonReadOnlyDisk;
+using filetexts::kReasonWriteFailed;
 inline const QString kReasonNoEncoding = QStringLiteral("系统缺少 GB18030 编码，无法写入");
-inline const QString kReasonWriteFailed = QStringLiteral("写入文件时出错");
 
 // "无法保存设置文件：<path>", then the reason on its own line.
 inline QString saveFailedText(const QString &path, const QString &reason)

@@ -1,5 +1,6 @@
 #include "schedule/settingsfiles.h"
 
+#include "files/wholefile.h"
 #include "protocol/decimaltext.h"
 
 #include "schedule/scheduletexts.h"
@@ -8,8 +9,6 @@
 #include <QByteArray>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
-#include <QStorageInfo>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -117,26 +116,6 @@ std::optional<bool> nonZeroNumber(QStringView text)
     return whole.value != 0 || fraction.value != 0;
 }
 
-// Why a file could not be written, told from what the file and its folder look like now.
-QString reasonWhy(const QString &path, qint64 bytes)
-{
-    using namespace scheduletexts;
-    const QFileInfo file(path);
-    if (file.isDir())
-        return kReasonIsFolder;
-    const QFileInfo folder(file.absolutePath());
-    if (!folder.isDir())
-        return kReasonNoFolder;
-    const QStorageInfo storage(folder.absoluteFilePath());
-    if (storage.isValid() && storage.isReadOnly())
-        return kReasonReadOnlyDisk;
-    if (storage.isValid() && storage.bytesAvailable() >= 0 && storage.bytesAvailable() < bytes)
-        return kReasonDiskFull;
-    if (!folder.isWritable() && !(file.exists() && file.isWritable()))
-        return kReasonNoPermission;
-    return kReasonWriteFailed;
-}
-
 SaveResult writeLines(const QString &path, const QStringList &lines)
 {
     QStringEncoder encoder(kEncoding);
@@ -147,22 +126,9 @@ SaveResult writeLines(const QString &path, const QStringList &lines)
         bytes.append(encoder.encode(line));
         bytes.append(kLineEnd);
     }
-    // The new file is made beside the old one and takes its place whole. Where the folder does
-    // not let us make a file but the old file itself may be written, it is written in place: a
-    // setting saved that way is worth more than the guarantee of a whole replacement.
-    QSaveFile file(path);
-    file.setDirectWriteFallback(true);
-    const auto failed = [&] {
-        return SaveResult{false, scheduletexts::saveFailedText(path, reasonWhy(path, bytes.size()))};
-    };
-    if (!file.open(QIODevice::WriteOnly))
-        return failed();
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return failed();
-    }
-    if (!file.commit())
-        return failed();
+    const files::Saved saved = files::writeWhole(path, bytes);
+    if (!saved.ok)
+        return {false, scheduletexts::saveFailedText(path, files::reasonText(saved.error))};
     return {true, {}};
 }
 

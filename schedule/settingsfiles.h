@@ -71,8 +71,10 @@ struct SaveResult
     QString message;
 };
 
-// Each writer replaces the whole file at once: until the new content is complete on disk the old
-// file stays as it was, so a kill, a crash or a full disk never leaves half a file behind.
+// Each writer saves the whole file or nothing (files::WholeFile): it is reported saved only when
+// every byte is on the disk; until then the old file stays as it was, so a kill, a crash or a full
+// disk never leaves half a file behind. Where the folder refuses a new file but the file itself
+// may be written, it is written in place, once the room for all of it is taken.
 SaveResult writeDeviceIp(const QString &path, const QString &ip);
 SaveResult writeRows(const QString &path, const QStringList &rows);
 SaveResult writeFlags(const QString &path, const QList<bool> &flags);

@@ -3,11 +3,13 @@
 // carrying the journal into the next day's file, a journal on a full device; the journal window
 // with its filters, search, export and day picture; the timetable's marks and next-event line.
 #include "asoperator.h"
+#include "diskfaults.h"
 #include "journalsupport.h"
 #include "support.h"
 
 #include "app/consolejournal.h"
 #include "app/mainform.h"
+#include "files/filetexts.h"
 #include "journal/daystrip.h"
 #include "journal/journaltexts.h"
 #include "journal/journalwindow.h"
@@ -67,6 +69,7 @@ private slots:
     void theClockCarriesItPastMidnight();
     void aFullDeviceGivesOneMessage();
     void windowFiltersSearchExportAndPicture();
+    void exportOnAFullDisk();
     void todayIsLive();
     void timetableMarksThroughFiringRestartAndConfirmation();
 };
@@ -345,6 +348,27 @@ void JournalWindowTest::windowFiltersSearchExportAndPicture()
     search->setText(QStringLiteral("引号"));
     QTRY_COMPARE(model.rowCount(), 1);
     QVERIFY(journal::csvLine(*model.entryAt(0)).endsWith(",\"标记, \"\"引号\"\"\"\r\n"));
+}
+
+void JournalWindowTest::exportOnAFullDisk()
+{
+    // The file chosen keeps what it held, and the message names it with the reason.
+    if (::geteuid() != 0)
+        QSKIP("a disk of its own needs root");
+    Console c(29);
+    QTemporaryDir folder;
+    SmallDisk disk(folder.path());
+    const QString csv = folder.path() + "/day.csv";
+    QVERIFY(disk.ok() && writeFile(csv, "old\r\n") && disk.fill(0));
+    c.click("运行记录");
+    journal::JournalModel &model = c.form->journalWindow()->model();
+    QTRY_VERIFY_WITH_TIMEOUT(model.rowCount() >= 1 && !model.busy(), 20000);
+    model.exportCsv(csv);
+    QTRY_COMPARE_WITH_TIMEOUT(c.prompts.messages,
+                              QStringList(kExportFailed.arg(csv, filetexts::kReasonDiskFull)), 20000);
+    QCOMPARE(fileBytes(csv), QByteArray("old\r\n"));
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList({".filler", "day.csv"}));
 }
 
 void JournalWindowTest::todayIsLive()

@@ -48,6 +48,8 @@ class JournalFilesTest : public QObject
 private slots:
     void linesReadBack_data();
     void linesReadBack();
+    void csvFields_data();
+    void csvFields();
     void brokenLinesSpoilOnlyThemselves();
     void theClockSplitsTheDays();
     void oldDaysGo();
@@ -71,6 +73,10 @@ void JournalFilesTest::linesReadBack_data()
         << QByteArray("2026-12-08 23:59:59.999\t提示\t\t显示提示\t\ta\\tb\\nc\\\\d\\r\\x01\n");
     QTest::newRow("device 255") << entry("2026-01-01 00:00:00.000", Kind::Jog, 255, "开始点动")
                                 << QByteArray("2026-01-01 00:00:00.000\t点动\t255\t开始点动\t\t\n");
+    // Only the export guards a spreadsheet; the day file keeps what was typed.
+    QTest::newRow("formula in a link")
+        << entry("2026-01-01 00:00:00.000", Kind::Link, -1, "连接失败", {}, "=1+2")
+        << QByteArray("2026-01-01 00:00:00.000\t连接\t\t连接失败\t\t=1+2\n");
 }
 
 void JournalFilesTest::linesReadBack()
@@ -86,6 +92,30 @@ void JournalFilesTest::linesReadBack()
     QCOMPARE(read->event, written.event);
     QCOMPARE(read->cause, written.cause);
     QCOMPARE(read->detail, written.detail);
+}
+
+void JournalFilesTest::csvFields_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("field");
+    const auto row = [](const char *name, const char *text, const char *field) {
+        QTest::newRow(name) << QString::fromUtf8(text) << QString::fromUtf8(field);
+    };
+    row("formula", "=HYPERLINK(\"http://x\")", "\"'=HYPERLINK(\"\"http://x\"\")\"");
+    row("plus", "+1", "'+1");
+    row("minus", "-1", "'-1");
+    row("at", "@SUM(A1)", "'@SUM(A1)");
+    row("tab", "\t=1", "'\t=1");
+    row("carriage return", "\r=1", "\"'\r=1\"");
+    row("signs inside", "a=b-c", "a=b-c");
+    row("address", "192.168.1.20", "192.168.1.20");
+}
+
+void JournalFilesTest::csvFields()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, field);
+    QCOMPARE(journal::csvField(text), field);
 }
 
 void JournalFilesTest::brokenLinesSpoilOnlyThemselves()

@@ -1,10 +1,12 @@
 #include "schedule/scheduletexts.h"
-#include "tests/support/asoperator.h"
 #include "schedule/settingsfiles.h"
 #include "schedule/timetable.h"
+#include "tests/support/asoperator.h"
+#include "tests/support/diskfaults.h"
 
 #include <QDir>
 #include <QFile>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -34,6 +36,8 @@ private slots:
     void notRegularFilesReadNothing();
     void unwritableFolder();
     void replaceLeavesNoTemporaryFiles();
+    void savedWholeOrNotAtAll_data();
+    void savedWholeOrNotAtAll();
 
 private:
     QString put(const QByteArray &bytes);
@@ -297,6 +301,59 @@ void TestSettingsFiles::replaceLeavesNoTemporaryFiles()
     QCOMPARE(contents(deviceIpPath(dir)), QByteArray("\r\n"));
     QCOMPARE(QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              QStringList({"123.ini", "322.ini"}));
+}
+
+void TestSettingsFiles::savedWholeOrNotAtAll_data()
+{
+    using namespace scheduletexts;
+    QTest::addColumn<int>("oldRows"); // 0: no file yet
+    QTest::addColumn<int>("newRows");
+    QTest::addColumn<int>("freePages"); // -1: the test folder's own disk, not a full one
+    QTest::addColumn<bool>("immutable");
+    QTest::addColumn<QString>("reason"); // empty: saved
+    QTest::newRow("full disk, a page free") << 99 << 99 << 1 << false << kReasonDiskFull;
+    QTest::newRow("immutable folder") << 99 << 99 << -1 << true << QString();
+    QTest::newRow("immutable, no file") << 0 << 1 << -1 << true << kReasonNoPermission;
+    QTest::newRow("immutable, full, growing") << 10 << 99 << 0 << true << kReasonDiskFull;
+    QTest::newRow("immutable, full, shrinking") << 99 << 1 << 0 << true << QString();
+}
+
+void TestSettingsFiles::savedWholeOrNotAtAll()
+{
+    // Saved only with every byte on the disk, else left as it was; written in place where the
+    // folder refuses a new file.
+    QFETCH(int, oldRows);
+    QFETCH(int, newRows);
+    QFETCH(int, freePages);
+    QFETCH(bool, immutable);
+    QFETCH(QString, reason);
+    if (::geteuid() != 0)
+        QSKIP("a disk of its own and an immutable folder need root");
+    std::optional<SmallDisk> disk;
+    QVERIFY(freePages < 0 || disk.emplace(m_dir->path()).ok());
+    const QString dir = m_dir->path() + "/settings";
+    const auto rows = [](int count, const char *on) {
+        QStringList all;
+        for (int n = 0; n < count; ++n)
+            all << rowText(n, on, "18:00:00", scheduletexts::kCruiseOne);
+        return all;
+    };
+    QVERIFY(QDir().mkpath(dir) &&
+            (oldRows == 0 || writeRows(rowsPath(dir), rows(oldRows, "07:00:00")).ok));
+    const QByteArray old = contents(rowsPath(dir));
+    QVERIFY(!disk || disk->fill(freePages * 4096));
+    std::optional<ImmutableFolder> frozen;
+    QVERIFY(!immutable || frozen.emplace(dir).ok());
+
+    const SaveResult result = writeRows(rowsPath(dir), rows(newRows, "08:00:00"));
+    QCOMPARE(result.ok, reason.isEmpty());
+    QCOMPARE(result.message,
+             reason.isEmpty() ? QString() : scheduletexts::saveFailedText(rowsPath(dir), reason));
+    const QByteArray saved =
+        QStringEncoder("GB18030").encode(rows(newRows, "08:00:00").join("\r\n") + "\r\n");
+    QCOMPARE(contents(rowsPath(dir)), reason.isEmpty() ? saved : old);
+    QCOMPARE(QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             oldRows > 0 || reason.isEmpty() ? QStringList("321.ini") : QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestSettingsFiles)

@@ -1,5 +1,6 @@
 // Driving the real console with a joystick or gamepad: SDL's virtual devices, attached inside
 // the test, read by the console through SDL as any device is, against a real pseudo-terminal.
+#include "diskfaults.h"
 #include "journalsupport.h"
 #include "support.h"
 #include "virtualstick.h"
@@ -11,6 +12,7 @@
 #include "control/joysticksettings.h"
 #include "control/stickcontrol.h"
 #include "control/ticker.h"
+#include "files/filetexts.h"
 #include "journal/journaltexts.h"
 #include "link/sendcause.h"
 #include "presets/presetcontroller.h"
@@ -77,6 +79,7 @@ private slots:
     void firstDeviceDrivesUnlessChosen_data();
     void firstDeviceDrivesUnlessChosen();
     void settingsFile();
+    void defaultsOnAFullDisk();
     void scanRestsOnlyWithoutADevice();
     void stickJogIsTwoJournalEntries();
 };
@@ -381,6 +384,21 @@ void JoystickTest::settingsFile()
     QCOMPARE(c.pty.read(21), hex("FF 01 04 00 00 00 05").repeated(3));
     QCOMPARE(fileBytes(c.settingsPath()), broken);
     QVERIFY(c.prompts.messages.isEmpty());
+}
+
+void JoystickTest::defaultsOnAFullDisk()
+{
+    // No file at all rather than a cut one, which would be read as the operator's settings.
+    if (::geteuid() != 0)
+        QSKIP("a disk of its own needs root");
+    QTemporaryDir folder;
+    SmallDisk disk(folder.path());
+    QVERIFY(disk.ok() && disk.fill(0));
+    const QString path = folder.path() + u'/' + joysticksettings::kFileName;
+    const files::Saved saved = joysticksettings::writeDefaultsIfMissing(path);
+    QVERIFY(!saved.ok);
+    QCOMPARE(files::reasonText(saved.error), filetexts::kReasonDiskFull);
+    QVERIFY(!QFile::exists(path));
 }
 
 void JoystickTest::scanRestsOnlyWithoutADevice()

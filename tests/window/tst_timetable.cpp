@@ -1,9 +1,12 @@
 // The timetable from the real window: the editor, the settings files beside the program and the
 // lamp and cruise switched by a clock the test sets, read back on a real pseudo-terminal.
 #include "asoperator.h"
+#include "diskfaults.h"
+#include "journalsupport.h"
 #include "support.h"
 
 #include "app/mainform.h"
+#include "journal/journaltexts.h"
 #include "schedule/form2.h"
 #include "schedule/scheduletexts.h"
 #include "schedule/timetablecontroller.h"
@@ -139,6 +142,8 @@ private slots:
     void roundTripThroughExit();
     void unwritableFilesAtExit_data();
     void unwritableFilesAtExit();
+    void fullDiskAtExit_data();
+    void fullDiskAtExit();
     void scan_data();
     void scan();
 };
@@ -489,6 +494,57 @@ void TimetableTest::unwritableFilesAtExit()
                  QStringList{saveFailedText(c.file("123.ini"), kReasonIsFolder) + '\n' +
                              saveFailedText(c.file("322.ini"), kReasonIsFolder)});
         QCOMPARE(fileBytes(c.file("321.ini")).size(), 99 * 47);
+    }
+}
+
+void TimetableTest::fullDiskAtExit_data()
+{
+    QTest::addColumn<qint64>("freeBytes");
+    QTest::addColumn<QStringList>("unsaved");
+    QTest::newRow("a page free") << 4096LL << QStringList{"321.ini"};
+    QTest::newRow("nothing free") << 0LL << QStringList{"123.ini", "321.ini", "322.ini"};
+}
+
+void TimetableTest::fullDiskAtExit()
+{
+    // A file that does not fit keeps its bytes, is named with the reason and is entered in the
+    // journal (on another disk here) as not saved.
+    QFETCH(qint64, freeBytes);
+    QFETCH(QStringList, unsaved);
+    if (::geteuid() != 0)
+        QSKIP("a disk of its own needs root");
+    Timetable c(false);
+    SmallDisk disk(c.dir.path());
+    QTemporaryDir journalDisk;
+    QVERIFY(disk.ok() && QFile::link(journalDisk.path(), c.file("journal")));
+    // A first run writes the three files; the second changes two of them.
+    c.begin();
+    c.exit();
+    c.form.reset();
+    c.begin();
+    c.get<QLineEdit>("设备IP")->setText("10.0.0.2");
+    c.doubleClick(1);
+    const QStringList files{"123.ini", "321.ini", "322.ini"};
+    QList<QByteArray> old;
+    for (const QString &name : files)
+        old << fileBytes(c.dir.path() + '/' + name);
+    QVERIFY(disk.fill(freeBytes));
+    c.exit();
+
+    QStringList messages;
+    for (const QString &name : unsaved)
+        messages << scheduletexts::saveFailedText(c.dir.path() + '/' + name,
+                                                  scheduletexts::kReasonDiskFull);
+    QCOMPARE(c.prompts.messages, QStringList(messages.join('\n')));
+    const auto settings = [](const JournalDay &d) { return d.ofKind(journal::Kind::Settings); };
+    const JournalDay day = waitForJournal(
+        c.dir.path(), [&](const JournalDay &d) { return settings(d).size() == 6; }, c.now.date(),
+        20000);
+    for (int i = 0; i < 3; ++i) {
+        const bool kept = unsaved.contains(files[i]);
+        QCOMPARE(fileBytes(c.dir.path() + '/' + files[i]) == old[i], kept);
+        QCOMPARE(settings(day).value(3 + i).event,
+                 kept ? journaltexts::kNotSaved : journaltexts::kSaved);
     }
 }
 
