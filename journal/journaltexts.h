@@ -59,6 +59,9 @@ inline const QString kCarriedLamp = QStringLiteral("延续：灯亮");
 inline const QString kCarriedCruise = QStringLiteral("延续：巡航");
 inline const QString kCarriedJog = QStringLiteral("延续：点动");
 
+// The end of a field shortened in the journal window: how many characters it has in all.
+inline const QString kShortened = QStringLiteral("…（共 %1 字）");
+
 // The message when the journal cannot be written: once, until writing works again.
 inline const QString kCannotWrite = QStringLiteral(
     "运行记录无法写入：%1\n%2\n控制台照常工作，能够写入时会自动继续记录。");

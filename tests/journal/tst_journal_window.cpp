@@ -1,7 +1,8 @@
 // The journal of the real console: an entry for each kind of event on a real pseudo-terminal and
 // a loopback TCP peer, the jog as two entries, the reply flood gated, the console's clock
 // carrying the journal into the next day's file, a journal on a full device; the journal window
-// with its filters, search, export and day picture; the timetable's marks and next-event line.
+// with its filters, search, export and day picture, and on a crafted file; the timetable's marks
+// and next-event line.
 #include "asoperator.h"
 #include "journalsupport.h"
 #include "support.h"
@@ -30,6 +31,8 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QtTest>
+
+#include <sys/resource.h>
 
 using namespace journaltexts;
 using journal::Entry;
@@ -67,6 +70,7 @@ private slots:
     void theClockCarriesItPastMidnight();
     void aFullDeviceGivesOneMessage();
     void windowFiltersSearchExportAndPicture();
+    void aCraftedFileDoesNotHoldTheWindow();
     void todayIsLive();
     void timetableMarksThroughFiringRestartAndConfirmation();
 };
@@ -345,6 +349,61 @@ void JournalWindowTest::windowFiltersSearchExportAndPicture()
     search->setText(QStringLiteral("引号"));
     QTRY_COMPARE(model.rowCount(), 1);
     QVERIFY(journal::csvLine(*model.entryAt(0)).endsWith(",\"标记, \"\"引号\"\"\"\r\n"));
+}
+
+void JournalWindowTest::aCraftedFileDoesNotHoldTheWindow()
+{
+    Console c(31, false);
+    const QDate day(2026, 12, 6);
+    QVERIFY(QDir(c.dir.path()).mkpath("journal"));
+    const auto line = [&](const char *time, const QString &detail) {
+        return journal::toLine(
+            {day, QTime::fromString(time, "HH:mm:ss"), Kind::Message, -1, kShown, {}, detail});
+    };
+    // Whole entries but for their length: 32 MB with an end, then 16 MB with none yet.
+    const QByteArray mib(1 << 20, 'x');
+    const auto crafted = [&](QFile &file, int mibs) {
+        file.write("2026-12-06 10:00:05.000\t提示\t\t显示提示\t\t");
+        for (int i = 0; i < mibs; ++i)
+            file.write(mib);
+    };
+    QFile file(journalPath(c.dir.path(), day));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(line("10:00:00", QStringLiteral("前")));
+    crafted(file, 32);
+    file.write("\n" + line("10:00:10", QString(100000, u'长')));
+    crafted(file, 16);
+    file.close();
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const long peakKib = usage.ru_maxrss;
+
+    c.start();
+    QTest::keyClick(c.form.get(), Qt::Key_J, Qt::ControlModifier);
+    JournalWindow *window = c.form->journalWindow();
+    journal::JournalModel &model = window->model();
+    auto *days = child<ChoiceBox>(window, "日期");
+    days->choose(days->findData(day));
+    QTRY_VERIFY_WITH_TIMEOUT(model.day() == day && !model.busy(), 30000);
+    QCOMPARE(model.lineCount(), 2);
+    QCOMPARE(model.badLines(), 2);
+    // The long field was cut when written and is shortened again on show.
+    const Entry written = *model.entryAt(1);
+    QVERIFY(written.detail.startsWith(QString(1000, u'长')) && written.detail.endsWith(u'…'));
+    const QString shown =
+        model.data(model.index(1, journal::JournalModel::DetailColumn)).toString();
+    QVERIFY(shown.size() < 2000 && shown.endsWith(kShortened.arg(written.detail.size())));
+
+    // The unended line ends: the lines after it read.
+    QVERIFY(file.open(QIODevice::Append));
+    file.write("\n" + line("10:00:20", QStringLiteral("后")));
+    file.close();
+    model.readMore();
+    QTRY_VERIFY_WITH_TIMEOUT(model.lineCount() == 3 && !model.busy(), 30000);
+    QCOMPARE(model.badLines(), 2);
+    QCOMPARE(model.entryAt(2)->detail, QStringLiteral("后"));
+    getrusage(RUSAGE_SELF, &usage);
+    QVERIFY2(usage.ru_maxrss - peakKib < 300 * 1024, qPrintable(QString::number(usage.ru_maxrss)));
 }
 
 void JournalWindowTest::todayIsLive()
