@@ -75,5 +75,9 @@ inline const QString kDropped = QStringLiteral("记录丢弃");
 inline const QString kDroppedDetail = QStringLiteral("记录来得比磁盘写得快，丢弃了 %1 条");
 // Written when writing works again.
 inline const QString kResumedDetail = QStringLiteral("此前无法写入，其间丢失 %1 条记录");
+// Past the day's size cap, replies go in only as one summary a minute.
+inline const QString kRepliesPerMinute = QStringLiteral("回复改为按分钟汇总");
+inline const QString kRepliesPerMinuteDetail =
+    QStringLiteral("当日运行记录已超过 %1 MB，当天余下的回复只按分钟汇总，其他记录照常写入");
 
 } // namespace journaltexts

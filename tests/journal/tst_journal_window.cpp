@@ -1,8 +1,8 @@
 // The journal of the real console: an entry for each kind of event on a real pseudo-terminal and
 // a loopback TCP peer, the jog as two entries, the reply flood gated, the console's clock
-// carrying the journal into the next day's file, a journal on a full device; the journal window
-// with its filters, search, export and day picture, and on a crafted file; the timetable's marks
-// and next-event line.
+// carrying the journal into the next day's file, a journal on a full device, a day past its size
+// cap; the journal window with its filters, search, export and day picture, and on a crafted
+// file; the timetable's marks and next-event line.
 #include "asoperator.h"
 #include "journalsupport.h"
 #include "support.h"
@@ -69,6 +69,7 @@ private slots:
     void replyFloodIsGated();
     void theClockCarriesItPastMidnight();
     void aFullDeviceGivesOneMessage();
+    void pastTheDayCapRepliesGoInPerMinute();
     void windowFiltersSearchExportAndPicture();
     void aCraftedFileDoesNotHoldTheWindow();
     void todayIsLive();
@@ -267,6 +268,37 @@ void JournalWindowTest::aFullDeviceGivesOneMessage()
     // The journal's own message and the connect message: they waited with the rest.
     QCOMPARE(day.ofKind(Kind::Message).size(), 2);
     QVERIFY(c.prompts.messages.isEmpty());
+}
+
+void JournalWindowTest::pastTheDayCapRepliesGoInPerMinute()
+{
+    Console c(29, false);
+    QVERIFY(QDir(c.dir.path()).mkdir("journal"));
+    QFile today(journalPath(c.dir.path(), QDate::currentDate()));
+    QVERIFY(today.open(QIODevice::WriteOnly) && today.resize(journal::Bounds{}.dayBytes));
+    today.close();
+    c.start();
+    QVERIFY(c.openTcp("127.0.0.64"));
+    QTRY_VERIFY(c.form->journal().journal().dayFull());
+    QSignalSpy chunks(&c.form->receive(), &ReceivePath::chunkClassified);
+    for (int i = 0; i < 40; ++i) {
+        c.peer->write("T1234567");
+        c.peer->flush();
+        QTest::qWait(5);
+    }
+    QTRY_VERIFY(chunks.count() > 10);
+    c.click("开");
+    c.click("CmdExit");
+    const JournalDay day = waitForJournal(
+        c.dir.path(), [](const JournalDay &d) { return !d.withEvent(kExited).isEmpty(); });
+    // Of the replies, only the summary of the minute.
+    const QList<Entry> replies = day.ofKind(Kind::Received);
+    QCOMPARE(replies.size(), 1);
+    QVERIFY2(replies[0].detail.contains(QStringLiteral("1 分钟内另收到 %1 段").arg(chunks.count())),
+             qPrintable(replies[0].detail));
+    QCOMPARE(day.withEvent(kRepliesPerMinute).size(), 1);
+    // The commands go in one by one as ever.
+    QCOMPARE(day.withEvent(kLampOn).size(), 3);
 }
 
 void JournalWindowTest::windowFiltersSearchExportAndPicture()
