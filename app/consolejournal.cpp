@@ -124,6 +124,8 @@ ConsoleJournal::ConsoleJournal(const QString &dataDir, journal::Journal::Clock c
             });
     connect(&m_journal, &journal::Journal::cannotWrite, this,
             [this](const QString &message) { prompt::show(m_window, message); });
+    connect(&m_journal, &journal::Journal::restarted, this,
+            [this](QDate, const QString &message) { prompt::show(m_window, message); });
     m_watch = std::make_unique<prompt::Watch>(
         [this](const QString &text) { m_journal.record(Kind::Message, -1, kShown, {}, text); });
 

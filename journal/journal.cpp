@@ -69,6 +69,15 @@ Journal::Journal(const QString &dataDir, Clock clock, QObject *parent, const Bou
             },
             Qt::QueuedConnection);
     };
+    events.restarted = [this](QDate day, const QString &path) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, day, path] {
+                record(Kind::Program, -1, journaltexts::kFileRestarted, {}, path);
+                emit restarted(day, journaltexts::kRestartedMessage.arg(path));
+            },
+            Qt::QueuedConnection);
+    };
     m_writer = std::make_unique<Writer>(Writer::Settings{m_folder, bounds}, std::move(events));
 }
 

@@ -54,6 +54,9 @@ signals:
     void cannotWrite(const QString &message);
     // A day file has grown to size bytes.
     void written(QDate day, qint64 size);
+    // The day's file was removed or replaced while it was being written and has been made
+    // again: the message for the operator. Its entry is in the new file.
+    void restarted(QDate day, const QString &message);
 
 private:
     QString m_folder;

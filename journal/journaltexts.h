@@ -75,6 +75,11 @@ inline const QString kDropped = QStringLiteral("记录丢弃");
 inline const QString kDroppedDetail = QStringLiteral("记录来得比磁盘写得快，丢弃了 %1 条");
 // Written when writing works again.
 inline const QString kResumedDetail = QStringLiteral("此前无法写入，其间丢失 %1 条记录");
+// The day's file was removed or replaced while the console wrote it: the entry in the new file
+// (its details are the file's path) and the message.
+inline const QString kFileRestarted = QStringLiteral("记录文件重建");
+inline const QString kRestartedMessage =
+    QStringLiteral("运行记录文件已被删除或替换：%1\n已重新建立该文件，此后的记录写入新文件。");
 // Past the day's size cap, replies go in only as one summary a minute.
 inline const QString kRepliesPerMinute = QStringLiteral("回复改为按分钟汇总");
 inline const QString kRepliesPerMinuteDetail =

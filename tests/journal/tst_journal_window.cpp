@@ -1,8 +1,8 @@
 // The journal of the real console: an entry for each kind of event on a real pseudo-terminal and
 // a loopback TCP peer, the jog as two entries, the reply flood gated, the console's clock
 // carrying the journal into the next day's file, a journal on a full device, a day past its size
-// cap; the journal window with its filters, search, export and day picture, and on a crafted
-// file; the timetable's marks and next-event line.
+// cap, a day file deleted while written; the journal window with its filters, search, export and
+// day picture, and on a crafted file; the timetable's marks and next-event line.
 #include "asoperator.h"
 #include "journalsupport.h"
 #include "support.h"
@@ -70,6 +70,7 @@ private slots:
     void theClockCarriesItPastMidnight();
     void aFullDeviceGivesOneMessage();
     void pastTheDayCapRepliesGoInPerMinute();
+    void aDeletedDayFileIsMadeAgain();
     void windowFiltersSearchExportAndPicture();
     void aCraftedFileDoesNotHoldTheWindow();
     void todayIsLive();
@@ -299,6 +300,28 @@ void JournalWindowTest::pastTheDayCapRepliesGoInPerMinute()
     QCOMPARE(day.withEvent(kRepliesPerMinute).size(), 1);
     // The commands go in one by one as ever.
     QCOMPARE(day.withEvent(kLampOn).size(), 3);
+}
+
+void JournalWindowTest::aDeletedDayFileIsMadeAgain()
+{
+    Console c(30);
+    c.click("运行记录");
+    journal::JournalModel &model = c.form->journalWindow()->model();
+    const QString path = journalPath(c.dir.path(), QDate::currentDate());
+    QTRY_VERIFY(QFile::exists(path) && model.lineCount() >= 1);
+    QVERIFY(QFile::remove(path));
+    c.click("定时配置说明");
+    const QString told = kRestartedMessage.arg(path);
+    QTRY_COMPARE(c.prompts.messages.count(told), 1);
+    c.click("定时配置说明");
+    const JournalDay day = waitForJournal(
+        c.dir.path(), [](const JournalDay &d) { return d.ofKind(Kind::Message).size() == 3; });
+    QVERIFY(day.withEvent(kStarted).isEmpty());
+    QCOMPARE(day.withEvent(kFileRestarted).size(), 1);
+    QCOMPARE(day.withEvent(kFileRestarted)[0].detail, path);
+    // Said once; the window reads the new file.
+    QCOMPARE(c.prompts.messages.count(told), 1);
+    QTRY_COMPARE(model.lineCount(), qint64(readJournal(c.dir.path()).entries.size()));
 }
 
 void JournalWindowTest::windowFiltersSearchExportAndPicture()
