@@ -124,6 +124,8 @@ ConsoleJournal::ConsoleJournal(const QString &dataDir, journal::Journal::Clock c
             });
     connect(&m_journal, &journal::Journal::cannotWrite, this,
             [this](const QString &message) { prompt::show(m_window, message); });
+    connect(&m_journal, &journal::Journal::restarted, this,
+            [this](QDate, const QString &message) { prompt::show(m_window, message); });
     m_watch = std::make_unique<prompt::Watch>(
         [this](const QString &text) { m_journal.record(Kind::Message, -1, kShown, {}, text); });
 
@@ -131,7 +133,6 @@ ConsoleJournal::ConsoleJournal(const QString &dataDir, journal::Journal::Clock c
     m_steady.start();
     m_summaryTimer = new QTimer(this);
     m_summaryTimer->setSingleShot(true);
-    m_summaryTimer->setInterval(1000);
     connect(m_summaryTimer, &QTimer::timeout, this, [this] { writeSummary(true); });
 }
 
@@ -246,10 +247,11 @@ void ConsoleJournal::chunk(const QByteArray &bytes, const protocol::ReplyLog &re
 {
     // A flood calls this thousands of times a second: no reading of the console's clock (a
     // time zone lookup) for the chunks that are only counted.
+    followDayCap();
     writeSummary(false);
     if (!m_gate.admit(m_steady.elapsed(), int(reply.kind), bytes.size())) {
         if (!m_summaryTimer->isActive())
-            m_summaryTimer->start();
+            m_summaryTimer->start(int(m_gate.windowMs()));
         return;
     }
     QString shown = reply.text.trimmed();
@@ -269,10 +271,29 @@ void ConsoleJournal::writeSummary(bool now)
                          s->byKind[std::size_t(k)]);
     }
     m_journal.record(Kind::Received, -1, kReplySummary, {},
-                     QStringLiteral("此前 1 秒内另收到 %1 段、%2 字节，未逐条记录：%3")
+                     QStringLiteral("此前 %1内另收到 %2 段、%3 字节，未逐条记录：%4")
+                         .arg(s->windowMs == journal::ReplyGate::kMinuteWindowMs
+                                  ? QStringLiteral("1 分钟")
+                                  : QStringLiteral("1 秒"))
                          .arg(s->chunks)
                          .arg(s->bytes)
                          .arg(kinds.join(QStringLiteral("，"))));
+}
+
+void ConsoleJournal::followDayCap()
+{
+    // Past the cap a babbling line cannot crowd the other days out of the journal: the commands,
+    // the link, the timetable and the messages still go in one by one, the replies a minute at
+    // a time. The next day's file starts with the usual gate.
+    const bool full = m_journal.dayFull();
+    if (full == m_gate.perMinute())
+        return;
+    writeSummary(true);
+    m_summaryTimer->stop();
+    m_gate.setPerMinute(full);
+    if (full)
+        m_journal.record(Kind::Program, -1, kRepliesPerMinute, {},
+                         kRepliesPerMinuteDetail.arg(m_journal.dayBytes() / (1024 * 1024)));
 }
 
 void ConsoleJournal::dayBegins(QDate day)

@@ -75,6 +75,8 @@ private:
     void textSent(const QByteArray &bytes, const QString &cause);
     void chunk(const QByteArray &bytes, const protocol::ReplyLog &reply);
     void writeSummary(bool now);
+    // Switches the reply gate to a summary a minute while the day's file is past its cap.
+    void followDayCap();
     void jogStarted(int index);
     void jogEnded(int index);
     // The first entries of a new day: what goes on from the day before.

@@ -1,6 +1,7 @@
 // What the journal costs the console: how fast entries are taken and written, the jog held
 // under a reply flood with the journal on and off (window thread CPU, frame rate, gaps), and the
-// journal window opening a day of a million entries.
+// journal window opening a day of a million entries, and a crafted day file with lines far over
+// the longest a line may be.
 #include "benchsupport.h"
 
 #include "app/consolejournal.h"
@@ -8,6 +9,7 @@
 #include "control/jogcontrol.h"
 #include "journal/entry.h"
 #include "journal/journal.h"
+#include "journal/journalmodel.h"
 #include "journal/journalwindow.h"
 #include "journal/retention.h"
 #include "ui/choicebox.h"
@@ -284,12 +286,53 @@ void millionEntries()
                  kibToMib(rss1 - rss0) <= 100});
 }
 
+// A whole entry but for its length (a details field of 64 MiB, with its end), then 128 MiB with
+// no end yet: both bad lines, read in one pass that holds no more than a block.
+void longLines()
+{
+    constexpr int kEndedMib = 64;
+    constexpr int kUnendedMib = 128;
+    QTemporaryDir dir;
+    const QDate day(2026, 12, 6);
+    const QString path = dir.filePath(journal::dayFileName(day));
+    const QByteArray good =
+        journal::toLine(typicalEntry(1))
+            .replace(0, 10, day.toString(QStringLiteral("yyyy-MM-dd")).toLatin1());
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly))
+            return;
+        const QByteArray mib(1 << 20, 'x');
+        file.write(good + good.left(good.lastIndexOf('\t') + 1));
+        for (int i = 0; i < kEndedMib; ++i)
+            file.write(mib);
+        file.write("\n" + good + good.left(good.lastIndexOf('\t') + 1));
+        for (int i = 0; i < kUnendedMib; ++i)
+            file.write(mib);
+    }
+    journal::JournalModel model;
+    const long rss0 = residentKib();
+    const TimePoint t0 = Clock::now();
+    model.showDay(day, path);
+    runEventLoopUntil([&] { return !model.busy(); }, 120000);
+    const double readS = msBetween(t0, Clock::now()) / 1000.0;
+    const double grewMib = kibToMib(residentKib() - rss0);
+    const bool right = !model.busy() && model.lineCount() == 2 && model.badLines() == 2;
+    std::printf("journal_cost: a day file with a line of %d MiB and one of %d MiB without an end\n",
+                kEndedMib, kUnendedMib);
+    std::printf("  read in %.3f s: %lld lines, %lld bad; memory +%.1f MiB\n", readS,
+                model.lineCount(), model.badLines(), grewMib);
+    printFigure({"journal-long-lines-read", readS, 3, "s", atMost(2), right && readS <= 2});
+    printFigure({"journal-long-lines-memory", grewMib, 1, "MiB", atMost(20), grewMib <= 20});
+    std::printf("\n");
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    // One part alone when named: write, flood or million.
+    // One part alone when named: write, flood, million or long.
     const QString only = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
     if (only.isEmpty() || only == QStringLiteral("write"))
         writeRate();
@@ -297,5 +340,7 @@ int main(int argc, char **argv)
         jogUnderFlood();
     if (only.isEmpty() || only == QStringLiteral("million"))
         millionEntries();
+    if (only.isEmpty() || only == QStringLiteral("long"))
+        longLines();
     return 0;
 }

@@ -34,6 +34,7 @@ void DayReader::open(quint64 opening, const QString &path, quint64 filtering,
     m_file.close();
     m_file.setFileName(path);
     m_end = 0;
+    m_overLong = false;
     m_lines.clear();
     m_bad = 0;
     m_picture = DayPicture();
@@ -76,6 +77,9 @@ void DayReader::readMore(quint64 opening)
         chunk = DayChunk();
     };
 
+    // A line is gathered only while it can still be whole; past kMaxLineBytes it is a bad line,
+    // counted once, and the rest of it is passed over up to its end. So each byte is looked at
+    // once, and no more than a block and a line are held, whatever the file holds.
     QByteArray carry;
     qint64 at = m_end;
     m_file.seek(at);
@@ -83,38 +87,64 @@ void DayReader::readMore(quint64 opening)
         const QByteArray block = m_file.read(kBlock);
         if (block.isEmpty())
             break;
-        const QByteArray data = carry.isEmpty() ? block : carry + block;
-        const qint64 dataStart = at - carry.size();
-        qsizetype lineStart = 0;
-        while (true) {
-            const qsizetype newline = data.indexOf('\n', lineStart);
-            if (newline < 0)
-                break;
-            const QByteArrayView line(data.constData() + lineStart, newline - lineStart);
-            if (const std::optional<Entry> entry = parseLine(line)) {
-                const auto index = quint32(m_lines.size());
-                m_lines.push_back({dataStart + lineStart, quint32(line.size())});
-                chunk.lines.push_back(m_lines.back());
-                m_picture.feed(*entry);
-                m_lastMs = DayPicture::msOfDay(*entry);
-                if (entry->device >= 0)
-                    m_devices[std::size_t(entry->device)] = true;
-                if (m_filter.matches(*entry))
-                    chunk.rows.push_back(index);
-            } else {
+        const qint64 blockStart = at;
+        at += block.size();
+        qsizetype from = 0;
+        while (from < block.size()) {
+            const qsizetype newline = block.indexOf('\n', from);
+            const qsizetype end = newline < 0 ? block.size() : newline;
+            if (m_overLong) {
+                // Still inside a line already counted as bad.
+            } else if (carry.size() + (end - from) > kMaxLineBytes) {
                 ++m_bad;
+                m_overLong = true;
+                carry.clear();
+            } else if (newline < 0) {
+                carry.append(block.constData() + from, end - from);
+            } else if (carry.isEmpty()) {
+                take(QByteArrayView(block.constData() + from, end - from), blockStart + from,
+                     chunk);
+            } else {
+                // The line began in the block before.
+                const qint64 lineStart = blockStart - carry.size();
+                carry.append(block.constData() + from, end - from);
+                take(carry, lineStart, chunk);
+                carry.clear();
             }
-            lineStart = newline + 1;
-            m_end = dataStart + lineStart;
+            if (newline < 0) {
+                // What was passed over needs no second look; a line begun waits for its end.
+                if (m_overLong)
+                    m_end = at;
+                break;
+            }
+            m_overLong = false;
+            from = newline + 1;
+            m_end = blockStart + from;
             if (chunk.lines.size() >=
                 std::size_t(m_lines.size() <= std::size_t(kChunkLines) ? kFirstChunkLines
                                                                        : kChunkLines))
                 send(false);
         }
-        carry = data.mid(lineStart);
-        at += block.size();
     }
     send(true);
+}
+
+void DayReader::take(QByteArrayView line, qint64 offset, DayChunk &chunk)
+{
+    const std::optional<Entry> entry = parseLine(line);
+    if (!entry) {
+        ++m_bad;
+        return;
+    }
+    const auto index = quint32(m_lines.size());
+    m_lines.push_back({offset, quint32(line.size())});
+    chunk.lines.push_back(m_lines.back());
+    m_picture.feed(*entry);
+    m_lastMs = DayPicture::msOfDay(*entry);
+    if (entry->device >= 0)
+        m_devices[std::size_t(entry->device)] = true;
+    if (m_filter.matches(*entry))
+        chunk.rows.push_back(index);
 }
 
 std::optional<Entry> DayReader::entryAt(const LineRef &ref)

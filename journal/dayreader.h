@@ -70,8 +70,9 @@ struct Exported
 // Reads day files on a thread of its own (moveToThread): indexes where each whole line is, in
 // chunks, so a day of a million entries shows at once and fills in; filters all lines; writes
 // the lines shown to CSV. The results go to the receiver's thread through the event loop. A line
-// that does not read is counted and skipped; the lines after it read as usual. The last bytes of
-// a file that are not a whole line yet are left for the next look.
+// that does not read (one longer than kMaxLineBytes among them) is counted and skipped; the lines
+// after it read as usual. The last bytes of a file that are not a whole line yet are left for the
+// next look.
 class DayReader : public QObject
 {
     Q_OBJECT
@@ -103,11 +104,17 @@ public:
 private:
     bool stale(quint64 opening) const { return opening != latestOpening.load(); }
     std::optional<Entry> entryAt(const LineRef &ref);
+    // Indexes one whole line that starts at offset, or counts it as bad.
+    void take(QByteArrayView line, qint64 offset, DayChunk &chunk);
 
     Receivers m_to;
     quint64 m_opening = 0;
     QFile m_file;
+    // Where the next look starts: the first line not yet whole, or the end of what was passed
+    // over of an over-long one.
     qint64 m_end = 0;
+    // m_end is inside a line already counted as bad, whose end has not been read yet.
+    bool m_overLong = false;
     std::vector<LineRef> m_lines;
     qint64 m_bad = 0;
     DayPicture m_picture;

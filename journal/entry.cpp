@@ -5,6 +5,7 @@
 #include <QList>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <array>
 
 namespace journal {
@@ -20,12 +21,42 @@ const std::array<const QString *, kKindCount> &kindNames()
     return names;
 }
 
-void escapeInto(QByteArray &out, const QString &field)
+// The written bytes a field may take: the time, kind, device and tabs take under 64 bytes, so
+// a line stays within kMaxLineBytes.
+constexpr qsizetype kEventBytes = 1024;
+constexpr qsizetype kCauseBytes = 1024;
+constexpr qsizetype kDetailBytes = kMaxLineBytes - kEventBytes - kCauseBytes - 64;
+constexpr char kCutEllipsis[] = "\xE2\x80\xA6"; // "…"
+
+// The bytes one byte of a field takes when written.
+int escapedSize(quint8 b)
+{
+    if (b == '\\' || b == '\t' || b == '\n' || b == '\r')
+        return 2;
+    return b < 0x20 || b == 0x7F ? 4 : 1;
+}
+
+// Escapes field into out in at most budget bytes: a longer field is cut before the first
+// character that does not fit and ends in the ellipsis.
+void escapeInto(QByteArray &out, const QString &field, qsizetype budget)
 {
     static constexpr char kHex[] = "0123456789ABCDEF";
     const QByteArray utf8 = field.toUtf8();
+    qsizetype size = 0;
+    for (const char c : utf8)
+        size += escapedSize(static_cast<quint8>(c));
+    const bool cut = size > budget;
+    const qsizetype end = out.size() + (cut ? budget - qsizetype(sizeof kCutEllipsis - 1) : size);
+    // Where the character being written began, to cut before it rather than inside it.
+    qsizetype characterStart = out.size();
     for (const char c : utf8) {
         const auto b = static_cast<quint8>(c);
+        if ((b & 0xC0) != 0x80)
+            characterStart = out.size();
+        if (out.size() + escapedSize(b) > end) {
+            out.truncate(characterStart);
+            break;
+        }
         if (c == '\\') {
             out += "\\\\";
         } else if (c == '\t') {
@@ -42,6 +73,8 @@ void escapeInto(QByteArray &out, const QString &field)
             out += c;
         }
     }
+    if (cut)
+        out += kCutEllipsis;
 }
 
 int hexDigit(char c)
@@ -180,24 +213,26 @@ QString deviceText(int device)
 QByteArray toLine(const Entry &entry)
 {
     QByteArray line;
-    line.reserve(64 + entry.detail.size() * 3);
+    line.reserve(64 + std::min(entry.detail.size() * 3, kDetailBytes));
     line += timeText(entry).toLatin1();
     line += '\t';
-    escapeInto(line, kindName(entry.kind));
+    escapeInto(line, kindName(entry.kind), kEventBytes);
     line += '\t';
     line += deviceText(entry.device).toLatin1();
     line += '\t';
-    escapeInto(line, entry.event);
+    escapeInto(line, entry.event, kEventBytes);
     line += '\t';
-    escapeInto(line, entry.cause);
+    escapeInto(line, entry.cause, kCauseBytes);
     line += '\t';
-    escapeInto(line, entry.detail);
+    escapeInto(line, entry.detail, kDetailBytes);
     line += '\n';
     return line;
 }
 
 std::optional<Entry> parseLine(QByteArrayView line)
 {
+    if (line.size() > kMaxLineBytes)
+        return std::nullopt;
     std::array<QByteArrayView, 6> fields;
     int count = 0;
     qsizetype start = 0;

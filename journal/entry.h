@@ -17,6 +17,10 @@
 // control character as \xHH, so a line never holds a raw control character but the tabs.
 namespace journal {
 
+// The longest line, its end not counted. A longer one is a bad line; the journal shortens long
+// fields so that it never writes one.
+inline constexpr qsizetype kMaxLineBytes = 64 * 1024;
+
 enum class Kind : quint8 {
     Program,
     Sent,
@@ -52,11 +56,12 @@ struct Entry
 Entry stamped(const QDateTime &at, Kind kind, int device, const QString &event,
               const QString &cause = {}, const QString &detail = {});
 
-// The entry as its line, the line end included.
+// The entry as its line, the line end included. A field too long for kMaxLineBytes is cut at a
+// character and ends in "…".
 QByteArray toLine(const Entry &entry);
-// A line without its line end. Nothing for a line that is not whole: a field missing or extra,
-// a raw control character (the mark of a line cut short), a time, kind or device that does not
-// read, or bytes that are not UTF-8.
+// A line without its line end. Nothing for a line that is not whole: longer than kMaxLineBytes,
+// a field missing or extra, a raw control character (the mark of a line cut short), a time, kind
+// or device that does not read, or bytes that are not UTF-8.
 std::optional<Entry> parseLine(QByteArrayView line);
 
 // "yyyy-MM-dd HH:mm:ss.zzz"

@@ -31,7 +31,8 @@ QString reasonText(int error)
 }
 
 Journal::Journal(const QString &dataDir, Clock clock, QObject *parent, const Bounds &bounds)
-    : QObject(parent), m_folder(dataDir + QStringLiteral("/journal")), m_clock(std::move(clock))
+    : QObject(parent), m_folder(dataDir + QStringLiteral("/journal")), m_clock(std::move(clock)),
+      m_bounds(bounds)
 {
     Writer::Events events;
     // These run on the writer's thread; the queued calls bring them to this object's.
@@ -60,7 +61,22 @@ Journal::Journal(const QString &dataDir, Clock clock, QObject *parent, const Bou
     };
     events.written = [this](QDate day, qint64 size) {
         QMetaObject::invokeMethod(
-            this, [this, day, size] { emit written(day, size); }, Qt::QueuedConnection);
+            this,
+            [this, day, size] {
+                m_writtenDay = day;
+                m_writtenSize = size;
+                emit written(day, size);
+            },
+            Qt::QueuedConnection);
+    };
+    events.restarted = [this](QDate day, const QString &path) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, day, path] {
+                record(Kind::Program, -1, journaltexts::kFileRestarted, {}, path);
+                emit restarted(day, journaltexts::kRestartedMessage.arg(path));
+            },
+            Qt::QueuedConnection);
     };
     m_writer = std::make_unique<Writer>(Writer::Settings{m_folder, bounds}, std::move(events));
 }
@@ -70,6 +86,11 @@ Journal::~Journal() = default;
 QString Journal::dayPath(QDate day) const
 {
     return m_writer->dayPath(day);
+}
+
+bool Journal::dayFull() const
+{
+    return m_writtenDay.isValid() && m_writtenDay == m_day && m_writtenSize >= m_bounds.dayBytes;
 }
 
 QDateTime Journal::now() const

@@ -44,15 +44,26 @@ public:
     // While off, entries are dropped: only for measuring what the journal costs.
     void setRecording(bool on) { m_recording = on; }
 
+    // The file of the day being written has passed Bounds::dayBytes, as the writer last told:
+    // from then on replies go in only as a summary a minute.
+    bool dayFull() const;
+    qint64 dayBytes() const { return m_bounds.dayBytes; }
+
 signals:
     // The journal could not be written: the message for the operator, once until it works again.
     void cannotWrite(const QString &message);
     // A day file has grown to size bytes.
     void written(QDate day, qint64 size);
+    // The day's file was removed or replaced while it was being written and has been made
+    // again: the message for the operator. Its entry is in the new file.
+    void restarted(QDate day, const QString &message);
 
 private:
     QString m_folder;
     Clock m_clock;
+    Bounds m_bounds;
+    QDate m_writtenDay;
+    qint64 m_writtenSize = 0;
     bool m_recording = true;
     QDate m_day;
     std::function<void(QDate)> m_dayBegins;

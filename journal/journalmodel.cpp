@@ -1,6 +1,25 @@
 #include "journal/journalmodel.h"
 
+#include "journal/journaltexts.h"
+
 namespace journal {
+
+namespace {
+
+// A table cell lays out all of its text to draw it: a long field is shown by its beginning (the
+// search and the export still have all of it).
+constexpr qsizetype kShownChars = 1000;
+
+QString shortened(const QString &text)
+{
+    if (text.size() <= kShownChars)
+        return text;
+    const qsizetype cut =
+        text.at(kShownChars - 1).isHighSurrogate() ? kShownChars - 1 : kShownChars;
+    return text.left(cut) + journaltexts::kShortened.arg(text.size());
+}
+
+} // namespace
 
 JournalModel::JournalModel(QObject *parent) : QAbstractTableModel(parent)
 {
@@ -156,11 +175,11 @@ QVariant JournalModel::data(const QModelIndex &index, int role) const
     case DeviceColumn:
         return deviceText(entry->device);
     case EventColumn:
-        return entry->event;
+        return shortened(entry->event);
     case CauseColumn:
-        return entry->cause;
+        return shortened(entry->cause);
     case DetailColumn:
-        return entry->detail;
+        return shortened(entry->detail);
     default:
         return {};
     }

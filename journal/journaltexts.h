@@ -59,6 +59,9 @@ inline const QString kCarriedLamp = QStringLiteral("延续：灯亮");
 inline const QString kCarriedCruise = QStringLiteral("延续：巡航");
 inline const QString kCarriedJog = QStringLiteral("延续：点动");
 
+// The end of a field shortened in the journal window: how many characters it has in all.
+inline const QString kShortened = QStringLiteral("…（共 %1 字）");
+
 // The message when the journal cannot be written: once, until writing works again.
 inline const QString kCannotWrite = QStringLiteral(
     "运行记录无法写入：%1\n%2\n控制台照常工作，能够写入时会自动继续记录。");
@@ -72,6 +75,15 @@ inline const QString kDropped = QStringLiteral("记录丢弃");
 inline const QString kDroppedDetail = QStringLiteral("记录来得比磁盘写得快，丢弃了 %1 条");
 // Written when writing works again.
 inline const QString kResumedDetail = QStringLiteral("此前无法写入，其间丢失 %1 条记录");
+// The day's file was removed or replaced while the console wrote it: the entry in the new file
+// (its details are the file's path) and the message.
+inline const QString kFileRestarted = QStringLiteral("记录文件重建");
+inline const QString kRestartedMessage =
+    QStringLiteral("运行记录文件已被删除或替换：%1\n已重新建立该文件，此后的记录写入新文件。");
+// Past the day's size cap, replies go in only as one summary a minute.
+inline const QString kRepliesPerMinute = QStringLiteral("回复改为按分钟汇总");
+inline const QString kRepliesPerMinuteDetail =
+    QStringLiteral("当日运行记录已超过 %1 MB，当天余下的回复只按分钟汇总，其他记录照常写入");
 
 // An export that could not be written: the file chosen and why.
 inline const QString kExportFailed = QStringLiteral("无法导出 CSV 文件：%1\n%2");

@@ -127,6 +127,11 @@ JournalWindow::JournalWindow(journal::Journal &journal, QWidget *parent)
     });
     connect(&m_journal, &journal::Journal::written, this,
             [this](QDate day, qint64) { journalWritten(day); });
+    // The day shown was made again: what is left of it is the new file.
+    connect(&m_journal, &journal::Journal::restarted, this, [this](QDate day, const QString &) {
+        if (day == m_model.day())
+            showDay(day);
+    });
     // Today's picture has a line at the time of day, which moves on.
     m_nowTick = new QTimer(this);
     m_nowTick->setInterval(10000);

@@ -6,12 +6,12 @@ namespace journal {
 
 bool ReplyGate::admit(qint64 steadyMs, int kind, qint64 bytes)
 {
-    if (!m_open || steadyMs - m_windowStart >= kWindowMs) {
+    if (!m_open || steadyMs - m_windowStart >= windowMs()) {
         m_open = true;
         m_windowStart = steadyMs;
         m_admitted = 0;
     }
-    if (m_admitted < kPerSecond) {
+    if (!m_perMinute && m_admitted < kPerSecond) {
         ++m_admitted;
         return true;
     }
@@ -26,9 +26,18 @@ std::optional<ReplyGate::Summary> ReplyGate::takeSummary(qint64 steadyMs, bool n
 {
     if (m_held.chunks == 0)
         return std::nullopt;
-    if (!now && steadyMs - m_windowStart < kWindowMs)
+    if (!now && steadyMs - m_windowStart < windowMs())
         return std::nullopt;
+    m_held.windowMs = windowMs();
     return std::exchange(m_held, Summary{});
+}
+
+void ReplyGate::setPerMinute(bool on)
+{
+    if (on == m_perMinute)
+        return;
+    m_perMinute = on;
+    m_open = false;
 }
 
 } // namespace journal

@@ -44,10 +44,16 @@ QStringList prune(const QString &folder, QDate keep, const Bounds &bounds)
         total += f.size;
 
     QStringList removed;
+    // The newest day file before keep: a day before it, or the clock is not to be trusted.
+    const auto earlier = std::find_if(files.rbegin(), files.rend(),
+                                      [keep](const DayFile &f) { return f.day < keep; });
+    if (earlier == files.rend() || earlier->day < keep.addDays(-1))
+        return removed;
     const QDate oldestKept = keep.addDays(-bounds.days);
+    const QDate alwaysKept = keep.addDays(1 - std::max(1, bounds.keptDays));
     for (const DayFile &f : files) {
-        if (f.day == keep)
-            continue;
+        if (f.day >= alwaysKept)
+            break;
         const bool tooOld = f.day < oldestKept;
         const bool tooMuch = total > bounds.totalBytes;
         if (!tooOld && !tooMuch)

@@ -1,5 +1,7 @@
 #include "journal/writer.h"
 
+#include "journal/fileidentity.h"
+
 #include <QDir>
 #include <QFile>
 
@@ -173,10 +175,15 @@ bool Writer::writeOut(std::deque<Batch> &batches)
 
 bool Writer::openDay(QDate day)
 {
-    if (m_fd >= 0 && m_fdDay == day)
-        return true;
-    closeFile();
     const QString path = dayPath(day);
+    bool again = false;
+    if (m_fd >= 0 && m_fdDay == day) {
+        // Lines written to a file no longer named would be lost to every reader.
+        if (namesOpenFile(path, m_fd))
+            return true;
+        again = true;
+    }
+    closeFile();
     if (!QDir().mkpath(m_settings.folder)) {
         fail(path, ENOENT);
         return false;
@@ -216,6 +223,8 @@ bool Writer::openDay(QDate day)
     // A new day file: the oldest days may have to go now.
     m_sincePrune = 0;
     prune(m_settings.folder, day, m_settings.bounds);
+    if (again && m_events.restarted)
+        m_events.restarted(day, path);
     return true;
 }
 

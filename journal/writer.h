@@ -22,7 +22,8 @@ namespace journal {
 // the middle of a line (a kill inside a write, a full disk) gets a raw control character and a
 // line end before anything else is written to it, so the cut line reads as broken and the next
 // line starts whole. When writing fails the lines wait, up to a bound (the oldest go first), and
-// the thread tries again every second.
+// the thread tries again every second. A day file removed or replaced while it is being written
+// is made again at the next write, and that is told once.
 class Writer
 {
 public:
@@ -45,6 +46,9 @@ public:
         std::function<void(qint64 lost)> dropped;
         // Lines were written to the day's file, which is now size bytes long.
         std::function<void(QDate day, qint64 size)> written;
+        // The day's file at path was gone or another file when lines were to be written to it:
+        // it has been made again.
+        std::function<void(QDate day, const QString &path)> restarted;
     };
 
     Writer(Settings settings, Events events);

@@ -1,7 +1,8 @@
 // The journal of the real console: an entry for each kind of event on a real pseudo-terminal and
 // a loopback TCP peer, the jog as two entries, the reply flood gated, the console's clock
-// carrying the journal into the next day's file, a journal on a full device; the journal window
-// with its filters, search, export and day picture; the timetable's marks and next-event line.
+// carrying the journal into the next day's file, a journal on a full device, a day past its size
+// cap, a day file deleted while written; the journal window with its filters, search, export and
+// day picture, and on a crafted file; the timetable's marks and next-event line.
 #include "asoperator.h"
 #include "diskfaults.h"
 #include "journalsupport.h"
@@ -32,6 +33,8 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QtTest>
+
+#include <sys/resource.h>
 
 using namespace journaltexts;
 using journal::Entry;
@@ -68,8 +71,11 @@ private slots:
     void replyFloodIsGated();
     void theClockCarriesItPastMidnight();
     void aFullDeviceGivesOneMessage();
+    void pastTheDayCapRepliesGoInPerMinute();
+    void aDeletedDayFileIsMadeAgain();
     void windowFiltersSearchExportAndPicture();
     void exportOnAFullDisk();
+    void aCraftedFileDoesNotHoldTheWindow();
     void todayIsLive();
     void timetableMarksThroughFiringRestartAndConfirmation();
 };
@@ -268,6 +274,59 @@ void JournalWindowTest::aFullDeviceGivesOneMessage()
     QVERIFY(c.prompts.messages.isEmpty());
 }
 
+void JournalWindowTest::pastTheDayCapRepliesGoInPerMinute()
+{
+    Console c(29, false);
+    QVERIFY(QDir(c.dir.path()).mkdir("journal"));
+    QFile today(journalPath(c.dir.path(), QDate::currentDate()));
+    QVERIFY(today.open(QIODevice::WriteOnly) && today.resize(journal::Bounds{}.dayBytes));
+    today.close();
+    c.start();
+    QVERIFY(c.openTcp("127.0.0.64"));
+    QTRY_VERIFY(c.form->journal().journal().dayFull());
+    QSignalSpy chunks(&c.form->receive(), &ReceivePath::chunkClassified);
+    for (int i = 0; i < 40; ++i) {
+        c.peer->write("T1234567");
+        c.peer->flush();
+        QTest::qWait(5);
+    }
+    QTRY_VERIFY(chunks.count() > 10);
+    c.click("开");
+    c.click("CmdExit");
+    const JournalDay day = waitForJournal(
+        c.dir.path(), [](const JournalDay &d) { return !d.withEvent(kExited).isEmpty(); });
+    // Of the replies, only the summary of the minute.
+    const QList<Entry> replies = day.ofKind(Kind::Received);
+    QCOMPARE(replies.size(), 1);
+    QVERIFY2(replies[0].detail.contains(QStringLiteral("1 分钟内另收到 %1 段").arg(chunks.count())),
+             qPrintable(replies[0].detail));
+    QCOMPARE(day.withEvent(kRepliesPerMinute).size(), 1);
+    // The commands go in one by one as ever.
+    QCOMPARE(day.withEvent(kLampOn).size(), 3);
+}
+
+void JournalWindowTest::aDeletedDayFileIsMadeAgain()
+{
+    Console c(30);
+    c.click("运行记录");
+    journal::JournalModel &model = c.form->journalWindow()->model();
+    const QString path = journalPath(c.dir.path(), QDate::currentDate());
+    QTRY_VERIFY(QFile::exists(path) && model.lineCount() >= 1);
+    QVERIFY(QFile::remove(path));
+    c.click("定时配置说明");
+    const QString told = kRestartedMessage.arg(path);
+    QTRY_COMPARE(c.prompts.messages.count(told), 1);
+    c.click("定时配置说明");
+    const JournalDay day = waitForJournal(
+        c.dir.path(), [](const JournalDay &d) { return d.ofKind(Kind::Message).size() == 3; });
+    QVERIFY(day.withEvent(kStarted).isEmpty());
+    QCOMPARE(day.withEvent(kFileRestarted).size(), 1);
+    QCOMPARE(day.withEvent(kFileRestarted)[0].detail, path);
+    // Said once; the window reads the new file.
+    QCOMPARE(c.prompts.messages.count(told), 1);
+    QTRY_COMPARE(model.lineCount(), qint64(readJournal(c.dir.path()).entries.size()));
+}
+
 void JournalWindowTest::windowFiltersSearchExportAndPicture()
 {
     Console c(26, false);
@@ -369,6 +428,61 @@ void JournalWindowTest::exportOnAFullDisk()
     QCOMPARE(fileBytes(csv), QByteArray("old\r\n"));
     QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
              QStringList({".filler", "day.csv"}));
+}
+
+void JournalWindowTest::aCraftedFileDoesNotHoldTheWindow()
+{
+    Console c(31, false);
+    const QDate day(2026, 12, 6);
+    QVERIFY(QDir(c.dir.path()).mkpath("journal"));
+    const auto line = [&](const char *time, const QString &detail) {
+        return journal::toLine(
+            {day, QTime::fromString(time, "HH:mm:ss"), Kind::Message, -1, kShown, {}, detail});
+    };
+    // Whole entries but for their length: 32 MB with an end, then 16 MB with none yet.
+    const QByteArray mib(1 << 20, 'x');
+    const auto crafted = [&](QFile &file, int mibs) {
+        file.write("2026-12-06 10:00:05.000\t提示\t\t显示提示\t\t");
+        for (int i = 0; i < mibs; ++i)
+            file.write(mib);
+    };
+    QFile file(journalPath(c.dir.path(), day));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(line("10:00:00", QStringLiteral("前")));
+    crafted(file, 32);
+    file.write("\n" + line("10:00:10", QString(100000, u'长')));
+    crafted(file, 16);
+    file.close();
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const long peakKib = usage.ru_maxrss;
+
+    c.start();
+    QTest::keyClick(c.form.get(), Qt::Key_J, Qt::ControlModifier);
+    JournalWindow *window = c.form->journalWindow();
+    journal::JournalModel &model = window->model();
+    auto *days = child<ChoiceBox>(window, "日期");
+    days->choose(days->findData(day));
+    QTRY_VERIFY_WITH_TIMEOUT(model.day() == day && !model.busy(), 30000);
+    QCOMPARE(model.lineCount(), 2);
+    QCOMPARE(model.badLines(), 2);
+    // The long field was cut when written and is shortened again on show.
+    const Entry written = *model.entryAt(1);
+    QVERIFY(written.detail.startsWith(QString(1000, u'长')) && written.detail.endsWith(u'…'));
+    const QString shown =
+        model.data(model.index(1, journal::JournalModel::DetailColumn)).toString();
+    QVERIFY(shown.size() < 2000 && shown.endsWith(kShortened.arg(written.detail.size())));
+
+    // The unended line ends: the lines after it read.
+    QVERIFY(file.open(QIODevice::Append));
+    file.write("\n" + line("10:00:20", QStringLiteral("后")));
+    file.close();
+    model.readMore();
+    QTRY_VERIFY_WITH_TIMEOUT(model.lineCount() == 3 && !model.busy(), 30000);
+    QCOMPARE(model.badLines(), 2);
+    QCOMPARE(model.entryAt(2)->detail, QStringLiteral("后"));
+    getrusage(RUSAGE_SELF, &usage);
+    QVERIFY2(usage.ru_maxrss - peakKib < 300 * 1024, qPrintable(QString::number(usage.ru_maxrss)));
 }
 
 void JournalWindowTest::todayIsLive()

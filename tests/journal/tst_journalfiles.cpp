@@ -52,7 +52,8 @@ private slots:
     void csvFields();
     void brokenLinesSpoilOnlyThemselves();
     void theClockSplitsTheDays();
-    void oldDaysGo();
+    void pruning_data();
+    void pruning();
     void aFullDeviceIsToldOnceAndWritingResumes();
     void aBurstOnAHealthyDiskLosesNothing();
     void killedAtRandomMoments();
@@ -179,27 +180,46 @@ void JournalFilesTest::theClockSplitsTheDays()
     QCOMPARE(second.entries[0].at(), now);
 }
 
-void JournalFilesTest::oldDaysGo()
+void JournalFilesTest::pruning_data()
 {
+    // Day files by their distance in days from today, with their sizes in MiB (sparse files);
+    // the day being written; the days removed.
+    QTest::addColumn<QList<int>>("days");
+    QTest::addColumn<QList<int>>("mib");
+    QTest::addColumn<int>("keep");
+    QTest::addColumn<QList<int>>("removed");
+    QTest::newRow("past a year, then oldest first past 200 MiB")
+        << QList<int>{-400, -40, -30, -2, -1, 0} << QList<int>{1, 50, 90, 60, 60, 100} << 0
+        << QList<int>{-400, -40, -30};
+    QTest::newRow("today alone past the total: the last 30 days stay")
+        << QList<int>{-45, -29, -10, -1, 0} << QList<int>{1, 1, 1, 1, 250} << 0 << QList<int>{-45};
+    QTest::newRow("clock more than a year ahead: nothing")
+        << QList<int>{-400, -40, -1, 0} << QList<int>{1, 1, 1, 1} << 400 << QList<int>{};
+    QTest::newRow("clock back: the day it ran ahead stays")
+        << QList<int>{-400, -1, 0, 400} << QList<int>{1, 1, 1, 1} << 0 << QList<int>{-400};
+    QTest::newRow("after days switched off: waits for the second day")
+        << QList<int>{-400, -3} << QList<int>{1, 300} << 0 << QList<int>{};
+}
+
+void JournalFilesTest::pruning()
+{
+    QFETCH(QList<int>, days);
+    QFETCH(QList<int>, mib);
+    QFETCH(int, keep);
+    QFETCH(QList<int>, removed);
     QTemporaryDir dir;
     const QDate today(2026, 12, 8);
-    // Sizes in MiB; the files are sparse.
-    const QList<std::pair<QDate, int>> days = {{today.addDays(-400), 1}, {today.addDays(-30), 90},
-                                               {today.addDays(-2), 60},  {today.addDays(-1), 60},
-                                               {today, 100}};
-    for (const auto &[day, mib] : days) {
-        QFile f(dir.filePath(dayFileName(day)));
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.resize(qint64(mib) << 20));
+    for (qsizetype i = 0; i < days.size(); ++i) {
+        QFile f(dir.filePath(dayFileName(today.addDays(days[i]))));
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.resize(qint64(mib[i]) << 20));
     }
     QFile other(dir.filePath("notes.log"));
     QVERIFY(other.open(QIODevice::WriteOnly) && other.resize(qint64(300) << 20));
-    const QStringList removed = prune(dir.path(), today, Bounds{});
-    // Past a year goes; then 310 MiB is over 200 MiB: the oldest go until it is not, today stays.
-    QCOMPARE(removed, QStringList({dayFileName(today.addDays(-400)), dayFileName(today.addDays(-30)),
-                                   dayFileName(today.addDays(-2))}));
-    QVERIFY(QFile::exists(dir.filePath(dayFileName(today.addDays(-1)))));
-    QVERIFY(QFile::exists(dir.filePath(dayFileName(today))));
-    QVERIFY(QFile::exists(dir.filePath("notes.log")));
+    QStringList expected;
+    for (const int day : removed)
+        expected << dayFileName(today.addDays(day));
+    QCOMPARE(prune(dir.path(), today.addDays(keep), Bounds{}), expected);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), days.size() + 1 - removed.size());
 }
 
 void JournalFilesTest::aFullDeviceIsToldOnceAndWritingResumes()
