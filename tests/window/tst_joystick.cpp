@@ -77,6 +77,7 @@ private slots:
     void firstDeviceDrivesUnlessChosen_data();
     void firstDeviceDrivesUnlessChosen();
     void settingsFile();
+    void deadZoneHasAFloor();
     void scanRestsOnlyWithoutADevice();
     void stickJogIsTwoJournalEntries();
 };
@@ -381,6 +382,21 @@ void JoystickTest::settingsFile()
     QCOMPARE(c.pty.read(21), hex("FF 01 04 00 00 00 05").repeated(3));
     QCOMPARE(fileBytes(c.settingsPath()), broken);
     QVERIFY(c.prompts.messages.isEmpty());
+}
+
+void JoystickTest::deadZoneHasAFloor()
+{
+    // A zone under 5% is named, and 5% holds: a resting stick's drift does not drive the head.
+    StickConsole c(false, "# drift\ndead_zone = 0\n");
+    QTRY_COMPARE(c.prompts.messages,
+                 QStringList{controltexts::stickFileBadLines(c.settingsPath(), "2", 5)});
+    QVERIFY(c.openSerial());
+    VirtualStick pad;
+    QVERIFY(c.attached());
+    pad.setStick(0.006, -0.006);
+    QVERIFY(c.silentAfter());
+    pad.setStick(0.055, 0);
+    QVERIFY(c.allAre(hex("FF 01 00 02 01 00 04")));
 }
 
 void JoystickTest::scanRestsOnlyWithoutADevice()
