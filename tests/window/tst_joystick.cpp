@@ -12,9 +12,10 @@
 #include "control/stickcontrol.h"
 #include "control/ticker.h"
 #include "journal/journaltexts.h"
+#include "link/logtext.h"
 #include "link/sendcause.h"
 #include "presets/presetcontroller.h"
-#include "link/logtext.h"
+#include "ui/holdbutton.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -71,6 +72,8 @@ private slots:
     void deadMan();
     void heldDirectionsHaveTheTick_data();
     void heldDirectionsHaveTheTick();
+    void stopLetsGoOfEverything_data();
+    void stopLetsGoOfEverything();
     void mappedButtons_data();
     void mappedButtons();
     void pressesWhileAMessageIsUp();
@@ -244,6 +247,57 @@ void JoystickTest::heldDirectionsHaveTheTick()
         c.pty.drain(30);
         QVERIFY(c.allAre(kRight));
     }
+}
+
+void JoystickTest::stopLetsGoOfEverything_data()
+{
+    QTest::addColumn<QString>("hand");
+    QTest::addColumn<bool>("keypad"); // 停止运动 from keypad 5, else from its button
+    QTest::newRow("key, 停止运动") << "key" << false;
+    QTest::newRow("button the mouse holds, keypad 5") << "button" << true;
+    QTest::newRow("stick, 停止运动") << "stick" << false;
+    QTest::newRow("pad, keypad 5") << "pad" << true;
+}
+
+void JoystickTest::stopLetsGoOfEverything()
+{
+    QFETCH(QString, hand);
+    QFETCH(bool, keypad);
+    StickConsole c;
+    VirtualStick pad;
+    QVERIFY(c.attached());
+    auto *up = c.get<HoldButton>("上");
+    QWindow *window = c.form->windowHandle();
+    const auto hold = [&](bool down) {
+        if (hand == "key")
+            down ? QTest::keyPress(window, Qt::Key_Up) : QTest::keyRelease(window, Qt::Key_Up);
+        else if (hand == "button")
+            down ? QTest::mousePress(up, Qt::LeftButton) : QTest::mouseRelease(up, Qt::LeftButton);
+        else if (hand == "stick")
+            down ? pad.setStick(0, -1) : pad.centre();
+        else
+            pad.setPad(0, down ? 1 : 0);
+    };
+    hold(true);
+    QVERIFY(c.allAre(kUp));
+    if (keypad)
+        QTest::keyClick(window, Qt::Key_5, Qt::KeypadModifier);
+    else
+        c.click("停止运动");
+    QByteArray sent;
+    QTRY_VERIFY_WITH_TIMEOUT((sent += c.pty.drain(10)).contains("Rssssssssss"), 5000);
+    // Still held, it stays stopped until held anew; a mouse sliding over its button included.
+    if (hand == "button")
+        QTest::mouseMove(up, up->rect().center() + QPoint(2, 2));
+    QVERIFY(c.silentAfter());
+    QVERIFY(!up->isDown());
+    hold(false);
+    // Seen let go by the scan's look at the device, then held anew.
+    QSignalSpy tick(c.form->jog().findChild<Ticker *>(QStringLiteral("鼠标发送扫描器")),
+                    &Ticker::tick);
+    QVERIFY(tick.wait(5000));
+    hold(true);
+    QVERIFY(c.allAre(kUp));
 }
 
 void JoystickTest::mappedButtons_data()
