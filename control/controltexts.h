@@ -27,10 +27,14 @@ inline QString stickFileUnreadable(const QString &path, const QString &reason)
 {
     return QStringLiteral("摇杆设置文件 %1 无法读取（%2），摇杆按默认设置工作。").arg(path, reason);
 }
-inline QString stickFileBadLines(const QString &path, const QString &lines)
+// deadZoneFloor, when not 0, is the smallest dead zone in per cent, which holds in place of the
+// smaller one asked for.
+inline QString stickFileBadLines(const QString &path, const QString &lines, int deadZoneFloor = 0)
 {
-    return QStringLiteral("摇杆设置文件 %1 第 %2 行无法识别，这些设置按默认值使用；文件未改动。")
-        .arg(path, lines);
+    const QString floor =
+        deadZoneFloor ? QStringLiteral("，但死区小于 %1% 时按 %1%").arg(deadZoneFloor) : QString();
+    return QStringLiteral("摇杆设置文件 %1 第 %2 行无法识别，这些设置按默认值使用%3；文件未改动。")
+        .arg(path, lines, floor);
 }
 
 // The pattern a name stands for, 0 when it names none.

@@ -47,6 +47,8 @@ JogControl::JogControl(HeadCommands &commands, SendPath &send,
                 [this, direction] { hold(direction, Hand::Button); });
         connect(buttons[i], &HoldButton::letGo, this,
                 [this, direction] { letGo(direction, Hand::Button); });
+        // A button still held down when everything is let go comes up and waits for a new press.
+        connect(this, &JogControl::everythingLetGo, buttons[i], &HoldButton::drop);
     }
     connect(stopButton, &QPushButton::clicked, this, &JogControl::停止运动_Click);
     // A refused frame lets go of every direction, so a jog without a link stops at once.
@@ -145,6 +147,9 @@ void JogControl::scan()
 
 void JogControl::停止运动_Click()
 {
+    // Stop means nothing held goes on: every hand must press again, the stick come back to the
+    // centre, before the head moves again.
+    releaseAll();
     const SendPath::Cause why(m_send, sendcause::kStopButton);
     m_send.SendText(protocol::kStopText);
 }

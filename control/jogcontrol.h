@@ -31,7 +31,8 @@ public:
 
 // Jogging the head: a held direction button, key or direction pad raises its flag, and a
 // free-running 10 ms scan turns every raised flag into one motion frame per tick; in a tick with
-// no flag raised, a deflected stick sends one frame of its own. Also the stop button.
+// no flag raised, a deflected stick sends one frame of its own. Also the stop button, which lets
+// go of everything.
 class JogControl : public QObject
 {
     Q_OBJECT
@@ -58,11 +59,12 @@ public:
     void wake();
 
     void scan();
+    // Sends the stop command and lets go of every direction, as a refused frame does.
     void 停止运动_Click();
 
 signals:
-    // Every direction was let go at once (a frame was refused): whoever holds one must press
-    // again, and the stick must come back to the centre.
+    // Every direction was let go at once (a frame was refused, or 停止运动): whoever holds one
+    // must press again, and the stick must come back to the centre.
     void everythingLetGo();
     // The scan has sent the first frame of direction index (scan order) being held, or of the
     // stick (kStickJog), or has found it no longer sending: a jog's beginning and end, once each.

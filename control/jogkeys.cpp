@@ -180,14 +180,17 @@ QString JogKeys::directionKeysText(protocol::Direction direction)
 bool JogKeys::eventFilter(QObject *watched, QEvent *event)
 {
     switch (event->type()) {
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease: {
+    case QEvent::KeyRelease:
+        // A held key's release counts wherever it lands: in a list or menu that popped up
+        // meanwhile, in another window of the console.
+        if (!qobject_cast<QWidget *>(watched))
+            return false;
+        return keyReleased(static_cast<const QKeyEvent &>(*event));
+    case QEvent::KeyPress: {
         const auto *widget = qobject_cast<QWidget *>(watched);
         if (!widget || widget->window() != m_window)
             return false;
         const auto &key = static_cast<const QKeyEvent &>(*event);
-        if (event->type() == QEvent::KeyRelease)
-            return keyReleased(key);
         // The key goes first to the focused control, then, if that control leaves it, on to its
         // parents: it stays the control's either way. A key sent to a control of its own (by
         // assistive software, say) is that control's too.
@@ -199,6 +202,13 @@ bool JogKeys::eventFilter(QObject *watched, QEvent *event)
     case QEvent::Hide:
         // The releases of keys held now would go to another window.
         if (watched == m_window)
+            releaseAll();
+        break;
+    case QEvent::Show:
+        // A list or menu that pops up takes the keyboard without deactivating the window: the
+        // keys held now are let go as when it is deactivated. Tooltips are no popups.
+        if (const auto *widget = qobject_cast<QWidget *>(watched);
+            widget && widget->isWindow() && widget->windowType() == Qt::Popup)
             releaseAll();
         break;
     default:

@@ -18,7 +18,9 @@ class QWidget;
 // keys hold jog directions through the same held-direction state as the buttons, two held keys
 // making a diagonal; keypad 5 and the hotkeys run the operator's actions. Installed on the
 // application, so that a focused button does not move the focus with the arrow keys instead.
-// A key that the focused control uses itself (see focusKeepsKeys) stays that control's.
+// A key that the focused control uses itself (see focusKeepsKeys) stays that control's. A held
+// key's release counts wherever it lands; a deactivated window or a popup that opens lets go of
+// every held key.
 class JogKeys : public QObject
 {
     Q_OBJECT

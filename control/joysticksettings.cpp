@@ -6,7 +6,9 @@
 #include <QFileInfo>
 #include <QStringList>
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace joysticksettings {
 
@@ -20,8 +22,6 @@ const QString kButtonPrefix = QStringLiteral("button_");
 const QString kNone = QStringLiteral("none");
 const QString kLinear = QStringLiteral("linear");
 const QString kSquared = QStringLiteral("squared");
-// The dead zone in whole per cent of the travel.
-constexpr int kMaxDeadZone = 90;
 
 std::optional<bool> yesNo(const QString &value)
 {
@@ -41,14 +41,21 @@ std::optional<int> wholeNumber(const QString &text, int low, int high)
     return n;
 }
 
-// Applies one "key = value" to the settings; false when the line says nothing the console knows.
-bool apply(Settings &settings, const QString &key, const QString &value)
+// Applies one "key = value" to the settings; false when the line says nothing the console knows
+// or asks for what it may not have.
+bool apply(Read &read, const QString &key, const QString &value)
 {
+    Settings &settings = read.settings;
     if (key == kDeadZone) {
-        const auto percent = wholeNumber(value, 0, kMaxDeadZone);
-        if (percent)
-            settings.shape.deadZone = *percent / 100.0;
-        return percent.has_value();
+        // A zone under the smallest is a mistake to be told, and the smallest holds instead: a
+        // resting stick must not drive the head.
+        const auto percent =
+            wholeNumber(value, std::numeric_limits<int>::min(), stick::kMaxDeadZonePercent);
+        if (!percent)
+            return false;
+        read.deadZoneRaised = *percent < stick::kMinDeadZonePercent;
+        settings.shape.deadZone = std::max(*percent, stick::kMinDeadZonePercent) / 100.0;
+        return !read.deadZoneRaised;
     }
     if (key == kInvertPan || key == kInvertTilt) {
         const auto on = yesNo(value);
@@ -89,7 +96,7 @@ Read parse(const QByteArray &text)
         if (line.isEmpty() || line.startsWith(u'#'))
             continue;
         const qsizetype equals = line.indexOf(u'=');
-        const bool used = equals > 0 && apply(read.settings, line.left(equals).trimmed(),
+        const bool used = equals > 0 && apply(read, line.left(equals).trimmed(),
                                               line.mid(equals + 1).trimmed().toLower());
         if (!used)
             read.badLines.append(int(i + 1));
@@ -101,7 +108,9 @@ QByteArray format(const Settings &settings)
 {
     QStringList out;
     out << QStringLiteral("# Corvane 摇杆与手柄设置。每行一项：名称 = 值；以 # 开头的行是说明。")
-        << QStringLiteral("# 死区：摇杆偏离中心不到行程的这个百分比（0-90）时不转动。")
+        << QStringLiteral("# 死区：摇杆偏离中心不到行程的这个百分比（%1-%2）时不转动。")
+               .arg(stick::kMinDeadZonePercent)
+               .arg(stick::kMaxDeadZonePercent)
         << kDeadZone + QStringLiteral(" = %1").arg(std::lround(settings.shape.deadZone * 100))
         << QStringLiteral("# 反转水平或垂直方向：yes 或 no。")
         << kInvertPan + QStringLiteral(" = ") +
@@ -161,7 +170,9 @@ QString problemText(const QString &path, const Loaded &loaded)
     QStringList lines;
     for (int line : loaded.read.badLines)
         lines << QString::number(line);
-    return controltexts::stickFileBadLines(path, lines.join(QStringLiteral("、")));
+    return controltexts::stickFileBadLines(path, lines.join(QStringLiteral("、")),
+                                           loaded.read.deadZoneRaised ? stick::kMinDeadZonePercent
+                                                                      : 0);
 }
 
 } // namespace joysticksettings

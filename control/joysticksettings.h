@@ -12,7 +12,8 @@
 // The operator's joystick settings, kept in joystick.ini in the data directory: the dead zone,
 // inversion and curve of the stick, and what each button does. Lines are "key = value"; blank
 // lines and lines starting with # are skipped. A line the console cannot read leaves its setting
-// at the default and is named once to the operator; the file itself is never rewritten.
+// at the default and is named once to the operator; so is a dead zone under the smallest, which
+// holds instead. The file itself is never rewritten.
 namespace joysticksettings {
 
 inline const QString kFileName = QStringLiteral("joystick.ini");
@@ -38,6 +39,8 @@ struct Read
     Settings settings;
     // Line numbers (from 1) that could not be used.
     QList<int> badLines;
+    // The dead zone asked for was under the smallest, which holds instead.
+    bool deadZoneRaised = false;
 };
 
 Read parse(const QByteArray &text);

@@ -16,7 +16,8 @@ double deflection(qint16 raw)
 double share(double deflection, const Shape &shape)
 {
     const double size = std::min(std::abs(deflection), 1.0);
-    const double zone = std::clamp(shape.deadZone, 0.0, 0.9);
+    const double zone =
+        std::clamp(shape.deadZone, kMinDeadZonePercent / 100.0, kMaxDeadZonePercent / 100.0);
     if (size <= zone)
         return 0;
     double beyond = (size - zone) / (1.0 - zone);

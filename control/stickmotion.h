@@ -11,10 +11,16 @@ namespace stick {
 
 enum class Curve { Linear, Squared };
 
+// The dead zone's bounds in whole per cent of the travel. The smallest is there because a resting
+// stick drifts a little off the centre (half a per cent is common on a gamepad), and that drift
+// must never drive the head.
+inline constexpr int kMinDeadZonePercent = 5;
+inline constexpr int kMaxDeadZonePercent = 90;
+
 struct Shape
 {
-    // Share of the travel on either side of the centre, 0 to 0.9, in which an axis counts as
-    // centred.
+    // Share of the travel on either side of the centre in which an axis counts as centred,
+    // within the bounds above.
     double deadZone = 0.15;
     bool invertPan = false;
     bool invertTilt = false;
@@ -36,8 +42,9 @@ struct Motion
 // A raw axis reading (-32768 .. 32767) as a deflection -1 .. 1.
 double deflection(qint16 raw);
 
-// One axis: 0 inside the dead zone; beyond it the distance from the dead zone's edge as a share
-// of the rest of the travel, shaped by the curve, with the deflection's sign.
+// One axis: 0 inside the dead zone (taken within its bounds); beyond it the distance from the dead
+// zone's edge as a share of the rest of the travel, shaped by the curve, with the deflection's
+// sign.
 double share(double deflection, const Shape &shape);
 
 // The stick's two deflections as the device reports them (x to the right, y downwards) to its

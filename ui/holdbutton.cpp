@@ -16,6 +16,7 @@ HoldButton::HoldButton(const QString &text, QWidget *parent) : QPushButton(text,
 void HoldButton::mousePressEvent(QMouseEvent *event)
 {
     m_mouseHeld = true;
+    m_dropped = false;
     QPushButton::mousePressEvent(event);
     event->accept();
     hold();
@@ -26,6 +27,24 @@ void HoldButton::mouseReleaseEvent(QMouseEvent *event)
     QPushButton::mouseReleaseEvent(event);
     event->accept();
     m_mouseHeld = false;
+    m_dropped = false;
+    release();
+}
+
+void HoldButton::mouseMoveEvent(QMouseEvent *event)
+{
+    // Sliding back over a dropped button would push it down and hold it again.
+    if (m_dropped) {
+        event->accept();
+        return;
+    }
+    QPushButton::mouseMoveEvent(event);
+}
+
+void HoldButton::drop()
+{
+    m_dropped = m_mouseHeld;
+    setDown(false);
     release();
 }
 

@@ -12,6 +12,9 @@ public:
     explicit HoldButton(const QString &text, QWidget *parent = nullptr);
 
     bool isHeld() const { return m_held; }
+    // Lets go from outside (the jog was stopped): the button comes up, and a mouse button that
+    // still holds it does nothing more, sliding over it included, until it is pressed again.
+    void drop();
 
 signals:
     void held();
@@ -20,6 +23,7 @@ signals:
 protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
     bool event(QEvent *event) override;
 
 private:
@@ -28,4 +32,6 @@ private:
 
     bool m_held = false;
     bool m_mouseHeld = false;
+    // Dropped while the mouse held it: the rest of that press is nobody's.
+    bool m_dropped = false;
 };

@@ -14,9 +14,10 @@
 #include "control/ticker.h"
 #include "files/filetexts.h"
 #include "journal/journaltexts.h"
+#include "link/logtext.h"
 #include "link/sendcause.h"
 #include "presets/presetcontroller.h"
-#include "link/logtext.h"
+#include "ui/holdbutton.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -73,6 +74,8 @@ private slots:
     void deadMan();
     void heldDirectionsHaveTheTick_data();
     void heldDirectionsHaveTheTick();
+    void stopLetsGoOfEverything_data();
+    void stopLetsGoOfEverything();
     void mappedButtons_data();
     void mappedButtons();
     void pressesWhileAMessageIsUp();
@@ -80,6 +83,7 @@ private slots:
     void firstDeviceDrivesUnlessChosen();
     void settingsFile();
     void defaultsOnAFullDisk();
+    void deadZoneHasAFloor();
     void scanRestsOnlyWithoutADevice();
     void stickJogIsTwoJournalEntries();
 };
@@ -248,6 +252,57 @@ void JoystickTest::heldDirectionsHaveTheTick()
     }
 }
 
+void JoystickTest::stopLetsGoOfEverything_data()
+{
+    QTest::addColumn<QString>("hand");
+    QTest::addColumn<bool>("keypad"); // 停止运动 from keypad 5, else from its button
+    QTest::newRow("key, 停止运动") << "key" << false;
+    QTest::newRow("button the mouse holds, keypad 5") << "button" << true;
+    QTest::newRow("stick, 停止运动") << "stick" << false;
+    QTest::newRow("pad, keypad 5") << "pad" << true;
+}
+
+void JoystickTest::stopLetsGoOfEverything()
+{
+    QFETCH(QString, hand);
+    QFETCH(bool, keypad);
+    StickConsole c;
+    VirtualStick pad;
+    QVERIFY(c.attached());
+    auto *up = c.get<HoldButton>("上");
+    QWindow *window = c.form->windowHandle();
+    const auto hold = [&](bool down) {
+        if (hand == "key")
+            down ? QTest::keyPress(window, Qt::Key_Up) : QTest::keyRelease(window, Qt::Key_Up);
+        else if (hand == "button")
+            down ? QTest::mousePress(up, Qt::LeftButton) : QTest::mouseRelease(up, Qt::LeftButton);
+        else if (hand == "stick")
+            down ? pad.setStick(0, -1) : pad.centre();
+        else
+            pad.setPad(0, down ? 1 : 0);
+    };
+    hold(true);
+    QVERIFY(c.allAre(kUp));
+    if (keypad)
+        QTest::keyClick(window, Qt::Key_5, Qt::KeypadModifier);
+    else
+        c.click("停止运动");
+    QByteArray sent;
+    QTRY_VERIFY_WITH_TIMEOUT((sent += c.pty.drain(10)).contains("Rssssssssss"), 5000);
+    // Still held, it stays stopped until held anew; a mouse sliding over its button included.
+    if (hand == "button")
+        QTest::mouseMove(up, up->rect().center() + QPoint(2, 2));
+    QVERIFY(c.silentAfter());
+    QVERIFY(!up->isDown());
+    hold(false);
+    // Seen let go by the scan's look at the device, then held anew.
+    QSignalSpy tick(c.form->jog().findChild<Ticker *>(QStringLiteral("鼠标发送扫描器")),
+                    &Ticker::tick);
+    QVERIFY(tick.wait(5000));
+    hold(true);
+    QVERIFY(c.allAre(kUp));
+}
+
 void JoystickTest::mappedButtons_data()
 {
     QTest::addColumn<QByteArray>("settings");
@@ -399,6 +454,21 @@ void JoystickTest::defaultsOnAFullDisk()
     QVERIFY(!saved.ok);
     QCOMPARE(files::reasonText(saved.error), filetexts::kReasonDiskFull);
     QVERIFY(!QFile::exists(path));
+}
+
+void JoystickTest::deadZoneHasAFloor()
+{
+    // A zone under 5% is named, and 5% holds: a resting stick's drift does not drive the head.
+    StickConsole c(false, "# drift\ndead_zone = 0\n");
+    QTRY_COMPARE(c.prompts.messages,
+                 QStringList{controltexts::stickFileBadLines(c.settingsPath(), "2", 5)});
+    QVERIFY(c.openSerial());
+    VirtualStick pad;
+    QVERIFY(c.attached());
+    pad.setStick(0.006, -0.006);
+    QVERIFY(c.silentAfter());
+    pad.setStick(0.055, 0);
+    QVERIFY(c.allAre(hex("FF 01 00 02 01 00 04")));
 }
 
 void JoystickTest::scanRestsOnlyWithoutADevice()

@@ -20,6 +20,7 @@ namespace {
 
 const QByteArray kUp = hex("FF 01 00 08 00 3F 48");
 const QByteArray kUpLeft = hex("FF 01 00 0C 3F 3F 8B");
+const QByteArray kRight = hex("FF 01 00 02 3F 00 42");
 
 // The console on COM7 with searchlight 01, the link open after a click of the mouse, which
 // leaves the keyboard focus on a button.
@@ -66,6 +67,8 @@ private slots:
     void keysTheFocusedControlUsesStayThere_data();
     void keysTheFocusedControlUsesStayThere();
     void deactivationLetsGo();
+    void aPopupLetsGo_data();
+    void aPopupLetsGo();
     void hotkeys_data();
     void hotkeys();
 };
@@ -197,6 +200,39 @@ void KeyboardTest::deactivationLetsGo()
     // Its release went elsewhere; back on the console, nothing is held.
     c.form->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(c.form.get()));
+    QVERIFY(c.silentAfter());
+}
+
+void KeyboardTest::aPopupLetsGo_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::newRow("list of a choice box") << QStringLiteral("水平速度");
+    QTest::newRow("menu of a text box") << QStringLiteral("水平角度");
+}
+
+void KeyboardTest::aPopupLetsGo()
+{
+    // A popup takes the keyboard but leaves the window active: a key let go while it is up is
+    // let go all the same.
+    QFETCH(QString, control);
+    KeyConsole c;
+    auto *widget = c.form->findChild<QWidget *>(control);
+    c.key(true, Qt::Key_Right);
+    QVERIFY(c.allAre(kRight, 2));
+    if (auto *box = qobject_cast<QComboBox *>(widget)) {
+        box->showPopup();
+    } else {
+        // A right click, as the window system delivers it.
+        const QPoint at = widget->mapTo(c.form.get(), widget->rect().center());
+        QTest::mouseClick(c.form->windowHandle(), Qt::RightButton, {}, at);
+    }
+    QTRY_VERIFY(QApplication::activePopupWidget());
+    QVERIFY(!c.held());
+    // The release goes to the popup, which holds the keyboard.
+    QWindow *popup = QApplication::activePopupWidget()->windowHandle();
+    QTest::simulateEvent(popup, false, Qt::Key_Right, {}, {}, false);
+    QTest::keyClick(popup, Qt::Key_Escape);
+    QTRY_VERIFY(!QApplication::activePopupWidget());
     QVERIFY(c.silentAfter());
 }
 
