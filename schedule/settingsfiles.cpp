@@ -153,7 +153,8 @@ SaveResult writeLines(const QString &path, const QStringList &lines)
     QSaveFile file(path);
     file.setDirectWriteFallback(true);
     const auto failed = [&] {
-        return SaveResult{false, scheduletexts::saveFailedText(path, reasonWhy(path, bytes.size()))};
+        return SaveResult{false,
+                          scheduletexts::saveFailedText(path, reasonWhy(path, bytes.size()))};
     };
     if (!file.open(QIODevice::WriteOnly))
         return failed();
@@ -215,15 +216,11 @@ std::optional<bool> flagOfLine(const QString &line)
     return nonZeroNumber(word);
 }
 
-QList<bool> readFlags(const QString &path)
+QList<FlagLine> readFlags(const QString &path)
 {
-    QList<bool> flags;
-    for (const FileLine &line : readLines(path, kRowCount)) {
-        const std::optional<bool> flag = line ? flagOfLine(*line) : std::nullopt;
-        if (!flag)
-            break;
-        flags.append(*flag);
-    }
+    QList<FlagLine> flags;
+    for (const FileLine &line : readLines(path, kRowCount))
+        flags.append(line ? flagOfLine(*line) : std::nullopt);
     return flags;
 }
 
