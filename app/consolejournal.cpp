@@ -169,12 +169,12 @@ void ConsoleJournal::settingsSaved(const schedule::SaveResult &result, const QSt
                      result.ok ? file : result.message);
 }
 
-void ConsoleJournal::exiting()
+void ConsoleJournal::exiting(const QString &why)
 {
     for (int i = 0; i < int(m_jogs.size()); ++i)
         jogEnded(i);
     writeSummary(true);
-    m_journal.record(Kind::Program, -1, kExited);
+    m_journal.record(Kind::Program, -1, kExited, why);
 }
 
 void ConsoleJournal::frameSent(const QByteArray &bytes, const QString &cause)
