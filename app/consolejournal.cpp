@@ -9,8 +9,6 @@
 #include "presets/presetcontroller.h"
 #include "protocol/frame.h"
 #include "protocol/reply.h"
-
-#include <algorithm>
 #include "protocol/textcommand.h"
 #include "schedule/settingsfiles.h"
 #include "schedule/timetablecontroller.h"
@@ -18,6 +16,8 @@
 
 #include <QTimer>
 #include <QWidget>
+
+#include <algorithm>
 
 using namespace journaltexts;
 using journal::Kind;
@@ -38,6 +38,21 @@ QString hex(const QByteArray &bytes)
     if (bytes.size() > kShownBytes)
         text += QStringLiteral(" …（共 %1 字节）").arg(bytes.size());
     return text;
+}
+
+// Line numbers in order, runs joined: "5、7-9".
+QString lineList(const QList<int> &lines)
+{
+    QStringList parts;
+    for (qsizetype i = 0; i < lines.size();) {
+        qsizetype last = i;
+        while (last + 1 < lines.size() && lines[last + 1] == lines[last] + 1)
+            ++last;
+        parts << (last == i ? QString::number(lines[i])
+                            : QStringLiteral("%1-%2").arg(lines[i]).arg(lines[last]));
+        i = last + 1;
+    }
+    return parts.join(QStringLiteral("、"));
 }
 
 QString patternName(int pattern)
@@ -115,6 +130,12 @@ ConsoleJournal::ConsoleJournal(const QString &dataDir, journal::Journal::Clock c
                                  pattern == 0 ? QStringLiteral("无巡航，不发送")
                                               : patternName(pattern));
             });
+    connect(s.timetable, &TimetableController::linesUnread, this,
+            [this](const QString &path, const QList<int> &lines, const QString &effect) {
+                m_journal.record(Kind::Settings, -1, kLinesUnread, {},
+                                 QStringLiteral("%1：第 %2 行").arg(path, lineList(lines)) +
+                                     effect);
+            });
     connect(s.presets, &PresetController::labelsSaved, this,
             [this](const QString &searchlight, bool saved, const QString &why) {
                 const std::optional<quint8> device = protocol::parseByteText(searchlight);
@@ -149,12 +170,12 @@ void ConsoleJournal::settingsSaved(const schedule::SaveResult &result, const QSt
                      result.ok ? file : result.message);
 }
 
-void ConsoleJournal::exiting()
+void ConsoleJournal::exiting(const QString &why)
 {
     for (int i = 0; i < int(m_jogs.size()); ++i)
         jogEnded(i);
     writeSummary(true);
-    m_journal.record(Kind::Program, -1, kExited);
+    m_journal.record(Kind::Program, -1, kExited, why);
 }
 
 void ConsoleJournal::frameSent(const QByteArray &bytes, const QString &cause)
@@ -180,15 +201,16 @@ void ConsoleJournal::frameSent(const QByteArray &bytes, const QString &cause)
                 // The speeds or the device changed while the button was held.
                 jog.first = bytes;
                 jog.device = m.address;
-                m_journal.record(Kind::Jog, m.address, kJogChange, cause,
-                                 QStringLiteral("%1，%2 · %3").arg(jogName(i), speeds(m), hex(bytes)));
+                m_journal.record(
+                    Kind::Jog, m.address, kJogChange, cause,
+                    QStringLiteral("%1，%2 · %3").arg(jogName(i), speeds(m), hex(bytes)));
             }
             ++jog.frames;
             return;
         }
-        m_journal.record(Kind::Sent, m.address, kJogFrame, cause,
-                         QStringLiteral("方向 %1，%2 · %3")
-                             .arg(kDirections[direction], speeds(m), hex(bytes)));
+        m_journal.record(
+            Kind::Sent, m.address, kJogFrame, cause,
+            QStringLiteral("方向 %1，%2 · %3").arg(kDirections[direction], speeds(m), hex(bytes)));
         return;
     }
     QString event = kOtherFrame;
@@ -261,14 +283,16 @@ void ConsoleJournal::chunk(const QByteArray &bytes, const protocol::ReplyLog &re
 
 void ConsoleJournal::writeSummary(bool now)
 {
-    const std::optional<journal::ReplyGate::Summary> s = m_gate.takeSummary(m_steady.elapsed(), now);
+    const std::optional<journal::ReplyGate::Summary> s =
+        m_gate.takeSummary(m_steady.elapsed(), now);
     if (!s)
         return;
     QStringList kinds;
     for (int k = 0; k < journal::ReplyGate::kKinds; ++k) {
         if (s->byKind[std::size_t(k)] > 0)
-            kinds << QStringLiteral("%1 %2").arg(replyName(protocol::ReplyKind(k))).arg(
-                         s->byKind[std::size_t(k)]);
+            kinds << QStringLiteral("%1 %2")
+                         .arg(replyName(protocol::ReplyKind(k)))
+                         .arg(s->byKind[std::size_t(k)]);
     }
     m_journal.record(Kind::Received, -1, kReplySummary, {},
                      QStringLiteral("此前 %1内另收到 %2 段、%3 字节，未逐条记录：%4")

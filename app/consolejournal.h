@@ -58,7 +58,8 @@ public:
 
     void started(const QString &dataDir);
     void settingsSaved(const schedule::SaveResult &result, const QString &file);
-    void exiting();
+    // why: what ended the console, empty for the exit button.
+    void exiting(const QString &why = {});
 
 private:
     struct Jog

@@ -45,6 +45,8 @@
 #include <QShortcut>
 #include <QTimer>
 
+#include <cstdio>
+
 namespace {
 
 // The link indicator: a lit green lamp while a link is open, a dark one otherwise.
@@ -150,7 +152,8 @@ MainForm::MainForm(const QString &programDir, const QString &dataDir, QWidget *p
                            this);
     m_receive = new ReceivePath(m_links->all(), *m_log, this);
     m_angles = new AngleControl(
-        *m_send, AngleControls{水平角度, 垂直角度, 水平速度, 垂直速度, 确认发送角度, 查询位置}, this);
+        *m_send, AngleControls{水平角度, 垂直角度, 水平速度, 垂直速度, 确认发送角度, 查询位置},
+        this);
     m_lamp = new LampControl(*m_commands, *m_send, 开, 关, 角度控制, this);
     m_cruise = new CruiseControl(
         *m_commands, *m_links,
@@ -168,10 +171,9 @@ MainForm::MainForm(const QString &programDir, const QString &dataDir, QWidget *p
         *m_commands, settings, TimetableControls{this, 定时配置, 定时配置说明, 定时下一步}, this);
 
     // Before anything of the start-up happens, so the journal hears all of it.
-    m_journal = new ConsoleJournal(m_dataDir, [this] { return now(); },
-                                   ConsoleJournal::Sources{m_send, m_receive, m_jog, m_link,
-                                                           m_timetable, m_presets},
-                                   this);
+    m_journal = new ConsoleJournal(
+        m_dataDir, [this] { return now(); },
+        ConsoleJournal::Sources{m_send, m_receive, m_jog, m_link, m_timetable, m_presets}, this);
     m_journal->started(m_dataDir);
     connect(运行记录, &QPushButton::clicked, this, &MainForm::运行记录_Click);
     auto *journalKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_J), this);
@@ -293,8 +295,8 @@ void MainForm::buildTimetableRegion()
     定时配置说明 = button(QStringLiteral("定时配置说明"), QStringLiteral("定时配置说明"), Frame1,
                           twips::rect(5040, 5910, 1815, 435));
     // What the timetable does next, in the room left of the help button.
-    定时下一步 = label(QStringLiteral("定时下一步"), QString(), Frame1,
-                       twips::rect(120, 5820, 4830, 615));
+    定时下一步 =
+        label(QStringLiteral("定时下一步"), QString(), Frame1, twips::rect(120, 5820, 4830, 615));
     定时下一步->setWordWrap(true);
     定时下一步->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 }
@@ -474,6 +476,29 @@ void MainForm::CmdExit_Click()
     if (m_exiting)
         return;
     m_exiting = true;
+    // A file that could not be written is told once; the program ends all the same.
+    if (const QStringList failures = saveForExit(); !failures.isEmpty())
+        prompt::show(this, failures.join(QLatin1Char('\n')));
+    finishExit({});
+}
+
+void MainForm::endOnRequest(const QString &why)
+{
+    // The exit button's message is up: the files are saved, and nobody need answer it.
+    if (m_exiting) {
+        emit exitRequested(m_exitStatus);
+        return;
+    }
+    m_exiting = true;
+    const QStringList failures = saveForExit();
+    for (const QString &failure : failures)
+        std::fprintf(stderr, "corvane: %s\n", qPrintable(failure));
+    m_exitStatus = failures.isEmpty() ? 0 : 1;
+    finishExit(why);
+}
+
+QStringList MainForm::saveForExit()
+{
     m_links->closeAll();
     // No timetable scan while a message about the files may be up.
     TmrDateTime->stop();
@@ -483,22 +508,19 @@ void MainForm::CmdExit_Click()
     m_journal->settingsSaved(ip, schedule::deviceIpPath(m_dataDir));
     m_journal->settingsSaved(rows, schedule::rowsPath(m_dataDir));
     m_journal->settingsSaved(flags, schedule::flagsPath(m_dataDir));
-    // A file that could not be written is told once; the program ends all the same.
-    reportSaveFailures({ip, rows, flags});
-    m_timetable->closeEditor();
-    m_journal->exiting();
-    emit exitRequested();
-}
-
-void MainForm::reportSaveFailures(const QList<schedule::SaveResult> &results)
-{
     QStringList failures;
-    for (const schedule::SaveResult &result : results) {
+    for (const schedule::SaveResult &result : {ip, rows, flags}) {
         if (!result.ok)
             failures << result.message;
     }
-    if (!failures.isEmpty())
-        prompt::show(this, failures.join(QLatin1Char('\n')));
+    return failures;
+}
+
+void MainForm::finishExit(const QString &why)
+{
+    m_timetable->closeEditor();
+    m_journal->exiting(why);
+    emit exitRequested(m_exitStatus);
 }
 
 void MainForm::CmdAbout_Click()

@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 #include <array>
@@ -40,10 +41,6 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QTimer;
-
-namespace schedule {
-struct SaveResult;
-}
 
 // The console's one long-lived window: it lays out every control, runs the start-up sequence,
 // keeps the clock, and hands the operator's actions to the link and the head controls.
@@ -83,9 +80,15 @@ public:
     // The 100 ms clock tick: date and time boxes, then the timetable scan.
     void TmrDateTime_Timer();
 
+    // The system asks the console to end (a signal, the session manager): what the exit button
+    // does to the links, the settings files and the journal, but with no message waiting for OK,
+    // since nobody may be there to answer it. A file not saved is named in the journal and on
+    // standard error, and the status is then 1. why is the cause of the journal's exit entry.
+    void endOnRequest(const QString &why);
+
 signals:
-    // CmdExit has closed the links and saved the settings: the program ends now.
-    void exitRequested();
+    // The links are closed and the settings saved: the program ends now, with this status.
+    void exitRequested(int status);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -101,8 +104,11 @@ private:
     void CentreWindow();
 
     void CmdExit_Click();
-    // One message naming every settings file that could not be saved, if any.
-    void reportSaveFailures(const QList<schedule::SaveResult> &results);
+    // Closes the links and saves the three settings files, each told to the journal; returns
+    // the messages of those that could not be saved.
+    QStringList saveForExit();
+    // Closes the editor, writes the journal's exit entry and asks for the end.
+    void finishExit(const QString &why);
     void CmdAbout_Click();
     void CmdClearReceive_Click();
     // The joystick buttons' and hotkeys' actions, each through its control's own handler.
@@ -180,8 +186,10 @@ private:
     QTimer *TmrDateTime;
     Clock m_clock;
     TimetableController *m_timetable = nullptr;
-    // Set by the exit button, so a second press while its message is up does nothing.
+    // Set once the exit has begun, so that a second press while the button's message is up does
+    // nothing; a request of the system then ends the program without waiting for OK.
     bool m_exiting = false;
+    int m_exitStatus = 0;
 
     LinkController *m_link = nullptr;
     SendPath *m_send = nullptr;

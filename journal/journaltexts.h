@@ -53,6 +53,7 @@ inline const QString kLabelsSaved = QStringLiteral("标签已保存");
 inline const QString kLabelsNotSaved = QStringLiteral("标签未保存");
 inline const QString kSaved = QStringLiteral("已保存");
 inline const QString kNotSaved = QStringLiteral("未保存");
+inline const QString kLinesUnread = QStringLiteral("有行未读");
 inline const QString kShown = QStringLiteral("显示提示");
 // What goes on over midnight, as the first entries of the new day.
 inline const QString kCarriedLamp = QStringLiteral("延续：灯亮");
@@ -63,8 +64,8 @@ inline const QString kCarriedJog = QStringLiteral("延续：点动");
 inline const QString kShortened = QStringLiteral("…（共 %1 字）");
 
 // The message when the journal cannot be written: once, until writing works again.
-inline const QString kCannotWrite = QStringLiteral(
-    "运行记录无法写入：%1\n%2\n控制台照常工作，能够写入时会自动继续记录。");
+inline const QString kCannotWrite =
+    QStringLiteral("运行记录无法写入：%1\n%2\n控制台照常工作，能够写入时会自动继续记录。");
 inline const QString kReasonDiskFull = QStringLiteral("磁盘空间不足");
 inline const QString kReasonNoPermission = QStringLiteral("没有写入权限");
 inline const QString kReasonReadOnly = QStringLiteral("磁盘为只读");

@@ -17,6 +17,10 @@ PresetController::PresetController(HeadCommands &commands, QComboBox *searchligh
     : QObject(window), m_commands(commands), m_searchlight(searchlight),
       m_service(std::move(store)), m_window(window)
 {
+    // Every way the selection changes: a choice from the list, typing, code, the stick's
+    // previous and next device buttons.
+    connect(m_searchlight, &QComboBox::currentTextChanged, this,
+            &PresetController::searchlightChanged);
 }
 
 Form1 *PresetController::dialog() const
@@ -37,7 +41,6 @@ void PresetController::调用预置位_Click()
 void PresetController::open(qint16 mode)
 {
     Yuzhiwei = mode;
-    ++m_openings;
     if (!m_dialog) {
         // Kept from now on: its close box and the preset buttons only hide it.
         m_dialog = new Form1(m_window);
@@ -57,19 +60,31 @@ void PresetController::centre()
     centreNow(m_dialog, m_window);
 }
 
+void PresetController::searchlightChanged()
+{
+    if (!m_dialog || !m_dialog->isVisible())
+        return;
+    // The old searchlight's labels are not shown under the new one while its own are read.
+    m_dialog->setLabels({});
+    LoadPresetLabels();
+}
+
 void PresetController::LoadPresetLabels()
 {
-    m_labelsLoaded = false;
+    m_labelsOf.reset();
     // Nothing typed before the labels arrive could be kept: the boxes wait for them.
     m_dialog->setLabelsEditable(false);
-    const quint64 opening = m_openings;
-    m_service.load(m_searchlight->currentText(), [this, opening](const PresetLoad &load) {
-        // An answer for an opening that has since been replaced, or a dialog gone, is dropped.
-        if (opening != m_openings || !m_dialog)
+    const quint64 asked = ++m_loads;
+    const QString searchlight = m_searchlight->currentText();
+    m_service.load(searchlight, [this, asked, searchlight](const PresetLoad &load) {
+        // An answer that a later opening or another searchlight has overtaken, or for a dialog
+        // gone, is dropped.
+        if (asked != m_loads || !m_dialog)
             return;
         // On a failure these are nine empty labels, which stay read-only: they would not be saved.
         m_dialog->setLabels(load.labels);
-        m_labelsLoaded = load.ok;
+        if (load.ok)
+            m_labelsOf = searchlight;
         m_dialog->setLabelsEditable(load.ok);
         if (!load.ok && m_dialog->isVisible())
             prompt::show(m_dialog, load.error);
@@ -94,12 +109,13 @@ void PresetController::预置位_Click(int preset)
     else if (Yuzhiwei == kRecall)
         burst(&HeadCommands::SendPresetRecall, CounterA);
 
-    const bool loaded = m_labelsLoaded;
+    const QString searchlight = m_searchlight->currentText();
+    const bool loaded = m_labelsOf == searchlight;
     if (loaded)
         SavePresetLabels();
     m_dialog->hide();
     if (!loaded)
-        emit labelsSaved(m_searchlight->currentText(), false, presettexts::kLabelsNotSaved);
+        emit labelsSaved(searchlight, false, presettexts::kLabelsNotSaved);
     if (!loaded)
         prompt::show(m_window, presettexts::kLabelsNotSaved);
 }

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <chrono>
+#include <optional>
 
 class Form1;
 class HeadCommands;
@@ -15,8 +16,11 @@ class QWidget;
 
 // Storing and recalling head positions: opens the preset dialog in set or recall mode with the
 // labels of the selected searchlight, and turns a preset button into its three frames, the save
-// of the labels and the hiding of the dialog. The store is read and written off the window
-// thread; a dialog whose labels have not been read (yet, or at all) writes none.
+// of the labels and the hiding of the dialog. While the dialog is shown it follows the selector:
+// another searchlight chosen, typed or stepped to loads that searchlight's labels, as an opening
+// does, so that the labels shown and the row written are always those of the searchlight the
+// frames go to. The store is read and written off the window thread; a dialog whose labels have
+// not been read (yet, or at all) writes none.
 class PresetController : public QObject
 {
     Q_OBJECT
@@ -63,6 +67,7 @@ signals:
 private:
     void open(qint16 mode);
     void centre();
+    void searchlightChanged();
     void 预置位_Click(int preset);
     void burst(void (HeadCommands::*send)(int), int preset);
 
@@ -71,9 +76,10 @@ private:
     PresetService m_service;
     QWidget *m_window;
     QPointer<Form1> m_dialog;
-    // Counts the openings, so that an answer of the store can tell whether it still belongs to the
-    // dialog as it is now.
-    quint64 m_openings = 0;
-    // The labels of this opening have been read from the store, so its boxes may be written back.
-    bool m_labelsLoaded = false;
+    // Counts the loads asked for, so that an answer of the store can tell whether it still
+    // belongs to the dialog as it is now: no later opening, no other searchlight since.
+    quint64 m_loads = 0;
+    // The searchlight whose labels the boxes hold as read from the store; none while a load is
+    // on its way or failed. Only boxes read for the searchlight selected now are written back.
+    std::optional<QString> m_labelsOf;
 };

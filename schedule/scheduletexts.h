@@ -31,6 +31,11 @@ inline const QString kInvalidTimeMessage =
 inline const QString kTimetableHelpMessage =
     QStringLiteral("自动巡航模式的定时设置，必须在“英文输入法”下设置时间,格式如下：12:12:12");
 
+// What became of the rows whose lines a timetable file had but the console could not take, as
+// the journal tells it; no message box is shown.
+inline const QString kUnreadFlagsEffect = QStringLiteral("不是 True、False 或数字，对应的行未选中");
+inline const QString kUnreadRowsEffect = QStringLiteral("无法读取，对应的行保持原样");
+
 // A settings file could not be written at exit.
 inline const QString kSaveFailedPrefix = QStringLiteral("无法保存设置文件：");
 

@@ -181,15 +181,11 @@ std::optional<bool> flagOfLine(const QString &line)
     return nonZeroNumber(word);
 }
 
-QList<bool> readFlags(const QString &path)
+QList<FlagLine> readFlags(const QString &path)
 {
-    QList<bool> flags;
-    for (const FileLine &line : readLines(path, kRowCount)) {
-        const std::optional<bool> flag = line ? flagOfLine(*line) : std::nullopt;
-        if (!flag)
-            break;
-        flags.append(*flag);
-    }
+    QList<FlagLine> flags;
+    for (const FileLine &line : readLines(path, kRowCount))
+        flags.append(line ? flagOfLine(*line) : std::nullopt);
     return flags;
 }
 

@@ -29,6 +29,8 @@ inline constexpr qint64 kMaxScanBytes = 16 * 1024 * 1024;
 
 // One line as read: its text, or no value for a line the console cannot take.
 using FileLine = std::optional<QString>;
+// One selection as read, or no value for a line that is no selection.
+using FlagLine = std::optional<bool>;
 
 QString deviceIpPath(const QString &programDir); // <dir>/123.ini
 QString rowsPath(const QString &programDir);     // <dir>/321.ini
@@ -58,8 +60,8 @@ QList<FileLine> readRows(const QString &path);
 // Up to 99 selections. A line is "True" or "False" in any case, or a decimal number with an
 // optional sign, fraction and exponent ("-1", "0", "2.5", "1e3"), non-zero meaning true; blanks
 // around it do not count. Any other line (the empty line and a line the console cannot take
-// included) ends the reading there.
-QList<bool> readFlags(const QString &path);
+// included) comes back as no value, and the lines after it are read as usual.
+QList<FlagLine> readFlags(const QString &path);
 
 // One of the selection lines of 322.ini read as a Boolean; no value when it is neither.
 std::optional<bool> flagOfLine(const QString &line);

@@ -3,10 +3,10 @@
 #include "control/headcommands.h"
 #include "link/sendcause.h"
 #include "link/sendpath.h"
-#include "schedule/markdelegate.h"
-#include "schedule/slotmarks.h"
 #include "schedule/form2.h"
+#include "schedule/markdelegate.h"
 #include "schedule/scheduletexts.h"
+#include "schedule/slotmarks.h"
 #include "schedule/timetable.h"
 #include "ui/prompt.h"
 
@@ -236,12 +236,16 @@ void TimetableController::CommandApply_5定时1000_Timer()
 
 void TimetableController::LoadTimetableFlags()
 {
-    m_data.loadFlags(m_settings.readPath(schedule::flagsPath));
+    const QString path = m_settings.readPath(schedule::flagsPath);
+    if (const QList<int> unread = m_data.loadFlags(path); !unread.isEmpty())
+        emit linesUnread(path, unread, scheduletexts::kUnreadFlagsEffect);
 }
 
 void TimetableController::LoadTimetableRows()
 {
-    m_data.loadRows(m_settings.readPath(schedule::rowsPath));
+    const QString path = m_settings.readPath(schedule::rowsPath);
+    if (const QList<int> unread = m_data.loadRows(path); !unread.isEmpty())
+        emit linesUnread(path, unread, scheduletexts::kUnreadRowsEffect);
 }
 
 schedule::SaveResult TimetableController::SaveTimetableRows()

@@ -74,6 +74,9 @@ signals:
     // A cruise delay timer ticked: the cruise of the slot that fired a second ago starts
     // (start) or stops.
     void cruiseDelayed(int slot, bool start, int pattern);
+    // Loading a timetable file skipped the lines numbered (from 1); effect says what became of
+    // their rows.
+    void linesUnread(const QString &path, const QList<int> &lines, const QString &effect);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -45,20 +45,29 @@ QList<SlotFiring> TimetableData::scan(const QString &time)
         [this](int n) { return rowText(n); });
 }
 
-void TimetableData::loadRows(const QString &path)
+QList<int> TimetableData::loadRows(const QString &path)
 {
+    QList<int> unread;
     const QList<FileLine> lines = readRows(path);
     for (int n = 0; n < lines.size(); ++n) {
         if (lines[n])
             setRowText(n, *lines[n]);
+        else
+            unread.append(n + 1);
     }
+    return unread;
 }
 
-void TimetableData::loadFlags(const QString &path)
+QList<int> TimetableData::loadFlags(const QString &path)
 {
-    const QList<bool> flags = readFlags(path);
-    for (int n = 0; n < flags.size(); ++n)
-        setEnabled(n, flags[n]);
+    QList<int> unread;
+    const QList<FlagLine> flags = readFlags(path);
+    for (int n = 0; n < flags.size(); ++n) {
+        setEnabled(n, flags[n].value_or(false));
+        if (!flags[n])
+            unread.append(n + 1);
+    }
+    return unread;
 }
 
 SaveResult TimetableData::saveRows(const QString &path) const

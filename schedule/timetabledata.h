@@ -38,10 +38,12 @@ public:
     // it is, in order, each consumed as it fires.
     QList<SlotFiring> scan(const QString &time);
 
-    // The settings files: a line that could not be read leaves its row as it is, a file with
-    // fewer lines leaves the rows after them; the slot store is not touched.
-    void loadRows(const QString &path);
-    void loadFlags(const QString &path);
+    // The settings files: a row text that could not be read leaves its row as it is, a selection
+    // that could not be read leaves its row unselected, and a file with fewer lines leaves the
+    // rows after them; the slot store is not touched. Both return the numbers (from 1) of the
+    // lines they could not take.
+    QList<int> loadRows(const QString &path);
+    QList<int> loadFlags(const QString &path);
     SaveResult saveRows(const QString &path) const;
     SaveResult saveFlags(const QString &path) const;
 

@@ -57,8 +57,9 @@ fi
 
 echo "Simulated head: serial port COM1 ($link), TCP 127.0.0.1 port 4196."
 status=0
+# Ctrl-C saves the settings as "退出程序" does and ends the console with status 0.
 "$build/corvane" || status=$?
-# Ended by Ctrl-C (SIGINT, 128 + 2): as good as leaving it with "退出程序".
+# A second Ctrl-C ends it at once (SIGINT, 128 + 2): the operator's choice, as good as leaving.
 if [ "$status" = 130 ]; then
     status=0
 fi

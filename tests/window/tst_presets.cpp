@@ -4,9 +4,11 @@
 #include "farend.h"
 #include "otherprogram.h"
 #include "support.h"
+#include "virtualstick.h"
 
 #include "app/mainform.h"
 #include "control/jogcontrol.h"
+#include "control/stickcontrol.h"
 #include "presets/form1.h"
 #include "presets/presetcontroller.h"
 #include "presets/presettable.h"
@@ -80,7 +82,9 @@ private slots:
     void burst_data();
     void burst();
     void jogScanWaitsForTheBurstAndDoesNotCatchUp();
-    void searchlightChangedWhileOpen();
+    void dialogFollowsTheSearchlight_data();
+    void dialogFollowsTheSearchlight();
+    void searchlightChangedBeforeTheLabelsCame();
     void noLinkAndNoFile();
     void closeBoxAndReopening();
     void storeNotADatabase();
@@ -186,22 +190,76 @@ void PresetsTest::jogScanWaitsForTheBurstAndDoesNotCatchUp()
     QVERIFY2(within60 <= 8, qPrintable(QString::number(within60)));
 }
 
-void PresetsTest::searchlightChangedWhileOpen()
+void PresetsTest::dialogFollowsTheSearchlight_data()
 {
+    QTest::addColumn<QString>("how");
+    QTest::newRow("chosen from the list") << "list";
+    QTest::newRow("typed") << "typed";
+    QTest::newRow("the stick's next-device button") << "stick";
+}
+
+void PresetsTest::dialogFollowsTheSearchlight()
+{
+    QFETCH(QString, how);
     PresetConsole c;
     OtherProgram other(c.storePath());
-    QVERIFY(other.seed("05", kLabels));
-    c.setSearchlight("05");
+    const QStringList b = with(kLabels, 1, "二号灯");
+    QVERIFY(other.seed("01", kLabels) && other.seed("02", b));
+    VirtualStick pad;
+    QVERIFY(QTest::qWaitFor([&] { return c.form->stick().attached(); }, 3000));
+    c.setSearchlight("01");
     c.click("设置预置位");
     QTRY_COMPARE(c.shown(), kLabels);
 
-    // 07 has no row yet: the labels loaded for 05 go into a new one.
-    c.setSearchlight("07");
-    c.press(2);
-    QCOMPARE(c.pty.read(21).toHex(' '), hex("FF 07 62 00 00 00 69").repeated(3).toHex(' '));
-    QTRY_COMPARE(other.labels("07"), kLabels);
-    QCOMPARE(other.labels("05"), kLabels);
-    QVERIFY(!c.dialog()->isVisible());
+    // Another searchlight while the dialog is up: its own labels are shown, edited and saved.
+    if (how == "list")
+        c.choose("探照灯", 2);
+    else if (how == "typed")
+        retype(c.get<QComboBox>("探照灯")->lineEdit(), "02");
+    else
+        pad.setButton(11, true);
+    QTRY_COMPARE(c.shown(), b);
+    c.box(4)->setText("改过");
+    c.press(1);
+    QCOMPARE(c.pty.read(21).toHex(' '), hex("FF 02 61 00 00 00 63").repeated(3).toHex(' '));
+    QTRY_COMPARE(other.labels("02"), with(b, 4, "改过"));
+    QCOMPARE(other.labels("01"), kLabels);
+    QVERIFY(c.prompts.messages.isEmpty());
+}
+
+void PresetsTest::searchlightChangedBeforeTheLabelsCame()
+{
+    PresetConsole c;
+    OtherProgram other(c.storePath());
+    const QStringList b = with(kLabels, 1, "二号灯");
+    QVERIFY(other.seed("01", kLabels) && other.seed("02", b));
+    c.setSearchlight("01");
+
+    // Opened on 01 while another program holds the file: 01's labels come only after 02 has
+    // been chosen, and are never shown as 02's.
+    QVERIFY(other.run("BEGIN EXCLUSIVE"));
+    c.click("设置预置位");
+    QStringList seen;
+    connect(c.box(1), &QLineEdit::textChanged, this, [&](const QString &text) { seen << text; });
+    c.setSearchlight("02");
+    QVERIFY(other.run("ROLLBACK"));
+    QTRY_COMPARE(c.shown(), b);
+    QVERIFY(c.presetsSettled());
+    QVERIFY2(!seen.contains(kLabels[0]), qPrintable(seen.join(u'|')));
+
+    // A preset pressed while 02's labels are still on their way: its frames go to 02, and the
+    // boxes, read for 01, are written nowhere.
+    c.setSearchlight("01");
+    QTRY_COMPARE(c.shown(), kLabels);
+    QVERIFY(other.run("BEGIN EXCLUSIVE"));
+    c.setSearchlight("02");
+    c.press(1);
+    QVERIFY(other.run("ROLLBACK"));
+    QCOMPARE(c.pty.read(21).toHex(' '), hex("FF 02 61 00 00 00 63").repeated(3).toHex(' '));
+    QCOMPARE(c.prompts.messages, QStringList{presettexts::kLabelsNotSaved});
+    QVERIFY(c.presetsSettled());
+    QCOMPARE(other.labels("02"), b);
+    QCOMPARE(other.labels("01"), kLabels);
 }
 
 void PresetsTest::noLinkAndNoFile()

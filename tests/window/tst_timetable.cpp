@@ -139,6 +139,7 @@ private slots:
     void closingByTheFrameOnlyHides();
     void firstStartThenExitWritesTheFiles();
     void startUpReadsTheFiles();
+    void badFlagLineSpoilsOnlyItsRow();
     void roundTripThroughExit();
     void unwritableFilesAtExit_data();
     void unwritableFilesAtExit();
@@ -409,11 +410,40 @@ void TimetableTest::startUpReadsTheFiles()
     // The rows are shown, but only the editor fills the slot store.
     for (int n = 0; n < 99; ++n)
         QVERIFY(c.store().kai(n).isEmpty() && c.store().guan(n).isEmpty());
+    // The two lines are named in the journal.
+    const QString unread = c.file("321.ini") + "：第 3-4 行" + scheduletexts::kUnreadRowsEffect;
+    const auto named = [&](const JournalDay &day) {
+        return day.withEvent(journaltexts::kLinesUnread).value(0).detail == unread;
+    };
+    QVERIFY(named(waitForJournal(c.dir.path(), named)));
     // What was read is what the exit keeps.
     c.exit();
     const QList<QByteArray> saved = fileBytes(c.file("321.ini")).split('\n');
     for (int n : {0, 1, 4, 9})
         QCOMPARE(saved[n], lines[n]);
+}
+
+void TimetableTest::badFlagLineSpoilsOnlyItsRow()
+{
+    Timetable c(false);
+    QList<QByteArray> lines;
+    for (int n = 0; n < 99; ++n)
+        lines << (n % 3 ? "True" : "False");
+    lines[4] = QByteArray("Tr\0ue", 5);
+    QVERIFY(writeFile(c.file("322.ini"), lines.join("\r\n") + "\r\n"));
+    c.begin();
+    for (int n = 0; n < 99; ++n)
+        QCOMPARE(c.item(n)->isSelected(), n != 4 && n % 3 != 0);
+    // No message: the journal names the file and the line.
+    const auto unread = waitForJournal(c.dir.path(), [](const JournalDay &day) {
+                            return !day.withEvent(journaltexts::kLinesUnread).isEmpty();
+                        }).withEvent(journaltexts::kLinesUnread);
+    QCOMPARE(unread.size(), 1);
+    QCOMPARE(unread[0].detail, c.file("322.ini") + "：第 5 行" + scheduletexts::kUnreadFlagsEffect);
+    QVERIFY(c.prompts.messages.isEmpty());
+    c.exit();
+    lines[4] = "False";
+    QCOMPARE(fileBytes(c.file("322.ini")), lines.join("\r\n") + "\r\n");
 }
 
 void TimetableTest::roundTripThroughExit()
