@@ -21,7 +21,7 @@ LinkController::LinkController(const LinkControls &controls, Links &links,
       m_window(window)
 {
     // The caption and the indicator show the one open state, whoever changes it.
-    connect(&m_links, &Links::openChanged, this, &LinkController::showOpen);
+    connect(&m_links, &Links::stateChanged, this, &LinkController::showState);
     connect(c.连接And断开连接, &QPushButton::clicked, this, &LinkController::连接And断开连接_Click);
     connect(c.串口, &QCheckBox::toggled, this, &LinkController::串口_Click);
     connect(c.网络, &QCheckBox::toggled, this, &LinkController::网络_Click);
@@ -118,8 +118,9 @@ schedule::SaveResult LinkController::SaveDeviceIp()
     return schedule::writeDeviceIp(m_settings.writePath(schedule::deviceIpPath), c.设备IP->text());
 }
 
-void LinkController::showOpen(bool open)
+void LinkController::showState(Links::State state)
 {
+    const bool open = state == Links::State::Open;
     c.连接And断开连接->setText(open ? kDisconnect : kConnect);
     c.ImgSwitchOn->setVisible(open);
     c.ImgSwitchOff->setVisible(!open);
@@ -127,40 +128,47 @@ void LinkController::showOpen(bool open)
 
 void LinkController::连接And断开连接_Click()
 {
-    const bool closing = LinkOn && m_links.isOpen();
     if (LinkOn) {
-        LinkOn = false;
-        m_links.setOpen(false);
-        m_links.tcp().close();
-        c.设备IP->setEnabled(true);
-    } else {
-        LinkOn = true;
+        const bool wasOpen = m_links.isOpen();
+        closeLink();
+        if (wasOpen)
+            emit linkChanged(LinkEvent::Closed, c.TxtStatus->text());
+        return;
     }
-
-    if (LinkOn && serialSelected()) {
+    LinkOn = true;
+    if (serialSelected()) {
         connectSerial();
-    } else if (LinkOn && tcpSelected()) {
+    } else if (tcpSelected()) {
         TcpLink &tcp = m_links.tcp();
+        m_links.setState(Links::State::Opening);
         tcp.setRemoteHost(c.设备IP->text());
         tcp.setRemotePort(TcpLink::kRemotePort);
         tcp.open();
         m_links.serial().close();
-    } else if (!LinkOn && serialSelected()) {
+    }
+}
+
+void LinkController::closeLink()
+{
+    LinkOn = false;
+    m_links.setState(Links::State::Closing);
+    m_links.tcp().close();
+    c.设备IP->setEnabled(true);
+    if (serialSelected()) {
         c.TxtStatus->setText(portName() + kClosedSuffix);
         c.ComboComm->setEnabled(true);
         c.搜索->setEnabled(true);
         m_links.serial().close();
         c.网络->setEnabled(true);
         c.串口->setEnabled(true);
-    } else if (!LinkOn && tcpSelected()) {
+    } else if (tcpSelected()) {
         m_links.tcp().close();
         c.TxtStatus->setText(kTcpClosed);
         c.串口->setEnabled(true);
         c.网络->setEnabled(true);
         c.搜索->setEnabled(true);
     }
-    if (closing && !m_losing)
-        emit linkChanged(LinkEvent::Closed, c.TxtStatus->text());
+    m_links.setState(Links::State::Closed);
 }
 
 void LinkController::connectSerial()
@@ -168,8 +176,11 @@ void LinkController::connectSerial()
     SerialLink &serial = m_links.serial();
     const QString portText = c.ComboComm->currentText();
     Link::OpenResult result = Link::OpenResult::Failed;
+    m_links.setState(Links::State::Opening);
     if (SetPortParams(portText, SerialSettings{}))
         result = serial.open();
+    if (result != Link::OpenResult::Opened)
+        m_links.setState(Links::State::Closed);
     if (result == Link::OpenResult::Held) {
         LinkOn = false;
         emit linkChanged(LinkEvent::ConnectFailed, portName() + kPortHeldSuffix);
@@ -219,6 +230,7 @@ void LinkController::tcpConnectFailed()
         return;
     LinkOn = false;
     m_links.tcp().close();
+    m_links.setState(Links::State::Closed);
     c.TxtStatus->setText(kCannotConnectTo + m_links.tcp().remoteHost());
     emit linkChanged(LinkEvent::ConnectFailed, c.TxtStatus->text());
 }
@@ -227,12 +239,10 @@ void LinkController::tcpLost()
 {
     if (!linkOpen() || !tcpSelected())
         return;
-    m_losing = true;
-    连接And断开连接_Click();
-    m_losing = false;
+    closeLink();
     c.TxtStatus->setText(kDeviceDropped);
-    emit linkChanged(LinkEvent::Lost, kDeviceDropped + QStringLiteral("：") +
-                                          m_links.tcp().remoteHost());
+    emit linkChanged(LinkEvent::Lost,
+                     kDeviceDropped + QStringLiteral("：") + m_links.tcp().remoteHost());
 }
 
 void LinkController::serialLost()
@@ -241,9 +251,7 @@ void LinkController::serialLost()
         m_links.serial().close();
         return;
     }
-    m_losing = true;
-    连接And断开连接_Click();
-    m_losing = false;
+    closeLink();
     c.TxtStatus->setText(kDeviceDropped);
     emit linkChanged(LinkEvent::Lost, kDeviceDropped + QStringLiteral("：") + portName());
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/links.h"
 #include "link/serialsettings.h"
 #include "schedule/settingsfiles.h"
 
@@ -72,16 +73,16 @@ public:
     void setSerialChecked(bool checked);
     void setTcpChecked(bool checked);
 
-    enum class LinkEvent { Opened, Closed, Lost, ConnectFailed };
-
 signals:
     // The link was opened, closed, lost, or could not be made; detail says which and how, as
     // the status line says it.
-    void linkChanged(LinkController::LinkEvent event, const QString &detail);
+    void linkChanged(LinkEvent event, const QString &detail);
 
 private:
     void connectSerial();
-    void showOpen(bool open);
+    void showState(Links::State state);
+    // What the disconnect and a loss both do: the link closed, the panel back to ready.
+    void closeLink();
     bool serialSelected() const;
     bool tcpSelected() const;
     QString portName() const;
@@ -93,6 +94,4 @@ private:
     Links &m_links;
     schedule::SettingsPlace m_settings;
     QWidget *m_window;
-    // Set while a loss closes the link, so the closing is told as the loss only.
-    bool m_losing = false;
 };

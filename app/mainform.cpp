@@ -2,17 +2,18 @@
 
 #include "app/aboutform.h"
 #include "app/apptexts.h"
-#include "app/consolejournal.h"
 #include "app/linkcontroller.h"
 #include "control/anglecontrol.h"
+#include "control/consolemodel.h"
+#include "control/controltexts.h"
 #include "control/cruisecontrol.h"
-#include "control/headcommands.h"
 #include "control/jogcontrol.h"
 #include "control/jogkeys.h"
 #include "control/joysticksettings.h"
 #include "control/lampcontrol.h"
 #include "control/stickcontrol.h"
 #include "journal/journalwindow.h"
+#include "journal/recorder.h"
 #include "link/links.h"
 #include "link/linktexts.h"
 #include "link/logtext.h"
@@ -125,6 +126,8 @@ MainForm::MainForm(const QString &programDir, const QString &dataDir, QWidget *p
     setPalette(p);
     setAutoFillBackground(true);
 
+    // Before the boxes, which hand it every value they show from the first one on.
+    m_model = new ConsoleModel(this);
     buildTitle();
     buildPortRegion();
     buildLogRegion();
@@ -144,36 +147,43 @@ MainForm::MainForm(const QString &programDir, const QString &dataDir, QWidget *p
     connect(m_send, &SendPath::textRefused, this, [this](const QString &command) {
         prompt::show(this, linktexts::kTextRefused + command);
     });
-    m_commands =
-        std::make_unique<HeadCommands>(*m_send, FrameSources{[this] { return 探照灯->value(); },
-                                                             [this] { return 水平速度->value(); },
-                                                             [this] { return 垂直速度->value(); }});
-    m_jog = new JogControl(*m_commands, *m_send, {左上, 上, 右上, 右, 右下, 下, 左下, 左}, 停止运动,
-                           this);
+    m_jog =
+        new JogControl(*m_model, *m_send, {左上, 上, 右上, 右, 右下, 下, 左下, 左}, 停止运动, this);
     m_receive = new ReceivePath(m_links->all(), *m_log, this);
     m_angles = new AngleControl(
-        *m_send, AngleControls{水平角度, 垂直角度, 水平速度, 垂直速度, 确认发送角度, 查询位置},
-        this);
-    m_lamp = new LampControl(*m_commands, *m_send, 开, 关, 角度控制, this);
+        *m_model, *m_send,
+        AngleControls{水平角度, 垂直角度, 水平速度, 垂直速度, 确认发送角度, 查询位置}, this);
+    m_lamp = new LampControl(*m_model, *m_send, 开, 关, 角度控制, this);
     m_cruise = new CruiseControl(
-        *m_commands, *m_links,
+        *m_model, *m_send, *m_links,
         CruiseControls{巡航模式, 水平速度, 垂直速度, 中, {左上, 上, 右上, 右, 右下, 下, 左下, 左}},
         this);
     m_presets = new PresetController(
-        *m_commands, 探照灯,
+        *m_model, *m_send, 探照灯,
         PresetStore(presettable::filePathIn(m_dataDir),
                     besideProgram.isEmpty() ? QString() : presettable::filePathIn(besideProgram)),
         this);
     connect(设置预置位, &QPushButton::clicked, m_presets, &PresetController::设置预置位_Click);
     connect(调用预置位, &QPushButton::clicked, m_presets, &PresetController::调用预置位_Click);
 
-    m_timetable = new TimetableController(
-        *m_commands, settings, TimetableControls{this, 定时配置, 定时配置说明, 定时下一步}, this);
+    m_timetable =
+        new TimetableController(*m_model, *m_send, settings,
+                                TimetableControls{this, 定时配置, 定时配置说明, 定时下一步}, this);
 
     // Before anything of the start-up happens, so the journal hears all of it.
-    m_journal = new ConsoleJournal(
-        m_dataDir, [this] { return now(); },
-        ConsoleJournal::Sources{m_send, m_receive, m_jog, m_link, m_timetable, m_presets}, this);
+    m_journal = new JournalRecorder(
+        m_dataDir, [this] { return now(); }, this);
+    connect(m_send, &SendPath::sent, m_journal, &JournalRecorder::sent);
+    connect(m_receive, &ReceivePath::chunkClassified, m_journal, &JournalRecorder::chunk);
+    connect(m_jog, &JogControl::jogStarted, m_journal, &JournalRecorder::jogStarted);
+    connect(m_jog, &JogControl::jogEnded, m_journal, &JournalRecorder::jogEnded);
+    connect(m_link, &LinkController::linkChanged, m_journal, &JournalRecorder::linkChanged);
+    connect(m_timetable, &TimetableController::slotFired, m_journal, &JournalRecorder::slotFired);
+    connect(m_timetable, &TimetableController::cruiseDelayed, m_journal,
+            &JournalRecorder::cruiseDelayed);
+    connect(m_timetable, &TimetableController::linesUnread, m_journal,
+            &JournalRecorder::linesUnread);
+    connect(m_presets, &PresetController::labelsSaved, m_journal, &JournalRecorder::labelsSaved);
     m_journal->started(m_dataDir);
     connect(运行记录, &QPushButton::clicked, this, &MainForm::运行记录_Click);
     auto *journalKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_J), this);
@@ -329,6 +339,18 @@ void MainForm::buildControlRegion()
     caption(13, QStringLiteral("垂直速度："), rows[3]);
     垂直速度 =
         choiceBox<ByteBox>(QStringLiteral("垂直速度"), f, twips::rect(1320, rows[3], 1095, 330));
+    // The boxes hand the model every value they come to show, typed, chosen or set from code,
+    // before any handler of theirs runs.
+    connect(探照灯, &QComboBox::editTextChanged, m_model,
+            [this] { m_model->setDevice(探照灯->value()); });
+    connect(巡航模式, &QComboBox::editTextChanged, m_model,
+            [this](const QString &text) { m_model->setPattern(controltexts::patternOf(text)); });
+    connect(水平速度, &QComboBox::editTextChanged, m_model,
+            [this](const QString &text) { m_model->setPanSpeed(水平速度->value(), text); });
+    connect(垂直速度, &QComboBox::editTextChanged, m_model,
+            [this](const QString &text) { m_model->setTiltSpeed(垂直速度->value(), text); });
+    m_model->setDevice(探照灯->value());
+    m_model->setPattern(controltexts::patternOf(巡航模式->currentText()));
     for (ByteBox *speed : {水平速度, 垂直速度}) {
         for (int n = 5; n <= 99; ++n)
             speed->addItem(QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0')));

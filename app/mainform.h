@@ -15,10 +15,10 @@
 class AngleControl;
 class ByteBox;
 class ChoiceBox;
-class ConsoleJournal;
 class CruiseControl;
 class FrmAbout;
-class HeadCommands;
+class ConsoleModel;
+class JournalRecorder;
 class HoldButton;
 class JogControl;
 class JogKeys;
@@ -60,7 +60,7 @@ public:
     Links &links() { return *m_links; }
     LogText &log() { return *m_log; }
     SendPath &send() { return *m_send; }
-    HeadCommands &commands() { return *m_commands; }
+    ConsoleModel &model() { return *m_model; }
     JogControl &jog() { return *m_jog; }
     CruiseControl &cruise() { return *m_cruise; }
     AngleControl &angles() { return *m_angles; }
@@ -68,7 +68,7 @@ public:
     TimetableController &timetable() { return *m_timetable; }
     PresetController &presets() { return *m_presets; }
     StickControl &stick() { return *m_stick; }
-    ConsoleJournal &journal() { return *m_journal; }
+    JournalRecorder &journal() { return *m_journal; }
     // Null until the journal window is first opened.
     JournalWindow *journalWindow() const;
 
@@ -193,7 +193,7 @@ private:
 
     LinkController *m_link = nullptr;
     SendPath *m_send = nullptr;
-    std::unique_ptr<HeadCommands> m_commands;
+    ConsoleModel *m_model = nullptr;
     JogControl *m_jog = nullptr;
     LampControl *m_lamp = nullptr;
     CruiseControl *m_cruise = nullptr;
@@ -201,7 +201,7 @@ private:
     ReceivePath *m_receive = nullptr;
     PresetController *m_presets = nullptr;
     QPointer<FrmAbout> m_about;
-    ConsoleJournal *m_journal = nullptr;
+    JournalRecorder *m_journal = nullptr;
     QPointer<JournalWindow> m_journalWindow;
     // Last, so that they go first: no key or device is read while the window comes apart.
     std::unique_ptr<JogKeys> m_keys;

@@ -4,13 +4,13 @@
 // the longest a line may be.
 #include "benchsupport.h"
 
-#include "app/consolejournal.h"
 #include "app/mainform.h"
 #include "control/jogcontrol.h"
 #include "journal/entry.h"
 #include "journal/journal.h"
 #include "journal/journalmodel.h"
 #include "journal/journalwindow.h"
+#include "journal/recorder.h"
 #include "journal/retention.h"
 #include "ui/choicebox.h"
 
@@ -160,8 +160,8 @@ void jogUnderFlood()
     std::printf("journal_cost: \"up\" held %d ms on TCP (loopback) under a reply flood (peer "
                 "pauses %d us), journal on and off in turn\n",
                 kHoldMs, kPauseUs);
-    const char *addresses[] = {"127.0.0.43", "127.0.0.44", "127.0.0.45", "127.0.0.46",
-                               "127.0.0.47", "127.0.0.48"};
+    const char *addresses[] = {"127.0.0.43", "127.0.0.44", "127.0.0.45",
+                               "127.0.0.46", "127.0.0.47", "127.0.0.48"};
     std::vector<double> extra;
     double worstRate = 1e9;
     double worstP99 = 0;
@@ -274,14 +274,14 @@ void millionEntries()
                 "10 ms ticks %.1f ms (includes waiting for a CPU on a busy machine)\n",
                 longestPiece, stall);
     printFigure({"journal-million-first-rows", firstMs, 1, "ms", atMost(250), firstMs <= 250});
-    printFigure({"journal-million-loaded", loadedS, 2, "s", atMost(10), loadedS <= 10 &&
-                                                                           model.lineCount() == kMillion});
+    printFigure({"journal-million-loaded", loadedS, 2, "s", atMost(10),
+                 loadedS <= 10 && model.lineCount() == kMillion});
     printFigure({"journal-million-search", searchS, 2, "s", atMost(10),
                  searchS <= 10 && found == kMillion / 1000});
     printFigure({"journal-million-piece", longestPiece, 1, "ms", atMost(kMaxPieceMs),
                  longestPiece <= kMaxPieceMs});
-    printFigure({"journal-million-tick-gap", stall, 1, "ms", atMost(kMaxStallMs),
-                 stall <= kMaxStallMs});
+    printFigure(
+        {"journal-million-tick-gap", stall, 1, "ms", atMost(kMaxStallMs), stall <= kMaxStallMs});
     printFigure({"journal-million-memory", kibToMib(rss1 - rss0), 1, "MiB", atMost(100),
                  kibToMib(rss1 - rss0) <= 100});
 }

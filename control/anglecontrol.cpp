@@ -1,5 +1,6 @@
 #include "control/anglecontrol.h"
 
+#include "control/consolemodel.h"
 #include "link/sendcause.h"
 #include "link/sendpath.h"
 #include "protocol/anglecheck.h"
@@ -10,8 +11,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-AngleControl::AngleControl(SendPath &send, const AngleControls &controls, QWidget *window)
-    : QObject(window), m_send(send), c(controls), m_window(window)
+AngleControl::AngleControl(const ConsoleModel &model, SendPath &send, const AngleControls &controls,
+                           QWidget *window)
+    : QObject(window), m_model(model), m_send(send), c(controls), m_window(window)
 {
     connect(c.水平角度, &QLineEdit::textChanged, this,
             [this] { check(c.水平角度, kPanEnd, PanAngleText); });
@@ -35,14 +37,12 @@ void AngleControl::check(QLineEdit *box, int rangeEnd, QString &stored)
 
 void AngleControl::确认发送角度_Click()
 {
-    const QString command = protocol::goToAngleCommand(
-        PanAngleText, TiltAngleText, c.水平速度->currentText(), c.垂直速度->currentText());
-    const SendPath::Cause why(m_send, sendcause::kAngleButton);
-    m_send.SendText(command);
+    m_send.send(protocol::goToAngles(PanAngleText, TiltAngleText, m_model.panSpeedText(),
+                                     m_model.tiltSpeedText()),
+                sendcause::kAngleButton);
 }
 
 void AngleControl::查询位置_Click()
 {
-    const SendPath::Cause why(m_send, sendcause::kQueryButton);
-    m_send.SendText(protocol::kQueryPositionText);
+    m_send.send(protocol::queryPosition(), sendcause::kQueryButton);
 }

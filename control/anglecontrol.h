@@ -6,6 +6,7 @@
 class ByteBox;
 class QLineEdit;
 class QPushButton;
+class ConsoleModel;
 class SendPath;
 class QWidget;
 
@@ -30,7 +31,8 @@ public:
     static constexpr int kPanEnd = 360;
     static constexpr int kTiltEnd = 180;
 
-    AngleControl(SendPath &send, const AngleControls &controls, QWidget *window);
+    AngleControl(const ConsoleModel &model, SendPath &send, const AngleControls &controls,
+                 QWidget *window);
 
     QString PanAngleText = QStringLiteral("060");
     QString TiltAngleText = QStringLiteral("060");
@@ -41,6 +43,7 @@ public:
 private:
     void check(QLineEdit *box, int rangeEnd, QString &stored);
 
+    const ConsoleModel &m_model;
     SendPath &m_send;
     AngleControls c;
     QWidget *m_window;

@@ -1,7 +1,7 @@
 #include "control/cruisecontrol.h"
 
+#include "control/consolemodel.h"
 #include "control/controltexts.h"
-#include "control/headcommands.h"
 #include "link/links.h"
 #include "link/sendcause.h"
 #include "link/sendpath.h"
@@ -12,9 +12,9 @@
 
 using namespace controltexts;
 
-CruiseControl::CruiseControl(HeadCommands &commands, const Links &links,
+CruiseControl::CruiseControl(const ConsoleModel &model, SendPath &send, const Links &links,
                              const CruiseControls &controls, QWidget *window)
-    : QObject(window), m_commands(commands), m_links(links), c(controls), m_window(window)
+    : QObject(window), m_model(model), m_send(send), m_links(links), c(controls), m_window(window)
 {
     connect(c.中, &QPushButton::clicked, this, &CruiseControl::中_Click);
     connect(c.巡航模式, &ChoiceBox::chosen, this, &CruiseControl::巡航模式_Click);
@@ -37,13 +37,13 @@ void CruiseControl::中_Click()
         return;
     }
     setCruising(!ZidongXunhang);
-    const SendPath::Cause why(m_commands.path(), sendcause::kCruiseButton);
     if (ZidongXunhang) {
         // A pattern name typed by hand starts nothing, but the cruise still counts as started.
-        m_commands.SendCruiseStart(patternOf(c.巡航模式->currentText()));
+        m_send.burst(m_model.cruiseStart(), ConsoleModel::kBurst, sendcause::kCruiseButton);
     } else {
         // The stop frame is the same for every pattern.
-        m_commands.SendCruiseStop(1);
+        m_send.burst(protocol::cruiseStop(m_model.device(), 1), ConsoleModel::kBurst,
+                     sendcause::kCruiseButton);
     }
 }
 
@@ -56,8 +56,7 @@ void CruiseControl::speedChosen()
 {
     if (!ZidongXunhang)
         return;
-    const SendPath::Cause why(m_commands.path(), sendcause::kSpeedChoice);
-    m_commands.SendCruiseStart(patternOf(c.巡航模式->currentText()));
+    m_send.burst(m_model.cruiseStart(), ConsoleModel::kBurst, sendcause::kSpeedChoice);
 }
 
 void CruiseControl::ApplyPatternSpeeds(int pattern)

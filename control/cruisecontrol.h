@@ -6,7 +6,8 @@
 
 class ByteBox;
 class ChoiceBox;
-class HeadCommands;
+class ConsoleModel;
+class SendPath;
 class Links;
 class QPushButton;
 class QWidget;
@@ -31,8 +32,8 @@ class CruiseControl : public QObject
 {
     Q_OBJECT
 public:
-    CruiseControl(HeadCommands &commands, const Links &links, const CruiseControls &controls,
-                  QWidget *window);
+    CruiseControl(const ConsoleModel &model, SendPath &send, const Links &links,
+                  const CruiseControls &controls, QWidget *window);
 
     bool cruising() const { return ZidongXunhang; }
 
@@ -46,7 +47,8 @@ private:
     // The one place the cruise state changes, and what shows it with it.
     void setCruising(bool cruising);
 
-    HeadCommands &m_commands;
+    const ConsoleModel &m_model;
+    SendPath &m_send;
     const Links &m_links;
     CruiseControls c;
     QWidget *m_window;

@@ -1,6 +1,6 @@
 #include "control/jogcontrol.h"
 
-#include "control/headcommands.h"
+#include "control/consolemodel.h"
 #include "control/ticker.h"
 #include "link/sendcause.h"
 #include "link/sendpath.h"
@@ -36,10 +36,10 @@ const QString &causeOf(JogControl::Hand hand)
 
 } // namespace
 
-JogControl::JogControl(HeadCommands &commands, SendPath &send,
+JogControl::JogControl(const ConsoleModel &model, SendPath &send,
                        const std::array<HoldButton *, 8> &buttons, QPushButton *stopButton,
                        QObject *parent)
-    : QObject(parent), m_commands(commands), m_send(send)
+    : QObject(parent), m_model(model), m_send(send)
 {
     for (std::size_t i = 0; i < buttons.size(); ++i) {
         const protocol::Direction direction = protocol::kScanOrder[i];
@@ -112,8 +112,7 @@ void JogControl::scan()
             m_jogging[i] = true;
             emit jogStarted(int(i));
         }
-        const SendPath::Cause why(m_send, m_causes[i]);
-        m_commands.SendJogFrame(protocol::kScanOrder[i]);
+        m_send.send(m_model.jog(protocol::kScanOrder[i]), m_causes[i]);
     }
     // A held direction has the tick to itself.
     bool stickSent = false;
@@ -123,8 +122,7 @@ void JogControl::scan()
                 m_jogging[kStickJog] = true;
                 emit jogStarted(kStickJog);
             }
-            const SendPath::Cause why(m_send, sendcause::kStick);
-            m_commands.SendStickFrame(*motion);
+            m_send.send(m_model.stick(*motion), sendcause::kStick);
             stickSent = true;
         }
     }
@@ -150,8 +148,7 @@ void JogControl::停止运动_Click()
     // Stop means nothing held goes on: every hand must press again, the stick come back to the
     // centre, before the head moves again.
     releaseAll();
-    const SendPath::Cause why(m_send, sendcause::kStopButton);
-    m_send.SendText(protocol::kStopText);
+    m_send.send(protocol::textStop(), sendcause::kStopButton);
 }
 
 void JogControl::releaseAll()

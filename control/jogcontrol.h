@@ -9,7 +9,7 @@
 #include <array>
 #include <optional>
 
-class HeadCommands;
+class ConsoleModel;
 class HoldButton;
 class QPushButton;
 class Ticker;
@@ -45,8 +45,9 @@ public:
     enum class Hand : quint8 { Button = 1, Key = 2, Pad = 4 };
 
     // buttons in scan order: up-left, up, up-right, right, down-right, down, down-left, left.
-    JogControl(HeadCommands &commands, SendPath &send, const std::array<HoldButton *, 8> &buttons,
-               QPushButton *stopButton, QObject *parent = nullptr);
+    JogControl(const ConsoleModel &model, SendPath &send,
+               const std::array<HoldButton *, 8> &buttons, QPushButton *stopButton,
+               QObject *parent = nullptr);
 
     std::array<bool, 8> JogHeld{};
 
@@ -74,7 +75,7 @@ signals:
 private:
     void releaseAll();
 
-    HeadCommands &m_commands;
+    const ConsoleModel &m_model;
     SendPath &m_send;
     Ticker *鼠标发送扫描器;
     std::array<quint8, 8> m_hands{};

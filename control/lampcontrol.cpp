@@ -1,6 +1,6 @@
 #include "control/lampcontrol.h"
 
-#include "control/headcommands.h"
+#include "control/consolemodel.h"
 #include "link/sendcause.h"
 #include "link/sendpath.h"
 #include "protocol/textcommand.h"
@@ -8,9 +8,9 @@
 #include <QCheckBox>
 #include <QPushButton>
 
-LampControl::LampControl(HeadCommands &commands, SendPath &send, QPushButton *on, QPushButton *off,
-                         QCheckBox *textForm, QObject *parent)
-    : QObject(parent), m_commands(commands), m_send(send), 角度控制(textForm)
+LampControl::LampControl(const ConsoleModel &model, SendPath &send, QPushButton *on,
+                         QPushButton *off, QCheckBox *textForm, QObject *parent)
+    : QObject(parent), m_model(model), m_send(send), 角度控制(textForm)
 {
     connect(on, &QPushButton::clicked, this, &LampControl::开_Click);
     connect(off, &QPushButton::clicked, this, &LampControl::关_Click);
@@ -28,11 +28,9 @@ void LampControl::关_Click()
 
 void LampControl::switchLamp(bool on)
 {
-    const SendPath::Cause why(m_send, sendcause::kLampButton);
     if (角度控制->isChecked()) {
-        const QString &command = on ? protocol::kLampOnText : protocol::kLampOffText;
-        m_send.SendText(command);
+        m_send.send(protocol::textLamp(on), sendcause::kLampButton);
         return;
     }
-    m_commands.SendLampFrames(on);
+    m_send.burst(m_model.lamp(on), ConsoleModel::kBurst, sendcause::kLampButton);
 }

@@ -2,7 +2,7 @@
 
 #include <QObject>
 
-class HeadCommands;
+class ConsoleModel;
 class QCheckBox;
 class QPushButton;
 class SendPath;
@@ -13,7 +13,7 @@ class LampControl : public QObject
 {
     Q_OBJECT
 public:
-    LampControl(HeadCommands &commands, SendPath &send, QPushButton *on, QPushButton *off,
+    LampControl(const ConsoleModel &model, SendPath &send, QPushButton *on, QPushButton *off,
                 QCheckBox *textForm, QObject *parent = nullptr);
 
     void 开_Click();
@@ -22,7 +22,7 @@ public:
 private:
     void switchLamp(bool on);
 
-    HeadCommands &m_commands;
+    const ConsoleModel &m_model;
     SendPath &m_send;
     QCheckBox *角度控制;
 };

@@ -8,10 +8,13 @@
 
 #include <array>
 
+// What happened to the link, as the status line and the journal tell it.
+enum class LinkEvent { Opened, Closed, Lost, ConnectFailed };
+
 // The console's two links to the head controller, which one the operator has selected, and
-// whether it is open: the one place that says so. The link panel changes it and shows it (the
-// connect button's caption and the indicator follow openChanged); the send and receive paths,
-// the timetable and the cruise only ask here.
+// the state of the link: the one place that says so. The link panel changes it and shows it
+// (the connect button's caption and the indicator follow stateChanged); the send and receive
+// paths, the timetable and the cruise only ask here.
 class Links : public QObject
 {
     Q_OBJECT
@@ -37,14 +40,19 @@ public:
         return m_tcp;
     }
 
-    bool isOpen() const { return m_open; }
-    void setOpen(bool open)
+    // Opening: a TCP connection or a serial port is being made; Closing: the link is being
+    // closed (by the operator or a loss). Only an open link takes frames.
+    enum class State { Closed, Opening, Open, Closing };
+    State state() const { return m_state; }
+    bool isOpen() const { return m_state == State::Open; }
+    void setState(State state)
     {
-        if (open == m_open)
+        if (state == m_state)
             return;
-        m_open = open;
-        emit openChanged(open);
+        m_state = state;
+        emit stateChanged(state);
     }
+    void setOpen(bool open) { setState(open ? State::Open : State::Closed); }
 
     // The serial port first, then the TCP connection, as the exit closes them.
     void closeAll()
@@ -55,11 +63,11 @@ public:
     }
 
 signals:
-    void openChanged(bool open);
+    void stateChanged(Links::State state);
 
 private:
     SerialLink m_serial;
     TcpLink m_tcp;
     Kind m_kind = Kind::Serial;
-    bool m_open = false;
+    State m_state = State::Closed;
 };

@@ -2,8 +2,8 @@
 
 #include <QString>
 
-// Why a command leaves the console, as the journal names it. The callers say it around the send
-// (SendPath::Cause); the send path hands it on with every command written.
+// Why a command leaves the console, as the journal names it. The callers give it with every
+// command they send; the send path hands it on with the command written.
 namespace sendcause {
 
 inline const QString kNone = QStringLiteral("");

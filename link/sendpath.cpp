@@ -2,7 +2,6 @@
 
 #include "link/links.h"
 #include "link/logtext.h"
-#include "protocol/textcommand.h"
 
 namespace {
 const QString kSentLabel = QStringLiteral("\r\n-->发送\uFF1A");
@@ -14,45 +13,46 @@ SendPath::SendPath(Links &links, LogText &log, QObject *parent)
 {
 }
 
-void SendPath::SendFrame(const protocol::Frame &frame)
+bool SendPath::send(const protocol::Command &command, const QString &cause)
+{
+    return command.isText() ? sendText(command, cause) : sendFrame(command, cause);
+}
+
+void SendPath::burst(const protocol::Command &command, int copies, const QString &cause)
+{
+    for (int i = 0; i < copies; ++i)
+        send(command, cause);
+}
+
+bool SendPath::sendFrame(const protocol::Command &command, const QString &cause)
 {
     if (!m_links.isOpen()) {
         emit frameRefused();
-        return;
+        return false;
     }
-    const QByteArray bytes = protocol::toBytes(protocol::withChecksum(frame));
-    LogSentFrame(bytes);
+    // A preset or a pattern out of range has no frame: nothing goes out.
+    const std::optional<QByteArray> bytes = protocol::bytesOf(command);
+    if (!bytes)
+        return false;
+    m_log.addEntry(kSentLabel + protocol::hexText(*bytes) + kLineEnd);
     // A write that fails under an open link (the device went away a moment ago) is dropped;
     // the loss itself is reported by the link.
-    if (m_links.selected().sendFrame(bytes))
-        emit frameSent(bytes, m_cause);
+    if (!m_links.selected().sendFrame(*bytes))
+        return false;
+    emit sent(command, cause, *bytes);
+    return true;
 }
 
-bool SendPath::SendTextCommand(const QByteArray &bytes)
+bool SendPath::sendText(const protocol::Command &command, const QString &cause)
 {
-    const bool written = m_links.selected().sendText(bytes);
-    if (written)
-        emit textSent(bytes, m_cause);
-    return written;
-}
-
-void SendPath::LogSentFrame(const QByteArray &bytes)
-{
-    m_log.addEntry(kSentLabel + protocol::hexText(bytes) + kLineEnd);
-}
-
-void SendPath::LogSentText(const QString &text)
-{
-    m_log.addEntry(kSentLabel + text + kLineEnd);
-}
-
-void SendPath::SendText(const QString &command)
-{
-    const std::optional<QByteArray> bytes = protocol::textCommandBytes(command);
+    const std::optional<QByteArray> bytes = protocol::bytesOf(command);
     if (!bytes) {
-        emit textRefused(command);
-        return;
+        emit textRefused(command.text);
+        return false;
     }
-    SendTextCommand(*bytes);
-    LogSentText(QString::fromLatin1(*bytes));
+    const bool written = m_links.selected().sendText(*bytes);
+    if (written)
+        emit sent(command, cause, *bytes);
+    m_log.addEntry(kSentLabel + QString::fromLatin1(*bytes) + kLineEnd);
+    return written;
 }

@@ -1,66 +1,44 @@
 #pragma once
 
-#include "protocol/frame.h"
+#include "protocol/command.h"
 
 #include <QByteArray>
 #include <QObject>
 #include <QString>
 
-#include <utility>
-
 class Links;
 class LogText;
 
-// Everything that leaves the console passes here: control frames (link test, checksum, log
-// line, write) and text commands (write, and the log line of exactly the bytes written).
+// Everything that leaves the console passes here, as a command with its cause (sendcause.h):
+// control frames (link test, log line, write) and text commands (write, and the log line of
+// exactly the bytes written). What went out is told as the command, its cause and its bytes.
 class SendPath : public QObject
 {
     Q_OBJECT
 public:
     SendPath(Links &links, LogText &log, QObject *parent = nullptr);
 
-    // Refused without a word while no link is open; then every held jog direction is let go.
-    // Otherwise byte 6 is replaced by the checksum, and the frame is logged and written.
-    void SendFrame(const protocol::Frame &frame);
-    // Written to the selected link whether or not it is open; a failed write is dropped.
-    bool SendTextCommand(const QByteArray &bytes);
-    void LogSentFrame(const QByteArray &bytes);
-    void LogSentText(const QString &text);
-    // A text command as the operator's buttons send it: written and then logged. A command the
-    // head cannot take (a character outside printable ASCII) is neither sent nor logged.
-    void SendText(const QString &command);
-
-    // Names the cause of every command sent while it lives (sendcause.h); the cause before it
-    // is back when it goes, so causes nest.
-    class Cause
-    {
-    public:
-        Cause(SendPath &path, const QString &cause)
-            : m_path(path), m_previous(std::exchange(path.m_cause, cause))
-        {
-        }
-        ~Cause() { m_path.m_cause = m_previous; }
-        Cause(const Cause &) = delete;
-        Cause &operator=(const Cause &) = delete;
-
-    private:
-        SendPath &m_path;
-        QString m_previous;
-    };
-    const QString &cause() const { return m_cause; }
+    // A control frame is refused without a word while no link is open (frameRefused: every
+    // held jog direction is let go); otherwise it is logged and written to the selected link.
+    // A text command is written to the selected link whether or not it is open, then logged;
+    // one the head cannot take (a character outside printable ASCII) is neither sent nor
+    // logged (textRefused). True when the bytes were written.
+    bool send(const protocol::Command &command, const QString &cause);
+    // Lamp, cruise and preset commands: copies back to back, each sent as send() sends it.
+    void burst(const protocol::Command &command, int copies, const QString &cause);
 
 signals:
-    // A control frame was written (with its checksum), and why.
-    void frameSent(const QByteArray &bytes, const QString &cause);
-    // A text command was written, and why.
-    void textSent(const QByteArray &bytes, const QString &cause);
+    // A command was written: its bytes as they went out, and why.
+    void sent(const protocol::Command &command, const QString &cause, const QByteArray &bytes);
     // A frame was refused because no link is open.
     void frameRefused();
     // A text command held characters the head cannot take, so nothing went out.
     void textRefused(const QString &command);
 
 private:
+    bool sendFrame(const protocol::Command &command, const QString &cause);
+    bool sendText(const protocol::Command &command, const QString &cause);
+
     Links &m_links;
     LogText &m_log;
-    QString m_cause;
 };

@@ -1,6 +1,6 @@
 #include "presets/presetcontroller.h"
 
-#include "control/headcommands.h"
+#include "control/consolemodel.h"
 #include "link/sendcause.h"
 #include "link/sendpath.h"
 #include "presets/form1.h"
@@ -12,9 +12,9 @@
 
 #include <thread>
 
-PresetController::PresetController(HeadCommands &commands, QComboBox *searchlight,
-                                   PresetStore store, QWidget *window)
-    : QObject(window), m_commands(commands), m_searchlight(searchlight),
+PresetController::PresetController(const ConsoleModel &model, SendPath &send,
+                                   QComboBox *searchlight, PresetStore store, QWidget *window)
+    : QObject(window), m_model(model), m_send(send), m_searchlight(searchlight),
       m_service(std::move(store)), m_window(window)
 {
     // Every way the selection changes: a choice from the list, typing, code, the stick's
@@ -105,9 +105,9 @@ void PresetController::预置位_Click(int preset)
 {
     CounterA = qint16(preset);
     if (Yuzhiwei == kSet)
-        burst(&HeadCommands::SendPresetSet, CounterA);
+        burst(protocol::presetSet(m_model.device(), CounterA));
     else if (Yuzhiwei == kRecall)
-        burst(&HeadCommands::SendPresetRecall, CounterA);
+        burst(protocol::presetRecall(m_model.device(), CounterA));
 
     const QString searchlight = m_searchlight->currentText();
     const bool loaded = m_labelsOf == searchlight;
@@ -125,18 +125,17 @@ void PresetController::recall(int preset)
     if (preset < 1 || preset > 9)
         return;
     CounterA = qint16(preset);
-    burst(&HeadCommands::SendPresetRecall, CounterA);
+    burst(protocol::presetRecall(m_model.device(), CounterA));
 }
 
-void PresetController::burst(void (HeadCommands::*send)(int), int preset)
+void PresetController::burst(const protocol::Command &command)
 {
-    const SendPath::Cause why(m_commands.path(), sendcause::presetButton(preset));
-    for (int i = 0; i < HeadCommands::kBurst; ++i) {
+    for (int i = 0; i < ConsoleModel::kBurst; ++i) {
         // The pauses hold the whole window thread, not an event loop: no jog frame, clock tick
         // or received reply may come between the frames of a burst. The jog scan drops the
         // ticks it missed meanwhile instead of catching up with a run of frames.
         if (i > 0)
             std::this_thread::sleep_for(kPause);
-        (m_commands.*send)(preset);
+        m_send.send(command, sendcause::presetButton(command.number));
     }
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "protocol/command.h"
+
 #include "presets/presetservice.h"
 
 #include <QObject>
@@ -10,7 +12,8 @@
 #include <optional>
 
 class Form1;
-class HeadCommands;
+class ConsoleModel;
+class SendPath;
 class QComboBox;
 class QWidget;
 
@@ -34,8 +37,8 @@ public:
     // searchlight is the searchlight selector: its text at the moment of a load or save is the
     // store's key. window is the main window, which the dialog belongs to and is centred on the
     // screen of.
-    PresetController(HeadCommands &commands, QComboBox *searchlight, PresetStore store,
-                     QWidget *window);
+    PresetController(const ConsoleModel &model, SendPath &send, QComboBox *searchlight,
+                     PresetStore store, QWidget *window);
 
     // The dialog mode, kSet or kRecall, written by every opening and never reset; 0 until the
     // first opening.
@@ -69,9 +72,10 @@ private:
     void centre();
     void searchlightChanged();
     void 预置位_Click(int preset);
-    void burst(void (HeadCommands::*send)(int), int preset);
+    void burst(const protocol::Command &command);
 
-    HeadCommands &m_commands;
+    const ConsoleModel &m_model;
+    SendPath &m_send;
     QComboBox *m_searchlight;
     PresetService m_service;
     QWidget *m_window;

@@ -154,62 +154,6 @@ QByteArray toBytes(const Frame &frame)
                       static_cast<qsizetype>(frame.size()));
 }
 
-FrameMeaning meaningOf(const QByteArray &bytes)
-{
-    using Kind = FrameMeaning::Kind;
-    FrameMeaning m;
-    if (bytes.size() != 7 || quint8(bytes[0]) != kSync)
-        return m;
-    m.address = quint8(bytes[1]);
-    const auto at = [&](int i) { return quint8(bytes[i]); };
-    // The command bytes decide; a builder's own frame is the reference, so no code is kept twice.
-    const auto sameCommand = [&](const Frame &f) { return f[2] == at(2) && f[3] == at(3); };
-    const auto sameBody = [&](const Frame &f) {
-        return sameCommand(f) && f[4] == at(4) && f[5] == at(5);
-    };
-    m.panSpeed = at(4);
-    m.tiltSpeed = at(5);
-    if (sameBody(lampFrame(m.address, true))) {
-        m.kind = Kind::LampOn;
-        return m;
-    }
-    if (sameBody(lampFrame(m.address, false))) {
-        m.kind = Kind::LampOff;
-        return m;
-    }
-    if (sameBody(*cruiseStopFrame(m.address, 1))) {
-        m.kind = Kind::CruiseStop;
-        return m;
-    }
-    for (int n = 1; n <= 9; ++n) {
-        if (sameBody(*presetSetFrame(m.address, n))) {
-            m.kind = Kind::PresetSet;
-            m.number = n;
-            return m;
-        }
-        if (sameBody(*presetRecallFrame(m.address, n))) {
-            m.kind = Kind::PresetRecall;
-            m.number = n;
-            return m;
-        }
-    }
-    for (int n = 1; n <= 3; ++n) {
-        if (sameCommand(*cruiseStartFrame(m.address, n, 0, 0))) {
-            m.kind = Kind::CruiseStart;
-            m.number = n;
-            return m;
-        }
-    }
-    for (const Direction d : kScanOrder) {
-        if (sameCommand(jogFrame(m.address, d, 0, 0))) {
-            m.kind = Kind::Jog;
-            m.direction = d;
-            return m;
-        }
-    }
-    return m;
-}
-
 QString hexText(const QByteArray &bytes)
 {
     static constexpr char kDigits[] = "0123456789ABCDEF";

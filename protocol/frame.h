@@ -54,21 +54,6 @@ std::optional<Frame> cruiseStopFrame(quint8 address, int pattern);
 
 QByteArray toBytes(const Frame &frame);
 
-// What a control frame asks of the head, read back by comparing it with the builders' frames.
-struct FrameMeaning
-{
-    enum class Kind { Unknown, Jog, LampOn, LampOff, PresetSet, PresetRecall, CruiseStart,
-                      CruiseStop };
-    Kind kind = Kind::Unknown;
-    quint8 address = 0;
-    Direction direction = Direction::Up; // Jog
-    int number = 0;                      // preset 1..9 or cruise pattern 1..3
-    quint8 panSpeed = 0;                 // bytes 4 and 5 as sent (jog and cruise start)
-    quint8 tiltSpeed = 0;
-};
-// Unknown for anything that is not seven bytes starting with the sync byte.
-FrameMeaning meaningOf(const QByteArray &bytes);
-
 // Bytes as the log shows them: two upper-case hex digits and one space each ("FF 01 ").
 QString hexText(const QByteArray &bytes);
 

@@ -1,6 +1,6 @@
 #include "schedule/timetablecontroller.h"
 
-#include "control/headcommands.h"
+#include "control/consolemodel.h"
 #include "link/sendcause.h"
 #include "link/sendpath.h"
 #include "schedule/form2.h"
@@ -31,9 +31,11 @@ QTimer *delayTimer(const QString &name, QObject *parent)
 
 } // namespace
 
-TimetableController::TimetableController(HeadCommands &commands, schedule::SettingsPlace settings,
+TimetableController::TimetableController(const ConsoleModel &model, SendPath &send,
+                                         schedule::SettingsPlace settings,
                                          TimetableControls controls, QObject *parent)
-    : QObject(parent), m_commands(commands), m_settings(std::move(settings)), m_controls(controls)
+    : QObject(parent), m_model(model), m_send(send), m_settings(std::move(settings)),
+      m_controls(controls)
 {
     CommandApply_3定时1000 = delayTimer(QStringLiteral("CommandApply_3定时1000"), this);
     CommandApply_5定时1000 = delayTimer(QStringLiteral("CommandApply_5定时1000"), this);
@@ -204,16 +206,16 @@ bool TimetableController::startOnce(QTimer *timer)
 void TimetableController::TimetableLampOn()
 {
     // Always the frame form: the angle-control box only concerns the operator's lamp buttons.
-    const SendPath::Cause why(m_commands.path(), sendcause::timetableSlot(m_firingSlot, true));
-    m_commands.SendLampFrames(true);
+    m_send.burst(m_model.lamp(true), ConsoleModel::kBurst,
+                 sendcause::timetableSlot(m_firingSlot, true));
     if (startOnce(CommandApply_3定时1000))
         m_onDelaySlot = m_firingSlot;
 }
 
 void TimetableController::TimetableLampOff()
 {
-    const SendPath::Cause why(m_commands.path(), sendcause::timetableSlot(m_firingSlot, false));
-    m_commands.SendLampFrames(false);
+    m_send.burst(m_model.lamp(false), ConsoleModel::kBurst,
+                 sendcause::timetableSlot(m_firingSlot, false));
     if (startOnce(CommandApply_5定时1000))
         m_offDelaySlot = m_firingSlot;
 }
@@ -221,16 +223,16 @@ void TimetableController::TimetableLampOff()
 void TimetableController::CommandApply_3定时1000_Timer()
 {
     emit cruiseDelayed(m_onDelaySlot, true, XunhangHao);
-    const SendPath::Cause why(m_commands.path(), sendcause::timetableDelay(m_onDelaySlot, true));
-    m_commands.SendTimetableCruiseStart(XunhangHao);
+    m_send.burst(protocol::timetableCruiseStart(m_model.device(), XunhangHao), ConsoleModel::kBurst,
+                 sendcause::timetableDelay(m_onDelaySlot, true));
     CommandApply_3定时1000->stop();
 }
 
 void TimetableController::CommandApply_5定时1000_Timer()
 {
     emit cruiseDelayed(m_offDelaySlot, false, XunhangHao);
-    const SendPath::Cause why(m_commands.path(), sendcause::timetableDelay(m_offDelaySlot, false));
-    m_commands.SendCruiseStop(XunhangHao);
+    m_send.burst(protocol::cruiseStop(m_model.device(), XunhangHao), ConsoleModel::kBurst,
+                 sendcause::timetableDelay(m_offDelaySlot, false));
     CommandApply_5定时1000->stop();
 }
 

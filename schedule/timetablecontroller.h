@@ -9,7 +9,8 @@
 #include <memory>
 
 class Form2;
-class HeadCommands;
+class ConsoleModel;
+class SendPath;
 class QLabel;
 class QListWidget;
 class QListWidgetItem;
@@ -35,7 +36,7 @@ class TimetableController : public QObject
     Q_OBJECT
 public:
     // settings says where 321.ini and 322.ini are read and written.
-    TimetableController(HeadCommands &commands, schedule::SettingsPlace settings,
+    TimetableController(const ConsoleModel &model, SendPath &send, schedule::SettingsPlace settings,
                         TimetableControls controls, QObject *parent = nullptr);
     ~TimetableController() override;
 
@@ -93,7 +94,8 @@ private:
     void showMarks(int n);
     void showNext();
 
-    HeadCommands &m_commands;
+    const ConsoleModel &m_model;
+    SendPath &m_send;
     schedule::SettingsPlace m_settings;
     TimetableControls m_controls;
     // Declared before the editor, which writes to its slot store, so it goes after it.

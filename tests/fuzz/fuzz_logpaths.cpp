@@ -184,15 +184,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             break;
         }
         case 2: {
-            protocol::Frame frame{};
-            for (quint8 &byte : frame)
-                byte = input.ConsumeIntegral<quint8>();
+            protocol::Command command;
+            command.kind = protocol::Command::Kind(input.ConsumeIntegralInRange<int>(0, 5));
+            command.device = input.ConsumeIntegral<quint8>();
+            command.bits = input.ConsumeIntegral<quint8>();
+            command.pan = input.ConsumeIntegral<quint8>();
+            command.tilt = input.ConsumeIntegral<quint8>();
+            command.number = input.ConsumeIntegralInRange<int>(-1, 10);
+            command.on = input.ConsumeBool();
             const int refusedBefore = console->refusedFrames;
-            console->send.SendFrame(frame);
+            console->send.send(command, {});
             if (console->links.isOpen()) {
-                expected.entry(kSentLabel +
-                               protocol::hexText(protocol::toBytes(protocol::withChecksum(frame))) +
-                               kLineEnd);
+                // A preset or pattern out of range sends and logs nothing.
+                if (const std::optional<QByteArray> bytes = protocol::bytesOf(command))
+                    expected.entry(kSentLabel + protocol::hexText(*bytes) + kLineEnd);
             } else {
                 fuzz::require(console->refusedFrames == refusedBefore + 1,
                               "closed link refuses frames");
@@ -202,7 +207,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         }
         case 3: {
             const QString command = fuzz::consumeText(input, 64);
-            console->send.SendText(command);
+            protocol::Command text;
+            text.kind = protocol::Command::Kind::GoToAngles;
+            text.text = command;
+            console->send.send(text, {});
             const bool printable = std::all_of(command.begin(), command.end(), [](QChar c) {
                 return c.unicode() >= 0x20 && c.unicode() <= 0x7E;
             });

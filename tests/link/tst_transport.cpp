@@ -111,7 +111,8 @@ void TransportTest::framesStayWholeWhenTheFarEndStalls()
     constexpr int kFrames = 20000;
     FrameStream head({}, true);
     for (int i = 0; i < kFrames; ++i) {
-        s.send.SendFrame({0xFF, quint8(i), quint8(i >> 8), 0x08, 0x00, 0x3F, 0x00});
+        // Numbered in the address and the tilt speed.
+        s.send.send(protocol::motion(quint8(i), protocol::kUpBit, 0, quint8(i >> 8)), {});
         QVERIFY(s.links.serial().queuedCommands() <= 1);
         if (i % 16 == 0) {
             QCoreApplication::processEvents();
@@ -137,7 +138,7 @@ void TransportTest::framesStayWholeWhenTheFarEndStalls()
     QCOMPARE(head.pending(), 0);
     int last = -1;
     for (const QByteArray &frame : head.frames) {
-        const int number = quint8(frame[1]) | quint8(frame[2]) << 8;
+        const int number = quint8(frame[1]) | quint8(frame[5]) << 8;
         QVERIFY2(number > last, "frames out of order");
         last = number;
     }
@@ -152,10 +153,12 @@ void TransportTest::refusedFramesAndUnsendableText()
     QSignalSpy refusedFrame(&s.send, &SendPath::frameRefused);
     QSignalSpy refusedText(&s.send, &SendPath::textRefused);
 
-    s.send.SendText(QStringLiteral("R060度0606363"));
+    s.send.send(protocol::goToAngles(QStringLiteral("060度"), QStringLiteral("06"),
+                                     QStringLiteral("06"), QStringLiteral("363")),
+                {});
     QCOMPARE(refusedText.size(), 1);
     QCOMPARE(s.log.text(), QString());
-    s.send.SendText(QStringLiteral("Rllllllllll"));
+    s.send.send(protocol::queryPosition(), {});
     QCOMPARE(s.pty.read(11), QByteArray("Rllllllllll"));
     QCOMPARE(s.log.text(), QStringLiteral("\r\n-->发送：Rllllllllll\r\n"));
 
@@ -163,9 +166,9 @@ void TransportTest::refusedFramesAndUnsendableText()
     // and text commands still log although nothing can go out.
     s.links.setOpen(false);
     s.links.serial().close();
-    s.send.SendFrame({0xFF, 0x01, 0x02, 0x00, 0x00, 0x00, 0x00});
+    s.send.send(protocol::lamp(1, true), {});
     QCOMPARE(refusedFrame.size(), 1);
-    s.send.SendText(QStringLiteral("Rssssssssss"));
+    s.send.send(protocol::textStop(), {});
     QCOMPARE(s.log.text(),
              QStringLiteral("\r\n-->发送：Rllllllllll\r\n\r\n-->发送：Rssssssssss\r\n"));
     QCOMPARE(s.pty.drain(30), QByteArray());
@@ -192,9 +195,7 @@ void TransportTest::deniedPortIsNotHeld()
         if (!port.setPortNumber(9))
             ::_exit(11);
         const Link::OpenResult result = port.open();
-        ::_exit(result == Link::OpenResult::Failed ? 0
-                : result == Link::OpenResult::Held ? 1
-                                                         : 2);
+        ::_exit(result == Link::OpenResult::Failed ? 0 : result == Link::OpenResult::Held ? 1 : 2);
     }
     int status = 0;
     QCOMPARE(::waitpid(child, &status, 0), child);

@@ -47,7 +47,6 @@ QByteArray threeOf(const char *frame)
     return hex(frame).repeated(3).toHex(' ');
 }
 
-
 } // namespace
 
 class CommandsTest : public QObject
@@ -291,27 +290,26 @@ void CommandsTest::sendLogLimit()
 {
     SerialConsole c;
     SendPath &send = c.form->send();
-    // Any checksum goes in; the one the head needs comes out.
-    const protocol::Frame up{0xFF, 0x01, 0x00, 0x08, 0x00, 0x3F, 0x77};
+    const protocol::Command up = protocol::jog(1, protocol::Direction::Up, 0x20, 0x3F);
     for (int i = 0; i < 4; ++i)
-        send.SendFrame(up);
+        send.send(up, {});
     QCOMPARE(c.log().size(), 124);
     QCOMPARE(c.pty.read(28).toHex(' '), hex("FF 01 00 08 00 3F 48").repeated(4).toHex(' '));
-    send.SendFrame(up);
+    send.send(up, {});
     QCOMPARE(c.log(), QString());
     QCOMPARE(c.pty.read(7).size(), 7);
 
     // Text lines are 21 characters: the seventh empties the log.
     for (int i = 0; i < 6; ++i)
-        send.SendText("Roooooooooo");
+        send.send(protocol::textLamp(true), {});
     QCOMPARE(c.log().size(), 126);
-    send.LogSentText("Roooooooooo");
+    send.send(protocol::textLamp(true), {});
     QCOMPARE(c.log(), QString());
-    c.pty.read(66);
+    c.pty.read(77);
 
     // A checksum that needs more than eight bits keeps the low eight.
-    send.SendFrame({0xFF, 0xFF, 0x39, 0x6F, 0x00, 0x00, 0x00});
-    QCOMPARE(c.pty.read(7).toHex(' '), hex("FF FF 39 6F 00 00 A7").toHex(' '));
+    send.send(protocol::cruiseStart(0xFF, 3, 0xFF, 0xFF), {});
+    QCOMPARE(c.pty.read(7).toHex(' '), hex("FF FF 00 80 FF FF 7D").toHex(' '));
 }
 
 void CommandsTest::framesOnTcpArriveAsOneRun()

@@ -6,6 +6,7 @@
 #include "link/hostpart.h"
 #include "link/links.h"
 #include "link/portpaths.h"
+#include "link/tcplink.h"
 
 #include <QAccessible>
 #include <QCheckBox>
@@ -14,9 +15,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSerialPort>
+#include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QSignalSpy>
 #include <QtTest>
 
 namespace {
@@ -63,6 +64,7 @@ private slots:
     void tcpPeerCloses();
     void searchlightChangeOnTcp();
     void searchlightChangeOnSerialChangesNothing();
+    void linkStatesInOrder();
 };
 
 void LinkTest::portNumbersAndDevices_data()
@@ -296,7 +298,8 @@ void LinkTest::serialConnectAndDisconnect()
     QSignalSpy received(&c.form->links().serial(), &Link::received);
     QVERIFY(pty.write("ping"));
     QByteArray got;
-    QTRY_VERIFY((got += received.isEmpty() ? QByteArray() : received.takeFirst().first().toByteArray()) == "ping");
+    QTRY_VERIFY((got += received.isEmpty() ? QByteArray()
+                                           : received.takeFirst().first().toByteArray()) == "ping");
 
     c.clickConnect();
     QCOMPARE(c.status(), QStringLiteral("COM3，已关闭"));
@@ -544,3 +547,33 @@ void LinkTest::searchlightChangeOnSerialChangesNothing()
 
 QTEST_MAIN(LinkTest)
 #include "tst_link.moc"
+
+void LinkTest::linkStatesInOrder()
+{
+    LinkConsole c;
+    c.start();
+    Links &links = c.form->links();
+    QList<Links::State> seen;
+    connect(&links, &Links::stateChanged, &links, [&](Links::State s) { seen << s; });
+    using S = Links::State;
+
+    // Made, then lost: the loss closes it the way the button does, and the send path refuses
+    // frames as soon as closing begins.
+    QVERIFY(c.openTcp("127.0.0.91"));
+    QCOMPARE(seen, (QList{S::Opening, S::Open}));
+    connect(&links, &Links::stateChanged, &links, [&](Links::State s) {
+        if (s == S::Closing)
+            QVERIFY(!links.isOpen());
+    });
+    c.peer->close();
+    QTRY_COMPARE(seen, (QList{S::Opening, S::Open, S::Closing, S::Closed}));
+
+    // Nobody listens: opening, then closed again without ever being open.
+    seen.clear();
+    c.peer = nullptr;
+    c.tcp.reset();
+    c.clickConnect();
+    QCOMPARE(seen, QList{S::Opening});
+    QTRY_COMPARE_WITH_TIMEOUT(seen, (QList{S::Opening, S::Closed}), 10000);
+    QCOMPARE(c.caption(), kConnect);
+}

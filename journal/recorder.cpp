@@ -1,17 +1,11 @@
-#include "app/consolejournal.h"
+#include "journal/recorder.h"
 
-#include "app/linkcontroller.h"
-#include "control/jogcontrol.h"
 #include "journal/journaltexts.h"
-#include "link/receivepath.h"
 #include "link/sendcause.h"
-#include "link/sendpath.h"
-#include "presets/presetcontroller.h"
-#include "protocol/frame.h"
+#include "protocol/command.h"
 #include "protocol/reply.h"
 #include "protocol/textcommand.h"
 #include "schedule/settingsfiles.h"
-#include "schedule/timetablecontroller.h"
 #include "ui/prompt.h"
 
 #include <QTimer>
@@ -62,9 +56,9 @@ QString patternName(int pattern)
     return pattern >= 1 && pattern <= 3 ? names[pattern - 1] : QStringLiteral("无巡航");
 }
 
-QString speeds(const protocol::FrameMeaning &m)
+QString speeds(const protocol::Command &c)
 {
-    return QStringLiteral("水平速度 %1，垂直速度 %2").arg(m.panSpeed).arg(m.tiltSpeed);
+    return QStringLiteral("水平速度 %1，垂直速度 %2").arg(c.pan).arg(c.tilt);
 }
 
 // What a jog entry names: the direction of a held one, or the stick, whose direction follows it.
@@ -101,48 +95,10 @@ const QString &replyName(protocol::ReplyKind kind)
 
 } // namespace
 
-ConsoleJournal::ConsoleJournal(const QString &dataDir, journal::Journal::Clock clock,
-                               const Sources &s, QWidget *window)
+JournalRecorder::JournalRecorder(const QString &dataDir, journal::Journal::Clock clock,
+                                 QWidget *window)
     : QObject(window), m_journal(dataDir, std::move(clock)), m_window(window)
 {
-    connect(s.send, &SendPath::frameSent, this, &ConsoleJournal::frameSent);
-    connect(s.send, &SendPath::textSent, this, &ConsoleJournal::textSent);
-    connect(s.receive, &ReceivePath::chunkClassified, this, &ConsoleJournal::chunk);
-    connect(s.jog, &JogControl::jogStarted, this, &ConsoleJournal::jogStarted);
-    connect(s.jog, &JogControl::jogEnded, this, &ConsoleJournal::jogEnded);
-    connect(s.link, &LinkController::linkChanged, this,
-            [this](LinkController::LinkEvent event, const QString &detail) {
-                static const QString *const names[] = {&kLinkOpened, &kLinkClosed, &kLinkLost,
-                                                       &kLinkFailed};
-                m_journal.record(Kind::Link, -1, *names[int(event)], {}, detail);
-            });
-    connect(s.timetable, &TimetableController::slotFired, this,
-            [this](int slot, bool on, int pattern) {
-                m_journal.record(Kind::Timetable, -1, on ? kSlotOn : kSlotOff,
-                                 sendcause::timetableSlot(slot, on),
-                                 QStringLiteral("巡航：%1").arg(patternName(pattern)));
-            });
-    connect(s.timetable, &TimetableController::cruiseDelayed, this,
-            [this](int slot, bool start, int pattern) {
-                // Pattern 0 sends nothing: the entry says so.
-                m_journal.record(Kind::Timetable, -1, start ? kDelayedStart : kDelayedStop,
-                                 sendcause::timetableDelay(slot, start),
-                                 pattern == 0 ? QStringLiteral("无巡航，不发送")
-                                              : patternName(pattern));
-            });
-    connect(s.timetable, &TimetableController::linesUnread, this,
-            [this](const QString &path, const QList<int> &lines, const QString &effect) {
-                m_journal.record(Kind::Settings, -1, kLinesUnread, {},
-                                 QStringLiteral("%1：第 %2 行").arg(path, lineList(lines)) +
-                                     effect);
-            });
-    connect(s.presets, &PresetController::labelsSaved, this,
-            [this](const QString &searchlight, bool saved, const QString &why) {
-                const std::optional<quint8> device = protocol::parseByteText(searchlight);
-                m_journal.record(Kind::Preset, device ? int(*device) : -1,
-                                 saved ? kLabelsSaved : kLabelsNotSaved, {},
-                                 saved ? QStringLiteral("探照灯 %1").arg(searchlight) : why);
-            });
     connect(&m_journal, &journal::Journal::cannotWrite, this,
             [this](const QString &message) { prompt::show(m_window, message); });
     connect(&m_journal, &journal::Journal::restarted, this,
@@ -157,20 +113,20 @@ ConsoleJournal::ConsoleJournal(const QString &dataDir, journal::Journal::Clock c
     connect(m_summaryTimer, &QTimer::timeout, this, [this] { writeSummary(true); });
 }
 
-ConsoleJournal::~ConsoleJournal() = default;
+JournalRecorder::~JournalRecorder() = default;
 
-void ConsoleJournal::started(const QString &dataDir)
+void JournalRecorder::started(const QString &dataDir)
 {
     m_journal.record(Kind::Program, -1, kStarted, {}, QStringLiteral("数据目录 %1").arg(dataDir));
 }
 
-void ConsoleJournal::settingsSaved(const schedule::SaveResult &result, const QString &file)
+void JournalRecorder::settingsSaved(const schedule::SaveResult &result, const QString &file)
 {
     m_journal.record(Kind::Settings, -1, result.ok ? kSaved : kNotSaved, {},
                      result.ok ? file : result.message);
 }
 
-void ConsoleJournal::exiting(const QString &why)
+void JournalRecorder::exiting(const QString &why)
 {
     for (int i = 0; i < int(m_jogs.size()); ++i)
         jogEnded(i);
@@ -178,94 +134,126 @@ void ConsoleJournal::exiting(const QString &why)
     m_journal.record(Kind::Program, -1, kExited, why);
 }
 
-void ConsoleJournal::frameSent(const QByteArray &bytes, const QString &cause)
+void JournalRecorder::sent(const protocol::Command &c, const QString &cause,
+                           const QByteArray &bytes)
 {
-    using K = protocol::FrameMeaning::Kind;
-    const protocol::FrameMeaning m = protocol::meaningOf(bytes);
-    if (m.kind == K::Jog) {
+    using K = protocol::Command::Kind;
+    if (c.isText()) {
+        QString event = kGoToAngle;
+        if (c.kind == K::TextLamp)
+            event = c.on ? kLampOn : kLampOff;
+        else if (c.kind == K::TextStop)
+            event = kStopMotion;
+        else if (c.kind == K::QueryPosition)
+            event = kQueryPosition;
+        // Text commands carry no device number.
+        m_journal.record(Kind::Sent, -1, event, cause,
+                         QStringLiteral("文本命令 ") + QString::fromLatin1(bytes));
+        return;
+    }
+    const std::optional<protocol::Direction> moved = c.direction();
+    if (moved) {
         // The stick's frames are one jog whatever way it leans.
-        const int direction = std::max(0, directionIndex(m.direction));
+        const int direction = std::max(0, directionIndex(*moved));
         const bool stick = cause == sendcause::kStick;
-        const int i = stick ? JogControl::kStickJog : direction;
+        const int i = stick ? kStickJog : direction;
         Jog &jog = m_jogs[std::size_t(i)];
         if (jog.running) {
             if (jog.frames == 0) {
                 jog.first = bytes;
                 jog.since = m_journal.now();
-                jog.device = m.address;
+                jog.device = c.device;
                 jog.cause = cause;
                 m_journal.record(journal::stamped(
                     jog.since, Kind::Jog, jog.device, kJogStart, cause,
-                    QStringLiteral("%1，%2 · %3").arg(jogName(i), speeds(m), hex(bytes))));
+                    QStringLiteral("%1，%2 · %3").arg(jogName(i), speeds(c), hex(bytes))));
             } else if (bytes != jog.first && !stick) {
                 // The speeds or the device changed while the button was held.
                 jog.first = bytes;
-                jog.device = m.address;
+                jog.device = c.device;
                 m_journal.record(
-                    Kind::Jog, m.address, kJogChange, cause,
-                    QStringLiteral("%1，%2 · %3").arg(jogName(i), speeds(m), hex(bytes)));
+                    Kind::Jog, c.device, kJogChange, cause,
+                    QStringLiteral("%1，%2 · %3").arg(jogName(i), speeds(c), hex(bytes)));
             }
             ++jog.frames;
             return;
         }
         m_journal.record(
-            Kind::Sent, m.address, kJogFrame, cause,
-            QStringLiteral("方向 %1，%2 · %3").arg(kDirections[direction], speeds(m), hex(bytes)));
+            Kind::Sent, c.device, kJogFrame, cause,
+            QStringLiteral("方向 %1，%2 · %3").arg(kDirections[direction], speeds(c), hex(bytes)));
         return;
     }
     QString event = kOtherFrame;
     QString what;
-    switch (m.kind) {
-    case K::LampOn:
-        event = kLampOn;
-        m_lampOn[m.address] = true;
-        break;
-    case K::LampOff:
-        event = kLampOff;
-        m_lampOn[m.address] = false;
+    bool known = true;
+    switch (c.kind) {
+    case K::Lamp:
+        event = c.on ? kLampOn : kLampOff;
+        m_lampOn[c.device] = c.on;
         break;
     case K::PresetSet:
         event = kPresetSet;
-        what = QStringLiteral("预置位 %1").arg(m.number);
+        what = QStringLiteral("预置位 %1").arg(c.number);
         break;
     case K::PresetRecall:
         event = kPresetRecall;
-        what = QStringLiteral("预置位 %1").arg(m.number);
+        what = QStringLiteral("预置位 %1").arg(c.number);
         break;
     case K::CruiseStart:
         event = kCruiseStart;
-        what = patternName(m.number) + QStringLiteral("，") + speeds(m);
-        m_cruising[m.address] = true;
+        what = patternName(c.number) + QStringLiteral("，") + speeds(c);
+        m_cruising[c.device] = true;
         break;
     case K::CruiseStop:
         event = kCruiseStop;
-        m_cruising[m.address] = false;
+        m_cruising[c.device] = false;
         break;
-    case K::Jog:
-    case K::Unknown:
+    default:
+        // A motion frame that is none of the eight directions.
+        known = false;
         break;
     }
-    m_journal.record(Kind::Sent, m.kind == K::Unknown ? -1 : int(m.address), event, cause,
+    m_journal.record(Kind::Sent, known ? int(c.device) : -1, event, cause,
                      what.isEmpty() ? hex(bytes) : what + QStringLiteral(" · ") + hex(bytes));
 }
 
-void ConsoleJournal::textSent(const QByteArray &bytes, const QString &cause)
+void JournalRecorder::linkChanged(LinkEvent event, const QString &detail)
 {
-    const QString text = QString::fromLatin1(bytes);
-    QString event = kGoToAngle;
-    if (text == protocol::kLampOnText)
-        event = kLampOn;
-    else if (text == protocol::kLampOffText)
-        event = kLampOff;
-    else if (text == protocol::kStopText)
-        event = kStopMotion;
-    else if (text == protocol::kQueryPositionText)
-        event = kQueryPosition;
-    // Text commands carry no device number.
-    m_journal.record(Kind::Sent, -1, event, cause, QStringLiteral("文本命令 ") + text);
+    static const QString *const names[] = {&kLinkOpened, &kLinkClosed, &kLinkLost, &kLinkFailed};
+    m_journal.record(Kind::Link, -1, *names[int(event)], {}, detail);
 }
 
-void ConsoleJournal::chunk(const QByteArray &bytes, const protocol::ReplyLog &reply)
+void JournalRecorder::slotFired(int slot, bool lampOn, int pattern)
+{
+    m_journal.record(Kind::Timetable, -1, lampOn ? kSlotOn : kSlotOff,
+                     sendcause::timetableSlot(slot, lampOn),
+                     QStringLiteral("巡航：%1").arg(patternName(pattern)));
+}
+
+void JournalRecorder::cruiseDelayed(int slot, bool start, int pattern)
+{
+    // Pattern 0 sends nothing: the entry says so.
+    m_journal.record(Kind::Timetable, -1, start ? kDelayedStart : kDelayedStop,
+                     sendcause::timetableDelay(slot, start),
+                     pattern == 0 ? QStringLiteral("无巡航，不发送") : patternName(pattern));
+}
+
+void JournalRecorder::linesUnread(const QString &path, const QList<int> &lines,
+                                  const QString &effect)
+{
+    m_journal.record(Kind::Settings, -1, kLinesUnread, {},
+                     QStringLiteral("%1：第 %2 行").arg(path, lineList(lines)) + effect);
+}
+
+void JournalRecorder::labelsSaved(const QString &searchlight, bool saved, const QString &why)
+{
+    const std::optional<quint8> device = protocol::parseByteText(searchlight);
+    m_journal.record(Kind::Preset, device ? int(*device) : -1,
+                     saved ? kLabelsSaved : kLabelsNotSaved, {},
+                     saved ? QStringLiteral("探照灯 %1").arg(searchlight) : why);
+}
+
+void JournalRecorder::chunk(const QByteArray &bytes, const protocol::ReplyLog &reply)
 {
     // A flood calls this thousands of times a second: no reading of the console's clock (a
     // time zone lookup) for the chunks that are only counted.
@@ -281,7 +269,7 @@ void ConsoleJournal::chunk(const QByteArray &bytes, const protocol::ReplyLog &re
                      shown.isEmpty() ? hex(bytes) : shown + QStringLiteral(" · ") + hex(bytes));
 }
 
-void ConsoleJournal::writeSummary(bool now)
+void JournalRecorder::writeSummary(bool now)
 {
     const std::optional<journal::ReplyGate::Summary> s =
         m_gate.takeSummary(m_steady.elapsed(), now);
@@ -304,7 +292,7 @@ void ConsoleJournal::writeSummary(bool now)
                          .arg(kinds.join(QStringLiteral("，"))));
 }
 
-void ConsoleJournal::followDayCap()
+void JournalRecorder::followDayCap()
 {
     // Past the cap a babbling line cannot crowd the other days out of the journal: the commands,
     // the link, the timetable and the messages still go in one by one, the replies a minute at
@@ -320,7 +308,7 @@ void ConsoleJournal::followDayCap()
                          kRepliesPerMinuteDetail.arg(m_journal.dayBytes() / (1024 * 1024)));
 }
 
-void ConsoleJournal::dayBegins(QDate day)
+void JournalRecorder::dayBegins(QDate day)
 {
     const QDateTime midnight(day, QTime(0, 0));
     const QString since = QStringLiteral("自前一天起");
@@ -339,7 +327,7 @@ void ConsoleJournal::dayBegins(QDate day)
     }
 }
 
-void ConsoleJournal::jogStarted(int index)
+void JournalRecorder::jogStarted(int index)
 {
     if (index < 0 || index >= int(m_jogs.size()))
         return;
@@ -347,7 +335,7 @@ void ConsoleJournal::jogStarted(int index)
     m_jogs[std::size_t(index)].running = true;
 }
 
-void ConsoleJournal::jogEnded(int index)
+void JournalRecorder::jogEnded(int index)
 {
     if (index < 0 || index >= int(m_jogs.size()))
         return;
