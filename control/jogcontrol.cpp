@@ -7,8 +7,6 @@
 #include "protocol/textcommand.h"
 #include "ui/holdbutton.h"
 
-#include <QScopedValueRollback>
-
 #include <algorithm>
 
 namespace {
@@ -85,23 +83,20 @@ void JogControl::letGo(protocol::Direction direction, Hand hand)
 void JogControl::setStick(StickInput *stick)
 {
     m_stick = stick;
-    wake();
+    鼠标发送扫描器->wake();
 }
 
-void JogControl::wake()
+void JogControl::takeSample(const StickSample &sample)
 {
-    鼠标发送扫描器->wake();
+    follow(sample);
+    if (sample.attached)
+        鼠标发送扫描器->wake();
 }
 
 void JogControl::scan()
 {
-    // A message put up by a stick's button runs the event loop, and with it this timer: those
-    // ticks wait for the tick that is still under way.
-    if (m_scanning)
-        return;
-    const QScopedValueRollback scanning(m_scanning, true);
-    if (m_stick)
-        m_stick->poll();
+    const StickSample sample = m_stick ? m_stick->poll() : StickSample{};
+    follow(sample);
     const bool anyHeld =
         std::any_of(JogHeld.begin(), JogHeld.end(), [](bool held) { return held; });
     for (std::size_t i = 0; i < JogHeld.size(); ++i) {
@@ -116,15 +111,14 @@ void JogControl::scan()
     }
     // A held direction has the tick to itself.
     bool stickSent = false;
-    if (!anyHeld && m_stick) {
-        if (const std::optional<stick::Motion> motion = m_stick->motion()) {
-            if (!m_jogging[kStickJog]) {
-                m_jogging[kStickJog] = true;
-                emit jogStarted(kStickJog);
-            }
-            m_send.send(m_model.stick(*motion), sendcause::kStick);
-            stickSent = true;
+    // A refusal earlier in this tick has stopped the stick too.
+    if (!anyHeld && m_stickMotion) {
+        if (!m_jogging[kStickJog]) {
+            m_jogging[kStickJog] = true;
+            emit jogStarted(kStickJog);
         }
+        m_send.send(m_model.stick(*m_stickMotion), sendcause::kStick);
+        stickSent = true;
     }
     // After the frames, so a direction let go by a refusal in this tick ends in this tick.
     for (std::size_t i = 0; i < JogHeld.size(); ++i) {
@@ -139,8 +133,43 @@ void JogControl::scan()
     }
     const bool stillHeld =
         std::any_of(JogHeld.begin(), JogHeld.end(), [](bool held) { return held; });
-    if (!stillHeld && !(m_stick && m_stick->wantsTicks()))
+    if (!stillHeld && !sample.attached)
         鼠标发送扫描器->rest();
+}
+
+void JogControl::follow(const StickSample &sample)
+{
+    if (sample.changed || !sample.attached)
+        stopStick();
+    // Where the pad was when the device went is where it still is for the one that comes.
+    if (!sample.attached)
+        return;
+    if (!sample.mayMove) {
+        // A pad pressed meanwhile is not a press once it may move the head again.
+        stopStick();
+        m_padSeen = sample.pad;
+        return;
+    }
+    if (sample.pad != m_padSeen) {
+        if (m_padHeld)
+            letGo(*m_padHeld, Hand::Pad);
+        m_padHeld = sample.pad;
+        if (m_padHeld)
+            hold(*m_padHeld, Hand::Pad);
+        m_padSeen = sample.pad;
+    }
+    if (!sample.motion)
+        m_mustCentre = false;
+    m_stickMotion = m_mustCentre ? std::nullopt : sample.motion;
+}
+
+void JogControl::stopStick()
+{
+    if (m_padHeld)
+        letGo(*m_padHeld, Hand::Pad);
+    m_padHeld.reset();
+    m_stickMotion.reset();
+    m_mustCentre = true;
 }
 
 void JogControl::停止运动_Click()
@@ -153,6 +182,7 @@ void JogControl::停止运动_Click()
 
 void JogControl::releaseAll()
 {
+    stopStick();
     JogHeld.fill(false);
     m_hands.fill(0);
     emit everythingLetGo();

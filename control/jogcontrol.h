@@ -15,24 +15,41 @@ class QPushButton;
 class Ticker;
 class SendPath;
 
-// What drives the head besides the held directions: a joystick, asked once at the start of
-// every tick of the scan.
+// What a joystick says at one tick of the scan: a value the scan decides on, so that reading the
+// device never calls back into the jog.
+struct StickSample
+{
+    // A device is there to be read on every tick, so the scan may not rest.
+    bool attached = false;
+    // The driving device came or went since the last sample.
+    bool changed = false;
+    // The stick and the pad may move the head now: the console may be driven and has been since
+    // the last sample, and no cruise runs.
+    bool mayMove = false;
+    // The stick's motion with the dead zone and the operator's shape applied; nothing while it is
+    // inside the dead zone.
+    std::optional<stick::Motion> motion;
+    // Where the direction pad is pressed.
+    std::optional<protocol::Direction> pad;
+};
+
+// What drives the head besides the held directions: a joystick, read once at the start of every
+// tick of the scan.
 class StickInput
 {
 public:
     virtual ~StickInput() = default;
-    // Reads the device; it may hold or let go of directions meanwhile (a direction pad).
-    virtual void poll() = 0;
-    // The motion the stick asks for in this tick; nothing while it is centred or may not drive.
-    virtual std::optional<stick::Motion> motion() const = 0;
-    // A device is there to be read on every tick, so the scan may not rest.
-    virtual bool wantsTicks() const = 0;
+    virtual StickSample poll() = 0;
 };
 
 // Jogging the head: a held direction button, key or direction pad raises its flag, and a
 // free-running 10 ms scan turns every raised flag into one motion frame per tick; in a tick with
-// no flag raised, a deflected stick sends one frame of its own. Also the stop button, which lets
-// go of everything.
+// no flag raised, a deflected stick sends one frame of its own. The scan reads the stick and
+// decides what its sample holds and lets go. Dead-man rules: a stick stopped for any reason other
+// than the operator centring it (a let-go of everything, a device that comes or goes, a time
+// when it may not move the head) drives again only once it has been seen inside the dead zone;
+// the pad holds a direction only when it moves to one. Also the stop button, which lets go of
+// everything.
 class JogControl : public QObject
 {
     Q_OBJECT
@@ -54,10 +71,12 @@ public:
     // The first hand to hold a direction names the cause of its frames for the journal.
     void hold(protocol::Direction direction, Hand hand);
     void letGo(protocol::Direction direction, Hand hand);
-    // The stick is asked on every tick from now on; null for none.
+    // The stick is read on every tick from now on; null for none.
     void setStick(StickInput *stick);
-    // A device came that wants every tick: the scan leaves its rest at the next tick of its grid.
-    void wake();
+    // A sample the stick gave outside the scan (its once-a-second look for a device), decided on
+    // as a tick's is. For a device that is there, the scan leaves its rest at the next tick of
+    // its grid.
+    void takeSample(const StickSample &sample);
 
     void scan();
     // Sends the stop command and lets go of every direction, as a refused frame does.
@@ -74,6 +93,8 @@ signals:
 
 private:
     void releaseAll();
+    void follow(const StickSample &sample);
+    void stopStick();
 
     const ConsoleModel &m_model;
     SendPath &m_send;
@@ -83,5 +104,12 @@ private:
     // The directions and the stick the scan is jogging, to tell a jog's start and end.
     std::array<bool, 9> m_jogging{};
     StickInput *m_stick = nullptr;
-    bool m_scanning = false;
+
+    // The stick's motion this tick, once the dead-man rules have had their say.
+    std::optional<stick::Motion> m_stickMotion;
+    // Set whenever the stick stopped driving for a reason other than the operator centring it.
+    bool m_mustCentre = true;
+    // The pad's position at the last sample, and the direction it holds, if any.
+    std::optional<protocol::Direction> m_padSeen;
+    std::optional<protocol::Direction> m_padHeld;
 };

@@ -2,27 +2,35 @@
 
 #include "control/controltexts.h"
 
-#include <QScopedValueRollback>
+#include <QList>
 #include <QTimer>
+
+#include <utility>
 
 StickControl::StickControl(JogControl &jog, const QString &choice, const QString &settingsPath,
                            StickHooks hooks, QObject *parent)
     : QObject(parent), m_jog(jog), m_devices(choice), m_settingsPath(settingsPath),
-      m_hooks(std::move(hooks)), m_hotPlug(new QTimer(this))
+      m_hooks(std::move(hooks)), m_hotPlug(new QTimer(this)),
+      m_messages([this](const QString &) { m_messageShown = true; })
 {
     const joysticksettings::Loaded loaded = joysticksettings::load(settingsPath);
     m_settings = loaded.read.settings;
     m_problem = joysticksettings::problemText(settingsPath, loaded);
 
-    connect(&m_jog, &JogControl::everythingLetGo, this, &StickControl::stopDriving);
     m_hotPlug->setObjectName(QStringLiteral("摇杆检测"));
     m_hotPlug->setInterval(kHotPlugMs);
     m_hotPlug->setTimerType(Qt::VeryCoarseTimer);
-    connect(m_hotPlug, &QTimer::timeout, this, &StickControl::poll);
+    connect(m_hotPlug, &QTimer::timeout, this, &StickControl::lookForDevice);
     if (!m_devices.enabled())
         return;
     m_jog.setStick(this);
     m_hotPlug->start();
+}
+
+void StickControl::lookForDevice()
+{
+    // Once there, the device is read on every tick of the scan from its next one on.
+    m_jog.takeSample(poll());
 }
 
 void StickControl::setOpen(bool open)
@@ -30,32 +38,23 @@ void StickControl::setOpen(bool open)
     if (open == m_open)
         return;
     m_open = open;
-    if (open) {
+    if (open)
         m_hotPlug->stop();
-        m_jog.wake();
-    } else {
+    else
         m_hotPlug->start();
-    }
 }
 
-void StickControl::stopDriving()
+bool StickControl::consoleMayBeDriven() const
 {
-    if (m_padHeld)
-        m_jog.letGo(*m_padHeld, JogControl::Hand::Pad);
-    m_padHeld.reset();
-    m_motion.reset();
-    m_mustCentre = true;
+    return !prompt::isUp() && m_hooks.mayDrive();
 }
 
-void StickControl::poll()
+StickSample StickControl::poll()
 {
-    // A message a button's action put up runs the event loop: no second poll inside the first.
-    if (m_polling)
-        return;
-    const QScopedValueRollback polling(m_polling, true);
     const JoystickDevices::State state = m_devices.poll();
+    StickSample sample;
+    sample.changed = !state.changes.isEmpty();
     for (const JoystickDevices::Change &change : state.changes) {
-        stopDriving();
         if (change.attached) {
             // The file is written on first use, so that the operator finds the defaults to edit.
             const files::Saved saved = joysticksettings::writeDefaultsIfMissing(m_settingsPath);
@@ -66,45 +65,41 @@ void StickControl::poll()
         m_hooks.notice(change.attached ? controltexts::stickAttached(change.name)
                                        : controltexts::stickDetached(change.name));
     }
+    // Only a message shown while a device was there keeps it from driving.
+    const bool messageShown = std::exchange(m_messageShown, false) && m_open;
     setOpen(state.open);
+    sample.attached = state.open;
     if (!state.open)
-        return;
-    if (!m_hooks.mayDrive()) {
-        // A pad pressed meanwhile is not a press once driving is allowed again.
-        stopDriving();
-        m_padSeen = state.pad;
-        return;
-    }
+        return sample;
+    sample.pad = state.pad;
+    sample.motion = stick::motionOf(state.x, state.y, m_settings.shape);
+    // What was pressed while a message was up, or while the window was away, does nothing.
+    if (messageShown || !consoleMayBeDriven())
+        return sample;
+    QList<OperatorAction> actions;
     for (const int button : state.pressed) {
         const auto action = m_settings.buttons.constFind(button);
-        if (action == m_settings.buttons.cend())
-            continue;
-        m_hooks.act(*action);
-        // A message may have been up meanwhile: what follows goes by the state of now, and
-        // what was pressed while it was up does nothing.
-        m_devices.dropPresses();
-        if (!m_hooks.mayDrive()) {
-            stopDriving();
-            m_padSeen = state.pad;
+        if (action != m_settings.buttons.cend())
+            actions.append(*action);
+    }
+    if (!actions.isEmpty())
+        QMetaObject::invokeMethod(
+            this, [this, actions] { runActions(actions); }, Qt::QueuedConnection);
+    // The direction buttons are disabled while a cruise runs; the stick and the pad rest too,
+    // while the mapped buttons, the cruise's own among them, still work.
+    sample.mayMove = !m_hooks.cruising();
+    return sample;
+}
+
+void StickControl::runActions(const QList<OperatorAction> &actions)
+{
+    for (const OperatorAction action : actions) {
+        // Each goes by the state of now: one before it may have put up a message that is still
+        // there, or hidden the window.
+        if (!consoleMayBeDriven())
             return;
-        }
+        m_hooks.act(action);
+        // What was pressed while it ran, a message perhaps up, was not meant for what follows.
+        m_devices.dropPresses();
     }
-    // The direction buttons are disabled while a cruise runs; the stick and the pad rest too.
-    if (m_hooks.cruising()) {
-        stopDriving();
-        m_padSeen = state.pad;
-        return;
-    }
-    if (state.pad != m_padSeen) {
-        if (m_padHeld)
-            m_jog.letGo(*m_padHeld, JogControl::Hand::Pad);
-        m_padHeld = state.pad;
-        if (m_padHeld)
-            m_jog.hold(*m_padHeld, JogControl::Hand::Pad);
-        m_padSeen = state.pad;
-    }
-    const std::optional<stick::Motion> wanted = stick::motionOf(state.x, state.y, m_settings.shape);
-    if (!wanted)
-        m_mustCentre = false;
-    m_motion = m_mustCentre ? std::nullopt : wanted;
 }

@@ -3,6 +3,7 @@
 #include "control/jogcontrol.h"
 #include "control/joystickdevices.h"
 #include "control/joysticksettings.h"
+#include "ui/prompt.h"
 
 #include <QObject>
 #include <QString>
@@ -26,11 +27,12 @@ struct StickHooks
 };
 
 // The operator's joystick or gamepad: read on every tick of the jog scan while a device is
-// attached, and once a second while none is, for one to be plugged in. Its stick drives pan and
-// tilt, its direction pad holds jog directions like the buttons, and its mapped buttons run the
-// console's actions. Dead-man rules: a stick inside the dead zone sends nothing; a device that
-// comes or goes, a refused frame, a cruise or a time when the console may not be driven leave the
-// stick stopped until it has been seen back at the centre.
+// attached, and once a second while none is, for one to be plugged in. Each reading hands the
+// scan a sample of the stick and the pad, which drive pan and tilt and hold jog directions as the
+// scan decides. The mapped buttons run the console's actions after the tick that read them, so
+// that a message one puts up is never shown from inside the scan. The stick and the pad may not
+// move the head during a cruise, nor when the console may not be driven: its window away, a
+// message up, or one shown since the last reading.
 class StickControl : public QObject, public StickInput
 {
     Q_OBJECT
@@ -46,13 +48,13 @@ public:
     QString settingsProblem() const { return m_problem; }
     bool attached() const { return m_open; }
 
-    void poll() override;
-    std::optional<stick::Motion> motion() const override { return m_motion; }
-    bool wantsTicks() const override { return m_open; }
+    StickSample poll() override;
 
 private:
-    void stopDriving();
+    void lookForDevice();
     void setOpen(bool open);
+    bool consoleMayBeDriven() const;
+    void runActions(const QList<OperatorAction> &actions);
 
     JogControl &m_jog;
     JoystickDevices m_devices;
@@ -61,14 +63,9 @@ private:
     QString m_problem;
     StickHooks m_hooks;
     QTimer *m_hotPlug;
+    prompt::Watch m_messages;
 
     bool m_open = false;
-    bool m_polling = false;
-    // Set whenever the stick stopped driving for a reason other than the operator centring it.
-    bool m_mustCentre = true;
-    std::optional<stick::Motion> m_motion;
-    // The pad's position at the last poll, and the direction it holds, if any: it holds only when
-    // it moves to a direction, so after a refusal it must be pressed again.
-    std::optional<protocol::Direction> m_padSeen;
-    std::optional<protocol::Direction> m_padHeld;
+    // A message was shown since the last reading, perhaps answered before a tick saw it up.
+    bool m_messageShown = false;
 };

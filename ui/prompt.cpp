@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QIcon>
 #include <QMessageBox>
+#include <QScopeGuard>
 
 #include <vector>
 
@@ -18,6 +19,7 @@ std::vector<Watch *> &watches()
     static std::vector<Watch *> all;
     return all;
 }
+int up = 0;
 } // namespace
 
 Watch::Watch(std::function<void(const QString &)> heard) : m_heard(std::move(heard))
@@ -30,8 +32,15 @@ Watch::~Watch()
     std::erase(watches(), this);
 }
 
+bool isUp()
+{
+    return up > 0;
+}
+
 void show(QWidget *parent, const QString &text)
 {
+    ++up;
+    const auto down = qScopeGuard([] { --up; });
     // A copy: a watcher may come or go while the message is up.
     const std::vector<Watch *> listeners = watches();
     for (Watch *watch : listeners)

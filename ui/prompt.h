@@ -14,6 +14,8 @@ namespace prompt {
 inline const QString kTitle = QStringLiteral("提示信息");
 
 void show(QWidget *parent, const QString &text);
+// A message waits for its OK now, in the box or in the hook.
+bool isUp();
 
 using Hook = std::function<void(const QString &text)>;
 // Replaces the modal box by the hook until it is reset with an empty hook.
@@ -31,6 +33,8 @@ public:
 
 private:
     friend void show(QWidget *parent, const QString &text);
+    // A message waits for its OK now, in the box or in the hook.
+    bool isUp();
     std::function<void(const QString &)> m_heard;
 };
 
