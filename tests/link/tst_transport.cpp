@@ -48,6 +48,8 @@ private slots:
     void gatheringReadsOnTheThirdTick();
     void framesStayWholeWhenTheFarEndStalls();
     void refusedFramesAndUnsendableText();
+    void repeatedFrameHoldsTheRestBack();
+    void closingDropsWhatIsLeft();
     void deniedPortIsNotHeld();
 };
 
@@ -171,6 +173,78 @@ void TransportTest::refusedFramesAndUnsendableText()
     QCOMPARE(s.pty.drain(30), QByteArray());
 }
 
+void TransportTest::repeatedFrameHoldsTheRestBack()
+{
+    using namespace std::chrono_literals;
+    OpenSerial s;
+    QVERIFY(s.open());
+    QStringList told;
+    const auto tell = [&](const QByteArray &bytes, const QString &cause) {
+        told << QString::fromLatin1(bytes.toHex(' ').toUpper()) + " / " + cause;
+    };
+    connect(&s.send, &SendPath::frameSent, this, tell);
+    connect(&s.send, &SendPath::textSent, this, tell);
+
+    {
+        const SendPath::Cause why(s.send, QStringLiteral("键盘"));
+        s.send.sendRepeated({0xFF, 0x01, 0x33, 0, 0, 0, 0}, 3, 50ms, QStringLiteral("预置位 3"));
+        s.send.SendFrame({0xFF, 0x01, 0x00, 0x08, 0x00, 0x3F, 0}); // jog up: dropped
+        s.send.SendFrame({0xFF, 0x01, 0x02, 0x00, 0x00, 0x00, 0}); // lamp on
+        s.send.SendText(QStringLiteral("Rssssssssss"));
+        s.send.SendFrame({0xFF, 0x01, 0x00, 0x00, 0x00, 0x00, 0}); // motion without a direction
+        s.send.sendRepeated({0xFF, 0x01, 0x64, 0, 0, 0, 0}, 2, 50ms, QStringLiteral("预置位 4"));
+        s.send.SendFrame({0xFF, 0x01, 0x01, 0x00, 0x00, 0x00, 0}); // cruise stop
+    }
+    QCOMPARE(told.size(), 1);
+    QCOMPARE(s.log.text(), QStringLiteral("\r\n-->发送：FF 01 33 00 00 00 34 \r\n"));
+    QTRY_VERIFY_WITH_TIMEOUT(!s.send.repeating(), 5000);
+
+    const QStringList expected{"FF 01 33 00 00 00 34 / 预置位 3",
+                               "FF 01 33 00 00 00 34 / 预置位 3",
+                               "FF 01 33 00 00 00 34 / 预置位 3",
+                               "FF 01 02 00 00 00 03 / 键盘",
+                               "52 73 73 73 73 73 73 73 73 73 73 / 键盘",
+                               "FF 01 00 00 00 00 01 / 键盘",
+                               "FF 01 64 00 00 00 65 / 预置位 4",
+                               "FF 01 64 00 00 00 65 / 预置位 4",
+                               "FF 01 01 00 00 00 02 / 键盘"};
+    QCOMPARE(told, expected);
+    QByteArray wire;
+    for (const QString &line : expected)
+        wire += QByteArray::fromHex(line.section(u'/', 0, 0).toLatin1());
+    QCOMPARE(s.pty.read(int(wire.size())).toHex(' '), wire.toHex(' '));
+    // Logged as written: the text line emptied the full log, and four frame lines followed.
+    QCOMPARE(s.log.text(), QStringLiteral("\r\n-->发送：FF 01 00 00 00 00 01 \r\n"
+                                          "\r\n-->发送：FF 01 64 00 00 00 65 \r\n"
+                                          "\r\n-->发送：FF 01 64 00 00 00 65 \r\n"
+                                          "\r\n-->发送：FF 01 01 00 00 00 02 \r\n"));
+}
+
+void TransportTest::closingDropsWhatIsLeft()
+{
+    using namespace std::chrono_literals;
+    OpenSerial s;
+    QVERIFY(s.open());
+    const QByteArray lamp = QByteArray::fromHex("FF01020000"
+                                                "0003");
+    s.send.sendRepeated({0xFF, 0x01, 0x33, 0, 0, 0, 0}, 3, 50ms, QStringLiteral("预置位 3"));
+    s.send.SendFrame({0xFF, 0x01, 0x02, 0x00, 0x00, 0x00, 0});
+    QCOMPARE(s.pty.read(7).toHex(' '), QByteArray::fromHex("FF01330000"
+                                                           "0034")
+                                           .toHex(' '));
+
+    // Closed and opened again at once: the copies still due and the lamp frame are gone, and a
+    // frame sent now goes out straight away.
+    s.links.setOpen(false);
+    s.links.serial().close();
+    QVERIFY(!s.send.repeating());
+    QCOMPARE(s.links.serial().open(), Link::OpenResult::Opened);
+    s.links.setOpen(true);
+    s.send.SendFrame({0xFF, 0x01, 0x02, 0x00, 0x00, 0x00, 0});
+    QCOMPARE(s.pty.read(7).toHex(' '), lamp.toHex(' '));
+    QCOMPARE(s.pty.drain(200).toHex(' '), QByteArray());
+}
+
 void TransportTest::deniedPortIsNotHeld()
 {
     // A port this user may not open is no port at all; only one another program holds is
@@ -192,9 +266,7 @@ void TransportTest::deniedPortIsNotHeld()
         if (!port.setPortNumber(9))
             ::_exit(11);
         const Link::OpenResult result = port.open();
-        ::_exit(result == Link::OpenResult::Failed ? 0
-                : result == Link::OpenResult::Held ? 1
-                                                         : 2);
+        ::_exit(result == Link::OpenResult::Failed ? 0 : result == Link::OpenResult::Held ? 1 : 2);
     }
     int status = 0;
     QCOMPARE(::waitpid(child, &status, 0), child);
