@@ -6,14 +6,11 @@
 #include "presets/form1.h"
 #include "presets/presettexts.h"
 #include "ui/centring.h"
+#include "ui/choicebox.h"
 #include "ui/prompt.h"
 
-#include <QComboBox>
-
-#include <thread>
-
-PresetController::PresetController(HeadCommands &commands, QComboBox *searchlight,
-                                   PresetStore store, QWidget *window)
+PresetController::PresetController(HeadCommands &commands, ByteBox *searchlight, PresetStore store,
+                                   QWidget *window)
     : QObject(window), m_commands(commands), m_searchlight(searchlight),
       m_service(std::move(store)), m_window(window)
 {
@@ -105,9 +102,9 @@ void PresetController::预置位_Click(int preset)
 {
     CounterA = qint16(preset);
     if (Yuzhiwei == kSet)
-        burst(&HeadCommands::SendPresetSet, CounterA);
+        burst(&protocol::presetSetFrame, CounterA);
     else if (Yuzhiwei == kRecall)
-        burst(&HeadCommands::SendPresetRecall, CounterA);
+        burst(&protocol::presetRecallFrame, CounterA);
 
     const QString searchlight = m_searchlight->currentText();
     const bool loaded = m_labelsOf == searchlight;
@@ -125,18 +122,14 @@ void PresetController::recall(int preset)
     if (preset < 1 || preset > 9)
         return;
     CounterA = qint16(preset);
-    burst(&HeadCommands::SendPresetRecall, CounterA);
+    burst(&protocol::presetRecallFrame, CounterA);
 }
 
-void PresetController::burst(void (HeadCommands::*send)(int), int preset)
+void PresetController::burst(Builder build, int preset)
 {
-    const SendPath::Cause why(m_commands.path(), sendcause::presetButton(preset));
-    for (int i = 0; i < HeadCommands::kBurst; ++i) {
-        // The pauses hold the whole window thread, not an event loop: no jog frame, clock tick
-        // or received reply may come between the frames of a burst. The jog scan drops the
-        // ticks it missed meanwhile instead of catching up with a run of frames.
-        if (i > 0)
-            std::this_thread::sleep_for(kPause);
-        (m_commands.*send)(preset);
-    }
+    // The three copies are identical: the address is the one selected at the press. The send
+    // path paces them and keeps everything else off the line in between.
+    if (const std::optional<protocol::Frame> frame = build(m_searchlight->value(), preset))
+        m_commands.path().sendRepeated(*frame, HeadCommands::kBurst, kPause,
+                                       sendcause::presetButton(preset));
 }

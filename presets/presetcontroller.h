@@ -1,6 +1,7 @@
 #pragma once
 
 #include "presets/presetservice.h"
+#include "protocol/frame.h"
 
 #include <QObject>
 #include <QPointer>
@@ -9,13 +10,14 @@
 #include <chrono>
 #include <optional>
 
+class ByteBox;
 class Form1;
 class HeadCommands;
-class QComboBox;
 class QWidget;
 
 // Storing and recalling head positions: opens the preset dialog in set or recall mode with the
-// labels of the selected searchlight, and turns a preset button into its three frames, the save
+// labels of the selected searchlight, and turns a preset button into its burst of three frames
+// (paced by the send path, so the window goes on meanwhile), the save
 // of the labels and the hiding of the dialog. While the dialog is shown it follows the selector:
 // another searchlight chosen, typed or stepped to loads that searchlight's labels, as an opening
 // does, so that the labels shown and the row written are always those of the searchlight the
@@ -28,13 +30,13 @@ public:
     // The values of the main window's dialog mode.
     static constexpr qint16 kSet = 1;
     static constexpr qint16 kRecall = 2;
-    // Between two frames of a preset burst.
+    // Between two frames of a preset burst, at least.
     static constexpr std::chrono::milliseconds kPause{50};
 
     // searchlight is the searchlight selector: its text at the moment of a load or save is the
-    // store's key. window is the main window, which the dialog belongs to and is centred on the
-    // screen of.
-    PresetController(HeadCommands &commands, QComboBox *searchlight, PresetStore store,
+    // store's key, its value at the moment of a press the frames' address. window is the main
+    // window, which the dialog belongs to and is centred on the screen of.
+    PresetController(HeadCommands &commands, ByteBox *searchlight, PresetStore store,
                      QWidget *window);
 
     // The dialog mode, kSet or kRecall, written by every opening and never reset; 0 until the
@@ -48,7 +50,8 @@ public:
     void 调用预置位_Click();
 
     // Recalls preset 1 to 9 of the selected searchlight straight away, as a mapped joystick
-    // button or hotkey does: the burst alone, without the dialog and its labels.
+    // button or hotkey does: the burst alone, without the dialog and its labels. A press while
+    // another burst is going out follows it.
     void recall(int preset);
 
     // Null until the first opening.
@@ -69,10 +72,11 @@ private:
     void centre();
     void searchlightChanged();
     void 预置位_Click(int preset);
-    void burst(void (HeadCommands::*send)(int), int preset);
+    using Builder = std::optional<protocol::Frame> (*)(quint8 address, int preset);
+    void burst(Builder build, int preset);
 
     HeadCommands &m_commands;
-    QComboBox *m_searchlight;
+    ByteBox *m_searchlight;
     PresetService m_service;
     QWidget *m_window;
     QPointer<Form1> m_dialog;
