@@ -1,11 +1,13 @@
 // The spacing of a preset burst as the head sees it: the preset dialog opened in set mode with
 // the serial link open on a pseudo-terminal, a preset button pressed, and the three frames
 // timed on arrival by a thread at the head's end. Five bursts; the gaps are the figures. Then
-// the same with another program holding the preset store locked: the longest the window thread
-// went without turning its event loop, from the opening to the store's answer, is a figure too.
+// a press with another program holding the preset store locked: the longest the window thread
+// went without turning its event loop, from the press until the last copy is out and the store
+// has answered, is a figure too.
 #include "benchsupport.h"
 
 #include "app/mainform.h"
+#include "link/sendpath.h"
 #include "presets/form1.h"
 #include "presets/presetcontroller.h"
 #include "presets/presettable.h"
@@ -33,9 +35,9 @@ constexpr int kFramesPerBurst = 3;
 constexpr double kPauseMs = double(std::chrono::milliseconds(PresetController::kPause).count());
 // One jog-scan tick of lateness allowed on top of the pause.
 constexpr double kSlackMs = 10.0;
-// The longest the window thread may be held by the console's own work: under a second, so that
-// the clock and the timetable never lose one.
-constexpr double kStallTargetMs = 250.0;
+// The longest the window thread may be held by the console's own work during a press: the burst
+// is paced by timers and the store works on a thread of its own.
+constexpr double kStallTargetMs = 20.0;
 
 int fail(const QString &why)
 {
@@ -98,8 +100,7 @@ int main(int argc, char **argv)
     std::vector<double> second;
     for (int burst = 0; burst < kBursts; ++burst) {
         const std::vector<TimePoint> times(frameTimes.begin() + burst * kFramesPerBurst,
-                                           frameTimes.begin() +
-                                               (burst + 1) * kFramesPerBurst);
+                                           frameTimes.begin() + (burst + 1) * kFramesPerBurst);
         const std::vector<double> gaps = gapsMs(times);
         first.push_back(gaps[0]);
         second.push_back(gaps[1]);
@@ -110,9 +111,9 @@ int main(int argc, char **argv)
     std::printf("  second gap: median %.3f ms, min %.3f, max %.3f\n", median(second), minOf(second),
                 maxOf(second));
 
-    // A preset press, and then an opening, against a store another program holds: a 1 ms
-    // heartbeat on the window thread tells the longest time it went without turning its event
-    // loop, while the store waits for the lock and gives up.
+    // A preset press against a store another program holds: a 1 ms heartbeat on the window
+    // thread tells the longest time it went without turning its event loop while the copies go
+    // out and the store waits for the lock and gives up.
     OtherProgram other(presettable::filePathIn(console.dir.path()));
     if (!other.seed(QStringLiteral("01"), QStringList(9, QStringLiteral("东门"))))
         return fail(QStringLiteral("cannot seed the preset store from a second connection"));
@@ -121,8 +122,12 @@ int main(int argc, char **argv)
     heartbeat.setTimerType(Qt::PreciseTimer);
     QObject::connect(&heartbeat, &QTimer::timeout, [&] { beats.push_back(Clock::now()); });
     const auto settled = [&] {
-        return runEventLoopUntil([&] { return console.form->presets().storeWorkPending() == 0; },
-                                 10000);
+        return runEventLoopUntil(
+            [&] {
+                return console.form->presets().storeWorkPending() == 0 &&
+                       !console.form->send().repeating();
+            },
+            10000);
     };
     QTest::mouseClick(opening, Qt::LeftButton);
     if (!settled() || !other.run(QStringLiteral("BEGIN EXCLUSIVE")))
@@ -133,17 +138,15 @@ int main(int argc, char **argv)
     auto *dialog = console.form->findChild<Form1 *>(QStringLiteral("Form1"));
     QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("预置位%1").arg(kPreset)),
                       Qt::LeftButton);
-    bool answered = settled();
-    QTest::mouseClick(opening, Qt::LeftButton);
-    answered = answered && settled();
+    const bool answered = settled();
     runEventLoop(50);
     heartbeat.stop();
     other.run(QStringLiteral("ROLLBACK"));
     if (!answered)
         return fail(QStringLiteral("the preset store did not answer"));
     const double stall = maxOf(gapsMs(beats));
-    std::printf("  locked store: press and opening over %.0f ms, %zu heartbeats, longest gap "
-                "%.1f ms; messages: %s\n",
+    std::printf("  locked store: press over %.0f ms, %zu heartbeats, longest gap %.1f ms; "
+                "messages: %s\n",
                 msBetween(beats.front(), beats.back()), beats.size(), stall,
                 qPrintable(console.prompts.messages.join(u'|')));
 
@@ -152,7 +155,7 @@ int main(int argc, char **argv)
     const auto spaced = [](double ms) { return ms >= kPauseMs && ms <= kPauseMs + kSlackMs; };
     printFigure({"preset-gap-1", median(first), 2, "ms", target, spaced(median(first))});
     printFigure({"preset-gap-2", median(second), 2, "ms", target, spaced(median(second))});
-    printFigure({"preset-locked-stall", stall, 1, "ms", atMost(kStallTargetMs),
-                 stall <= kStallTargetMs});
+    printFigure(
+        {"preset-locked-stall", stall, 1, "ms", atMost(kStallTargetMs), stall <= kStallTargetMs});
     return 0;
 }

@@ -10,8 +10,6 @@
 
 #include <QComboBox>
 
-#include <thread>
-
 PresetController::PresetController(const ConsoleModel &model, SendPath &send,
                                    QComboBox *searchlight, PresetStore store, QWidget *window)
     : QObject(window), m_model(model), m_send(send), m_searchlight(searchlight),
@@ -130,12 +128,8 @@ void PresetController::recall(int preset)
 
 void PresetController::burst(const protocol::Command &command)
 {
-    for (int i = 0; i < ConsoleModel::kBurst; ++i) {
-        // The pauses hold the whole window thread, not an event loop: no jog frame, clock tick
-        // or received reply may come between the frames of a burst. The jog scan drops the
-        // ticks it missed meanwhile instead of catching up with a run of frames.
-        if (i > 0)
-            std::this_thread::sleep_for(kPause);
-        m_send.send(command, sendcause::presetButton(command.number));
-    }
+    // The three copies are identical: the address is the one selected at the press. The send
+    // path paces them and keeps everything else off the line in between.
+    m_send.sendRepeated(command, ConsoleModel::kBurst, kPause,
+                        sendcause::presetButton(command.number));
 }

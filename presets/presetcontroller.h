@@ -18,12 +18,13 @@ class QComboBox;
 class QWidget;
 
 // Storing and recalling head positions: opens the preset dialog in set or recall mode with the
-// labels of the selected searchlight, and turns a preset button into its three frames, the save
-// of the labels and the hiding of the dialog. While the dialog is shown it follows the selector:
-// another searchlight chosen, typed or stepped to loads that searchlight's labels, as an opening
-// does, so that the labels shown and the row written are always those of the searchlight the
-// frames go to. The store is read and written off the window thread; a dialog whose labels have
-// not been read (yet, or at all) writes none.
+// labels of the selected searchlight, and turns a preset button into its burst of three frames
+// (paced by the send path, so the window goes on meanwhile), the save of the labels and the hiding
+// of the dialog. While the dialog is shown it follows the selector: another searchlight chosen,
+// typed or stepped to loads that searchlight's labels, as an opening does, so that the labels shown
+// and the row written are always those of the searchlight the frames go to. The store is read and
+// written off the window thread; a dialog whose labels have not been read (yet, or at all) writes
+// none.
 class PresetController : public QObject
 {
     Q_OBJECT
@@ -31,7 +32,7 @@ public:
     // The values of the main window's dialog mode.
     static constexpr qint16 kSet = 1;
     static constexpr qint16 kRecall = 2;
-    // Between two frames of a preset burst.
+    // Between two frames of a preset burst, at least.
     static constexpr std::chrono::milliseconds kPause{50};
 
     // searchlight is the searchlight selector: its text at the moment of a load or save is the
@@ -51,7 +52,8 @@ public:
     void 调用预置位_Click();
 
     // Recalls preset 1 to 9 of the selected searchlight straight away, as a mapped joystick
-    // button or hotkey does: the burst alone, without the dialog and its labels.
+    // button or hotkey does: the burst alone, without the dialog and its labels. A press while
+    // another burst is going out follows it.
     void recall(int preset);
 
     // Null until the first opening.

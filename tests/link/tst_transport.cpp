@@ -48,6 +48,8 @@ private slots:
     void gatheringReadsOnTheThirdTick();
     void framesStayWholeWhenTheFarEndStalls();
     void refusedFramesAndUnsendableText();
+    void repeatedFrameHoldsTheRestBack();
+    void closingDropsWhatIsLeft();
     void deniedPortIsNotHeld();
 };
 
@@ -172,6 +174,75 @@ void TransportTest::refusedFramesAndUnsendableText()
     QCOMPARE(s.log.text(),
              QStringLiteral("\r\n-->发送：Rllllllllll\r\n\r\n-->发送：Rssssssssss\r\n"));
     QCOMPARE(s.pty.drain(30), QByteArray());
+}
+
+void TransportTest::repeatedFrameHoldsTheRestBack()
+{
+    using namespace std::chrono_literals;
+    OpenSerial s;
+    QVERIFY(s.open());
+    QStringList told;
+    connect(&s.send, &SendPath::sent, this,
+            [&](const protocol::Command &, const QString &cause, const QByteArray &bytes) {
+                told << QString::fromLatin1(bytes.toHex(' ').toUpper()) + " / " + cause;
+            });
+
+    const QString key = QStringLiteral("键盘");
+    s.send.sendRepeated(protocol::presetRecall(1, 3), 3, 50ms, QStringLiteral("预置位 3"));
+    s.send.send(protocol::jog(1, protocol::Direction::Up, 0, 0x3F), key); // dropped
+    s.send.send(protocol::lamp(1, true), key);
+    s.send.send(protocol::textStop(), key);
+    s.send.send(protocol::motion(1, 0, 0, 0), key); // no direction: stops the head
+    s.send.sendRepeated(protocol::presetSet(1, 4), 2, 50ms, QStringLiteral("预置位 4"));
+    s.send.send(protocol::cruiseStop(1, 1), key);
+    QCOMPARE(told.size(), 1);
+    QCOMPARE(s.log.text(), QStringLiteral("\r\n-->发送：FF 01 33 00 00 00 34 \r\n"));
+    QTRY_VERIFY_WITH_TIMEOUT(!s.send.repeating(), 5000);
+
+    const QStringList expected{"FF 01 33 00 00 00 34 / 预置位 3",
+                               "FF 01 33 00 00 00 34 / 预置位 3",
+                               "FF 01 33 00 00 00 34 / 预置位 3",
+                               "FF 01 02 00 00 00 03 / 键盘",
+                               "52 73 73 73 73 73 73 73 73 73 73 / 键盘",
+                               "FF 01 00 00 00 00 01 / 键盘",
+                               "FF 01 64 00 00 00 65 / 预置位 4",
+                               "FF 01 64 00 00 00 65 / 预置位 4",
+                               "FF 01 01 00 00 00 02 / 键盘"};
+    QCOMPARE(told, expected);
+    QByteArray wire;
+    for (const QString &line : expected)
+        wire += QByteArray::fromHex(line.section(u'/', 0, 0).toLatin1());
+    QCOMPARE(s.pty.read(int(wire.size())).toHex(' '), wire.toHex(' '));
+    // Logged as written: the text line emptied the full log, and four frame lines followed.
+    QCOMPARE(s.log.text(), QStringLiteral("\r\n-->发送：FF 01 00 00 00 00 01 \r\n"
+                                          "\r\n-->发送：FF 01 64 00 00 00 65 \r\n"
+                                          "\r\n-->发送：FF 01 64 00 00 00 65 \r\n"
+                                          "\r\n-->发送：FF 01 01 00 00 00 02 \r\n"));
+}
+
+void TransportTest::closingDropsWhatIsLeft()
+{
+    using namespace std::chrono_literals;
+    OpenSerial s;
+    QVERIFY(s.open());
+    const QByteArray lamp = QByteArray::fromHex("FF01020000"
+                                                "0003");
+    s.send.sendRepeated(protocol::presetRecall(1, 3), 3, 50ms, QStringLiteral("预置位 3"));
+    s.send.send(protocol::lamp(1, true), {});
+    QCOMPARE(s.pty.read(7).toHex(' '), QByteArray::fromHex("FF01330000"
+                                                           "0034")
+                                           .toHex(' '));
+
+    // Closed and opened again at once: the copies still due and the lamp frame are gone, and a
+    // frame sent now goes out straight away.
+    s.links.setOpen(false);
+    s.links.serial().close();
+    QVERIFY(!s.send.repeating());
+    QCOMPARE(s.links.serial().open(), Link::OpenResult::Opened);
+    s.links.setOpen(true);
+    s.send.send(protocol::lamp(1, true), {});
+    QCOMPARE(s.pty.read(7).toHex(' '), lamp.toHex(' '));
+    QCOMPARE(s.pty.drain(200).toHex(' '), QByteArray());
 }
 
 void TransportTest::deniedPortIsNotHeld()
