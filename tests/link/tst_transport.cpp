@@ -86,7 +86,7 @@ void TransportTest::gatheringReadsOnTheThirdTick()
     OpenSerial s;
     QVERIFY(s.open());
     QSignalSpy received(&s.links.serial(), &Link::received);
-    QVERIFY(s.pty.write(QByteArray::fromHex("FF01005900005A")));
+    QVERIFY(s.pty.write(wire::kPanReply));
     QVERIFY(received.wait(2000));
     QVERIFY(s.receive.gathering());
 
@@ -192,9 +192,7 @@ void TransportTest::deniedPortIsNotHeld()
         if (!port.setPortNumber(9))
             ::_exit(11);
         const Link::OpenResult result = port.open();
-        ::_exit(result == Link::OpenResult::Failed ? 0
-                : result == Link::OpenResult::Held ? 1
-                                                         : 2);
+        ::_exit(result == Link::OpenResult::Failed ? 0 : result == Link::OpenResult::Held ? 1 : 2);
     }
     int status = 0;
     QCOMPARE(::waitpid(child, &status, 0), child);
