@@ -254,7 +254,7 @@ public:
         if (QFileInfo(portLink).symLinkTarget() != head.ptyDevice())
             return QStringLiteral("COM3 is not the simulator's pseudo-terminal");
         console.start();
-        console.form->setClock([this] { return now; });
+        console.setClock([this] { return now; });
         console.get<QComboBox>("探照灯")->setEditText(kSearchlight);
 
         if (link == QLatin1String("serial")) {
@@ -283,7 +283,7 @@ public:
         static const QString asked = QStringLiteral("text Rllllllllll -> ");
         const qsizetype answered = head.linesWith({asked}).size();
         console.click("CmdClearReceive");
-        LogWatch log(console.form->log());
+        LogWatch log(console.logText());
         console.click("查询位置");
         const auto answeredBoth = [&] {
             return log.first(reply) && head.linesWith({asked}).size() > answered;
@@ -348,7 +348,7 @@ public:
 
     template <typename T> T *editor(const char *name)
     {
-        return child<T>(console.form->timetable().editor(), name);
+        return child<T>(console.timetable().editor(), name);
     }
 
     // The simulator's lines with any of the words, for searchlight 05 or a text command.
@@ -572,8 +572,8 @@ void EndToEndTest::timetableSlot()
     b.console.get<QComboBox>("水平速度")->setEditText("10");
     b.console.get<QComboBox>("垂直速度")->setEditText("20");
 
-    doubleClickRow(*b.console.form, 3);
-    QVERIFY(b.console.form->timetable().editor());
+    doubleClickRow(b.console, 3);
+    QVERIFY(b.console.timetable().editor());
     retype(b.editor<QLineEdit>("开_00"), "08:00:00");
     clickCheck(b.editor<QCheckBox>("Check4"));
     QTest::mouseClick(b.editor<QPushButton>("退出配置"), Qt::LeftButton);
@@ -585,7 +585,7 @@ void EndToEndTest::timetableSlot()
 
     // The clock's own tick finds the slot; the lamp frames go out at once, the cruise a second
     // later from the delay timer.
-    LogWatch log(b.console.form->log());
+    LogWatch log(b.console.logText());
     b.now = QDateTime(QDate(2026, 12, 8), QTime(8, 0, 0));
     const QString cruise = addr("cruise start 3 pan 0x3F tilt 0x3F");
     QTRY_VERIFY_WITH_TIMEOUT(b.head.count(cruise) == 3, 15000);
@@ -613,12 +613,13 @@ void EndToEndTest::stickSetsTheRate()
 {
     Bench &b = *m_bench;
     VirtualStick pad;
-    QVERIFY(QTest::qWaitFor([&] { return b.console.form->stick().attached(); }, 3000));
+    QVERIFY(QTest::qWaitFor([&] { return b.console.stick().attached(); }, 3000));
     // Holds the stick over to the right and centres it. The head turns from its first jog frame
     // until its hold time after the last; all those frames carry one speed byte. Positions are
     // asked only while the head stands, so that no reply is lost in a log full of jog frames.
     const auto hold = [&](double deflection, int ms, int *speed) {
-        static const QRegularExpression jog(QStringLiteral("^addr 05 jog right pan 0x(..) tilt 0x00$"));
+        static const QRegularExpression jog(
+            QStringLiteral("^addr 05 jog right pan 0x(..) tilt 0x00$"));
         const std::optional<Angles> from = b.resting();
         const qsizetype first = b.head.lines().size();
         pad.setStick(deflection, 0);

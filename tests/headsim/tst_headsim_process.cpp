@@ -1,3 +1,5 @@
+#include "linesupport.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -25,7 +27,6 @@ private slots:
 namespace {
 
 const QString kProgram = QStringLiteral(HEADSIM_PATH);
-const QByteArray kLampOn = QByteArray::fromHex("FF 01 02 00 00 00 03");
 const QByteArray kJogUp = QByteArray::fromHex("FF 07 00 08 00 3F 4E");
 
 // The simulator with its standard output gathered line by line.
@@ -93,7 +94,7 @@ void TestHeadsimProcess::tcp()
         QTcpSocket socket;
         socket.connectToHost(QStringLiteral("127.0.0.61"), 4196);
         QVERIFY(socket.waitForConnected(10000));
-        socket.write(kLampOn + kLampOn + kLampOn + "Rllllllllll");
+        socket.write(wire::threeOf(wire::kLampOn) + "Rllllllllll");
         QByteArray reply;
         QTRY_VERIFY((reply += socket.readAll()).size() >= 11);
         QCOMPARE(reply, QByteArray("T000090llll"));

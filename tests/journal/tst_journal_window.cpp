@@ -90,7 +90,7 @@ void JournalWindowTest::everyKindOnTheSerialLink()
     QTest::qWait(300);
     QTest::mouseRelease(c.get<QPushButton>("上"), Qt::LeftButton);
     const QByteArray sent = c.pty.drain(300);
-    QVERIFY(c.pty.write(hex("FF 01 00 59 00 00 5A")));
+    QVERIFY(c.pty.write(wire::kPanReply));
     QTest::qWait(100);
     c.click("中");
     c.choose("水平速度", 3);
@@ -100,7 +100,7 @@ void JournalWindowTest::everyKindOnTheSerialLink()
     QTest::mouseClick(c.form->findChild<QPushButton *>("预置位3"), Qt::LeftButton);
     QVERIFY(c.presetsSettled());
     // All three copies out before the link is closed, which would drop the rest.
-    QTRY_VERIFY(!c.form->send().repeating());
+    QTRY_VERIFY(!c.send().repeating());
     c.clickBox("角度控制");
     c.click("关");
     c.click("连接And断开连接");
@@ -146,7 +146,7 @@ void JournalWindowTest::everyKindOnTheSerialLink()
 
     const QList<Entry> replies = day.withEvent(kReplyFrame);
     QCOMPARE(replies.size(), 1);
-    QVERIFY(replies[0].detail.endsWith(QStringLiteral("FF 01 00 59 00 00 5A")));
+    QVERIFY(replies[0].detail.endsWith(wire::text(wire::kPanReply)));
 
     // Started by the button, restarted by the speed, stopped by the button.
     QCOMPARE(
@@ -199,8 +199,8 @@ void JournalWindowTest::replyFloodIsGated()
     QVERIFY(c.openTcp("127.0.0.63"));
     // The day the entries are read from; the chunks come within one second of the gate.
     const QDateTime frozen = QDateTime::currentDateTime();
-    c.form->setClock([frozen] { return frozen; });
-    QSignalSpy chunks(&c.form->receive(), &ReceivePath::chunkClassified);
+    c.setClock([frozen] { return frozen; });
+    QSignalSpy chunks(&c.receive(), &ReceivePath::chunkClassified);
     for (int i = 0; i < 40; ++i) {
         c.peer->write("T1234567");
         c.peer->flush();
@@ -223,11 +223,11 @@ void JournalWindowTest::theClockCarriesItPastMidnight()
     Console c(24);
     QVERIFY(c.openSerial());
     QDateTime now(QDate(2031, 3, 1), QTime(23, 59, 59, 900));
-    c.form->setClock([&] { return now; });
+    c.setClock([&] { return now; });
     c.click("开");
     c.click("定时配置说明");
     now = QDateTime(QDate(2031, 3, 2), QTime(0, 0, 0, 200));
-    c.form->TmrDateTime_Timer();
+    c.tick();
     c.click("定时配置说明");
     QCOMPARE(c.get<QLineEdit>("TxtDate")->text(), QStringLiteral("2031-03-02"));
 
@@ -286,8 +286,8 @@ void JournalWindowTest::pastTheDayCapRepliesGoInPerMinute()
     today.close();
     c.start();
     QVERIFY(c.openTcp("127.0.0.64"));
-    QTRY_VERIFY(c.form->journal().journal().dayFull());
-    QSignalSpy chunks(&c.form->receive(), &ReceivePath::chunkClassified);
+    QTRY_VERIFY(c.journal().journal().dayFull());
+    QSignalSpy chunks(&c.receive(), &ReceivePath::chunkClassified);
     for (int i = 0; i < 40; ++i) {
         c.peer->write("T1234567");
         c.peer->flush();
@@ -312,7 +312,7 @@ void JournalWindowTest::aDeletedDayFileIsMadeAgain()
 {
     Console c(30);
     c.click("运行记录");
-    journal::JournalModel &model = c.form->journalWindow()->model();
+    journal::JournalModel &model = c.journalWindow()->model();
     const QString path = journalPath(c.dir.path(), QDate::currentDate());
     QTRY_VERIFY(QFile::exists(path) && model.lineCount() >= 1);
     QVERIFY(QFile::remove(path));
@@ -341,17 +341,17 @@ void JournalWindowTest::windowFiltersSearchExportAndPicture()
             {day, QTime::fromString(time, "HH:mm:ss"), kind, device, event, {}, detail});
     };
     const QList<QByteArray> lines = {
-        e("08:00:00", Kind::Sent, 1, kLampOn, "FF 01 02 00 00 00 03"),
+        e("08:00:00", Kind::Sent, 1, kLampOn, wire::text(wire::kLampOn)),
         e("09:00:00", Kind::Jog, 2, kJogStart, "方向 上"),
         e("09:00:10", Kind::Jog, 2, kJogEnd, "方向 上，共 1000 帧"),
         e("10:00:00", Kind::Message, -1, kShown, "标记, \"引号\""),
-        e("18:00:00", Kind::Sent, 1, kLampOff, "FF 01 04 00 00 00 05"),
+        e("18:00:00", Kind::Sent, 1, kLampOff, wire::text(wire::kLampOff)),
     };
     QVERIFY(writeFile(journalPath(c.dir.path(), day),
                       lines[0] + lines[1] + "broken line\n" + lines[2] + lines[3] + lines[4]));
     c.start();
     QTest::keyClick(c.form.get(), Qt::Key_J, Qt::ControlModifier);
-    JournalWindow *window = c.form->journalWindow();
+    JournalWindow *window = c.journalWindow();
     QVERIFY(window && window->isVisible());
     journal::JournalModel &model = window->model();
     QCOMPARE(model.day(), QDate::currentDate());
@@ -404,9 +404,9 @@ void JournalWindowTest::windowFiltersSearchExportAndPicture()
     QCOMPARE(exported[0][1].toLongLong(), 2);
     QCOMPARE(fileBytes(csv),
              QByteArray("\xEF\xBB\xBF") +
-                 QStringLiteral("时间,类别,设备,事件,原因,内容\r\n"
-                                "2026-12-07 08:00:00.000,发送,01,开灯,,FF 01 02 00 00 00 03\r\n"
-                                "2026-12-07 18:00:00.000,发送,01,关灯,,FF 01 04 00 00 00 05\r\n")
+                 (QStringLiteral("时间,类别,设备,事件,原因,内容\r\n") +
+                  "2026-12-07 08:00:00.000,发送,01,开灯,," + wire::text(wire::kLampOn) + "\r\n" +
+                  "2026-12-07 18:00:00.000,发送,01,关灯,," + wire::text(wire::kLampOff) + "\r\n")
                      .toUtf8());
     search->setText(QStringLiteral("引号"));
     QTRY_COMPARE(model.rowCount(), 1);
@@ -424,7 +424,7 @@ void JournalWindowTest::exportOnAFullDisk()
     const QString csv = folder.path() + "/day.csv";
     QVERIFY(disk.ok() && writeFile(csv, "old\r\n") && disk.fill(0));
     c.click("运行记录");
-    journal::JournalModel &model = c.form->journalWindow()->model();
+    journal::JournalModel &model = c.journalWindow()->model();
     QTRY_VERIFY_WITH_TIMEOUT(model.rowCount() >= 1 && !model.busy(), 20000);
     model.exportCsv(csv);
     QTRY_COMPARE_WITH_TIMEOUT(
@@ -463,7 +463,7 @@ void JournalWindowTest::aCraftedFileDoesNotHoldTheWindow()
 
     c.start();
     QTest::keyClick(c.form.get(), Qt::Key_J, Qt::ControlModifier);
-    JournalWindow *window = c.form->journalWindow();
+    JournalWindow *window = c.journalWindow();
     journal::JournalModel &model = window->model();
     auto *days = child<ChoiceBox>(window, "日期");
     days->choose(days->findData(day));
@@ -493,7 +493,7 @@ void JournalWindowTest::todayIsLive()
 {
     Console c(27);
     c.click("运行记录");
-    JournalWindow *window = c.form->journalWindow();
+    JournalWindow *window = c.journalWindow();
     QVERIFY(window && window->isVisible());
     journal::JournalModel &model = window->model();
     QTRY_VERIFY(model.rowCount() >= 1 && !model.busy());
@@ -513,8 +513,8 @@ void JournalWindowTest::timetableMarksThroughFiringRestartAndConfirmation()
     QDateTime now(QDate::currentDate(), QTime(12, 0, 0));
     const auto begin = [&] {
         c.start();
-        c.form->setClock([&] { return now; });
-        c.form->TmrDateTime_Timer();
+        c.setClock([&] { return now; });
+        c.tick();
     };
     const auto list = [&] { return c.get<QListWidget>("定时配置"); };
     const auto next = [&] { return c.get<QLabel>("定时下一步")->text(); };
@@ -525,8 +525,8 @@ void JournalWindowTest::timetableMarksThroughFiringRestartAndConfirmation()
                     : QString();
     };
     const auto confirm = [&](const char *on, const char *off) {
-        doubleClickRow(*c.form, 1);
-        Form2 *editor = c.form->timetable().editor();
+        doubleClickRow(c, 1);
+        Form2 *editor = c.timetable().editor();
         retype(child<QLineEdit>(editor, "开_00"), on);
         retype(child<QLineEdit>(editor, "关_00"), off);
         clickCheck(child<QCheckBox>(editor, "Check2"));
@@ -543,7 +543,7 @@ void JournalWindowTest::timetableMarksThroughFiringRestartAndConfirmation()
     QCOMPARE(next(), kNextToday.arg("12:00:05", "01", " 开灯，1 秒后开始巡航一"));
 
     now = now.addSecs(5);
-    c.form->TmrDateTime_Timer();
+    c.tick();
     QCOMPARE(description(1), row + "|开灯：已执行；关灯：待执行");
     QCOMPARE(next(), kNextToday.arg("12:00:10", "01", " 关灯，1 秒后停止巡航"));
     QCOMPARE(list()->item(1)->text(), row);
@@ -579,7 +579,7 @@ void JournalWindowTest::timetableMarksThroughFiringRestartAndConfirmation()
     QCOMPARE(description(1), again + "|开灯：待执行；关灯：待执行");
     QCOMPARE(next(), kNextToday.arg("12:00:20", "01", " 开灯，1 秒后开始巡航一"));
     now.setTime(QTime(12, 0, 20));
-    c.form->TmrDateTime_Timer();
+    c.tick();
     // The off time has passed today: the clock reaches it tomorrow.
     QCOMPARE(next(), kNextTomorrow.arg("11:00:00", "01", " 关灯，1 秒后停止巡航"));
 }

@@ -88,7 +88,7 @@ void TransportTest::gatheringReadsOnTheThirdTick()
     OpenSerial s;
     QVERIFY(s.open());
     QSignalSpy received(&s.links.serial(), &Link::received);
-    QVERIFY(s.pty.write(QByteArray::fromHex("FF01005900005A")));
+    QVERIFY(s.pty.write(wire::kPanReply));
     QVERIFY(received.wait(2000));
     QVERIFY(s.receive.gathering());
 

@@ -54,6 +54,56 @@ private:
 // Bytes from a hex text with blanks ("FF 01 00").
 QByteArray hex(const char *text);
 
+// The frames the head reads from the console, written out byte by byte, so that a change in what
+// the console sends shows up as a failing test rather than as a changed expectation. Searchlight
+// 01 with both speeds at 63 (0x3F, what 巡航三 sets at start-up) unless the name says otherwise.
+namespace wire {
+
+inline const QByteArray kLampOn = hex("FF 01 02 00 00 00 03");
+inline const QByteArray kLampOff = hex("FF 01 04 00 00 00 05");
+
+// The eight jog directions.
+inline const QByteArray kUp = hex("FF 01 00 08 00 3F 48");
+inline const QByteArray kDown = hex("FF 01 00 10 00 3F 50");
+inline const QByteArray kLeft = hex("FF 01 00 04 3F 00 44");
+inline const QByteArray kRight = hex("FF 01 00 02 3F 00 42");
+inline const QByteArray kUpLeft = hex("FF 01 00 0C 3F 3F 8B");
+inline const QByteArray kUpRight = hex("FF 01 00 0A 3F 3F 89");
+inline const QByteArray kDownLeft = hex("FF 01 00 14 3F 3F 93");
+inline const QByteArray kDownRight = hex("FF 01 00 12 3F 3F 91");
+
+// Cruise started by the operator, with the speeds choosing the pattern sets: 巡航一 63 and 5,
+// 巡航二 5 and 63, 巡航三 63 and 63.
+inline const QByteArray kCruiseOne = hex("FF 01 00 40 3F 05 85");
+inline const QByteArray kCruiseTwo = hex("FF 01 00 20 05 3F 65");
+inline const QByteArray kCruiseThree = hex("FF 01 00 80 3F 3F FF");
+// Cruise started by the timetable, with its fixed speeds: 5 and 63, 63 and 5, 63 and 63.
+inline const QByteArray kTimetableCruiseOne = hex("FF 01 00 40 05 3F 85");
+inline const QByteArray kTimetableCruiseTwo = hex("FF 01 00 20 3F 05 65");
+inline const QByteArray kTimetableCruiseThree = kCruiseThree;
+inline const QByteArray kCruiseStop = hex("FF 01 01 00 00 00 02");
+
+inline const QByteArray kSetPresetTwo = hex("FF 01 62 00 00 00 63");
+inline const QByteArray kRecallPresetThree = hex("FF 01 33 00 00 00 34");
+inline const QByteArray kRecallPresetNine = hex("FF 01 39 00 00 00 3A");
+
+// What a head answers a pan position query with, at pan 0.
+inline const QByteArray kPanReply = hex("FF 01 00 59 00 00 5A");
+
+// A lamp, cruise or preset frame as one burst sends it: three times.
+inline QByteArray threeOf(const QByteArray &frame)
+{
+    return frame.repeated(3);
+}
+
+// A frame as the log and the journal write it: "FF 01 02 00 00 00 03".
+inline QString text(const QByteArray &frame)
+{
+    return QString::fromLatin1(frame.toHex(' ').toUpper());
+}
+
+} // namespace wire
+
 // The head's end of the line, reading the console's control frames as a head would: a frame is
 // seven bytes starting with 0xFF whose last byte is the low eight bits of the sum of bytes 1..5;
 // after a wrong checksum the search for 0xFF resumes one byte later.

@@ -2,8 +2,10 @@
 
 #include "app/linkcontroller.h"
 #include "app/mainform.h"
-#include "presets/presetcontroller.h"
+#include "control/jogcontrol.h"
+#include "control/stickcontrol.h"
 #include "link/logtext.h"
+#include "presets/presetcontroller.h"
 #include "ui/prompt.h"
 
 #include <QAccessible>
@@ -14,11 +16,13 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
 
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -38,11 +42,20 @@ PromptRecorder::~PromptRecorder()
     prompt::setHook({});
 }
 
-Console::Console(int port, bool startNow) : m_port(port)
+Console::Console(ConsoleOptions options) : m_options(std::move(options))
 {
-    pty.publish(dir.path(), port);
-    if (startNow)
+    pty.publish(dir.path(), m_options.m_port);
+    for (const auto &[name, bytes] : m_options.m_files) {
+        if (!writeFile(file(name), bytes))
+            qWarning("cannot lay out %s", qPrintable(name));
+    }
+    if (m_options.m_start)
         start();
+}
+
+Console::Console(int port, bool start)
+    : Console(start ? ConsoleOptions().com(port) : ConsoleOptions().com(port).laidOutFirst())
+{
 }
 
 void Console::start()
@@ -52,6 +65,14 @@ void Console::start()
     form->activateWindow();
     if (!QTest::qWaitForWindowActive(form.get()))
         qWarning("window not active");
+    if (!m_options.m_clock.isEmpty())
+        setClock(m_options.m_clock);
+    if (!m_options.m_searchlight.isEmpty())
+        setSearchlight(m_options.m_searchlight);
+    if (m_options.m_openSerial && !openSerial())
+        qWarning("serial link on COM%d not open", m_options.m_port);
+    if (m_options.m_openTcp && !openTcp(m_options.m_openTcp))
+        qWarning("TCP link to %s not open", m_options.m_openTcp);
 }
 
 Console::~Console() = default;
@@ -96,10 +117,141 @@ bool Console::presetsSettled()
 
 bool Console::openSerial()
 {
-    get<QComboBox>("ComboComm")->setEditText(QStringLiteral("COM%1").arg(m_port));
+    get<QComboBox>("ComboComm")->setEditText(QStringLiteral("COM%1").arg(m_options.m_port));
     click("连接And断开连接");
     prompts.messages.clear();
     return form->link().linkOpen();
+}
+
+QString Console::file(const QString &name) const
+{
+    return dir.path() + QLatin1Char('/') + name;
+}
+
+void Console::setSearchlight(const QString &text)
+{
+    get<QComboBox>("探照灯")->setEditText(text);
+}
+
+void Console::key(bool press, Qt::Key key, Qt::KeyboardModifiers mods, bool repeat)
+{
+    // The text a key types, as the window system sends it along.
+    const bool types = !(mods & Qt::ControlModifier) &&
+                       ((key >= Qt::Key_0 && key <= Qt::Key_9) || key == Qt::Key_K);
+    QTest::simulateEvent(form->windowHandle(), press, key, mods,
+                         types ? QString(QChar(key)).toLower() : QString(), repeat);
+}
+
+bool Console::clickExit()
+{
+    QSignalSpy exits(form.get(), &MainForm::exitRequested);
+    click("CmdExit");
+    return exits.count() == 1;
+}
+
+bool Console::stickAttached()
+{
+    return QTest::qWaitFor([this] { return form->stick().attached(); }, 3000);
+}
+
+void Console::setClock(const QString &time, int day)
+{
+    now = QDateTime(QDate(2026, 12, 8).addDays(day), QTime::fromString(time, "HH:mm:ss"));
+    form->setClock([this] { return now; });
+}
+
+void Console::setClock(std::function<QDateTime()> clock)
+{
+    form->setClock(std::move(clock));
+}
+
+void Console::tick()
+{
+    form->TmrDateTime_Timer();
+}
+
+bool Console::allAre(const QByteArray &frame, int n)
+{
+    FrameStream stream({}, true);
+    stream.feed(pty.read(7 * n));
+    return !stream.frames.isEmpty() && stream.frames.count(frame) == stream.frames.size();
+}
+
+bool Console::silentAfter(int settleMs)
+{
+    pty.drain(settleMs);
+    return pty.drain(60).isEmpty();
+}
+
+bool Console::jogHeld()
+{
+    const auto &held = form->jog().JogHeld;
+    return std::count(held.begin(), held.end(), true) > 0;
+}
+
+LinkController &Console::link()
+{
+    return form->link();
+}
+
+Links &Console::links()
+{
+    return form->links();
+}
+
+SendPath &Console::send()
+{
+    return form->send();
+}
+
+JogControl &Console::jog()
+{
+    return form->jog();
+}
+
+CruiseControl &Console::cruise()
+{
+    return form->cruise();
+}
+
+AngleControl &Console::angles()
+{
+    return form->angles();
+}
+
+ReceivePath &Console::receive()
+{
+    return form->receive();
+}
+
+TimetableController &Console::timetable()
+{
+    return form->timetable();
+}
+
+PresetController &Console::presets()
+{
+    return form->presets();
+}
+
+StickControl &Console::stick()
+{
+    return form->stick();
+}
+
+JournalRecorder &Console::journal()
+{
+    return form->journal();
+}
+
+JournalWindow *Console::journalWindow()
+{
+    return form->journalWindow();
+}
+
+LogText &Console::logText()
+{
+    return form->log();
 }
 
 bool TcpPeer::listen(const char *address)
@@ -158,8 +310,9 @@ void retype(QLineEdit *edit, const QString &text)
     QTest::keyClicks(edit, text);
 }
 
-void doubleClickRow(MainForm &form, int row)
+void doubleClickRow(Console &console, int row)
 {
+    MainForm &form = *console.form;
     auto *list = child<QListWidget>(&form, "定时配置");
     list->scrollToItem(list->item(row));
     const QPoint at =

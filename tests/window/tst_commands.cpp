@@ -28,23 +28,20 @@
 
 namespace {
 
-// The console on COM7, with the serial link open unless asked otherwise.
-struct SerialConsole : Console
+// The console on COM7 with the serial link open.
+const ConsoleOptions kOpen = ConsoleOptions().com(7).serialOpen();
+const ConsoleOptions kClosed = ConsoleOptions().com(7);
+
+// The next burst of three frames at the far end, as hex text.
+QByteArray burst(Console &c)
 {
-    explicit SerialConsole(bool open = true) : Console(7)
-    {
-        if (open)
-            openSerial();
-    }
-    void setAddress(const char *text) { get<QComboBox>("探照灯")->setEditText(text); }
-    // The next burst of three frames at the far end, as hex text.
-    QByteArray burst() { return pty.read(21).toHex(' '); }
-};
+    return c.pty.read(21).toHex(' ');
+}
 
 // A frame three times over, as hex text: what one burst sends.
-QByteArray threeOf(const char *frame)
+QByteArray burstHex(const QByteArray &frame)
 {
-    return hex(frame).repeated(3).toHex(' ');
+    return wire::threeOf(frame).toHex(' ');
 }
 
 } // namespace
@@ -105,8 +102,8 @@ void CommandsTest::jogFrames()
     QFETCH(QString, pan);
     QFETCH(QString, tilt);
     QFETCH(QByteArray, frame);
-    SerialConsole c;
-    QVERIFY(c.form->link().linkOpen());
+    Console c(kOpen);
+    QVERIFY(c.link().linkOpen());
     c.get<QComboBox>("探照灯")->setEditText(address);
     c.get<QComboBox>("水平速度")->setEditText(pan);
     c.get<QComboBox>("垂直速度")->setEditText(tilt);
@@ -130,45 +127,45 @@ void CommandsTest::jogFrames()
 
 void CommandsTest::jogWithAnyMouseButton()
 {
-    SerialConsole c;
-    c.setAddress("01");
+    Console c(kOpen);
+    c.setSearchlight("01");
     auto *up = c.get<QPushButton>("上");
     QTest::mousePress(up, Qt::RightButton);
-    QVERIFY(c.form->jog().JogHeld[1]);
+    QVERIFY(c.jog().JogHeld[1]);
     const QByteArray got = c.pty.read(14, 2000);
     QTest::mouseRelease(up, Qt::RightButton);
-    QVERIFY(!c.form->jog().JogHeld[1]);
+    QVERIFY(!c.jog().JogHeld[1]);
     // With nothing held the scan stops waking the console.
-    QTRY_VERIFY(c.form->jog().findChild<Ticker *>(QStringLiteral("鼠标发送扫描器"))->resting());
-    QVERIFY(got.startsWith(hex("FF 01 00 08 00 3F 48")));
+    QTRY_VERIFY(c.jog().findChild<Ticker *>(QStringLiteral("鼠标发送扫描器"))->resting());
+    QVERIFY(got.startsWith(wire::kUp));
 }
 
 void CommandsTest::jogWithTheKeyboardAndAnAccessibilityPress()
 {
-    SerialConsole c;
-    c.setAddress("01");
+    Console c(kOpen);
+    c.setSearchlight("01");
     auto *right = c.get<QPushButton>("右");
     right->setFocus();
     QTRY_VERIFY(right->hasFocus());
     QTest::keyPress(right, Qt::Key_Space);
-    QVERIFY(c.form->jog().JogHeld[3]);
-    QVERIFY(c.pty.read(14).startsWith(hex("FF 01 00 02 3F 00 42")));
+    QVERIFY(c.jog().JogHeld[3]);
+    QVERIFY(c.pty.read(14).startsWith(wire::kRight));
     QTest::keyRelease(right, Qt::Key_Space);
-    QVERIFY(!c.form->jog().JogHeld[3]);
+    QVERIFY(!c.jog().JogHeld[3]);
     c.pty.drain(30);
 
     // An accessibility press is a short hold.
     QAccessibleInterface *face = QAccessible::queryAccessibleInterface(right);
     QVERIFY(face && face->actionInterface());
     face->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-    QVERIFY(c.form->jog().JogHeld[3]);
-    QTRY_VERIFY(!c.form->jog().JogHeld[3]);
-    QVERIFY(c.pty.drain(30).startsWith(hex("FF 01 00 02 3F 00 42")));
+    QVERIFY(c.jog().JogHeld[3]);
+    QTRY_VERIFY(!c.jog().JogHeld[3]);
+    QVERIFY(c.pty.drain(30).startsWith(wire::kRight));
 }
 
 void CommandsTest::pressAndReleaseBetweenTicksSendsNothing()
 {
-    SerialConsole c;
+    Console c(kOpen);
     auto *right = c.get<QPushButton>("右");
     QTest::mousePress(right, Qt::LeftButton);
     QTest::mouseRelease(right, Qt::LeftButton);
@@ -178,13 +175,13 @@ void CommandsTest::pressAndReleaseBetweenTicksSendsNothing()
 
 void CommandsTest::refusedFrameLetsGoOfEverything()
 {
-    SerialConsole c(false);
-    QVERIFY(!c.form->link().linkOpen());
+    Console c(kClosed);
+    QVERIFY(!c.link().linkOpen());
     QTest::mousePress(c.get<QPushButton>("上"), Qt::LeftButton);
     QTest::mousePress(c.get<QPushButton>("左"), Qt::LeftButton);
-    QVERIFY(c.form->jog().JogHeld[1] && c.form->jog().JogHeld[7]);
+    QVERIFY(c.jog().JogHeld[1] && c.jog().JogHeld[7]);
     // The first tick's first frame is refused and clears both flags; left is never tried.
-    QTRY_VERIFY(std::none_of(c.form->jog().JogHeld.begin(), c.form->jog().JogHeld.end(),
+    QTRY_VERIFY(std::none_of(c.jog().JogHeld.begin(), c.jog().JogHeld.end(),
                              [](bool held) { return held; }));
     QTest::qWait(30);
     QVERIFY(c.log().isEmpty());
@@ -193,17 +190,17 @@ void CommandsTest::refusedFrameLetsGoOfEverything()
 
 void CommandsTest::lostReleaseLetsGo()
 {
-    SerialConsole c;
+    Console c(kOpen);
     auto *up = c.get<QPushButton>("上");
     QTest::mousePress(up, Qt::LeftButton);
-    QVERIFY(c.form->jog().JogHeld[1]);
+    QVERIFY(c.jog().JogHeld[1]);
     QVERIFY(!c.pty.read(7).isEmpty());
     // Another window takes over while the button is down: its release never comes here.
     QWidget other;
     other.show();
     other.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&other));
-    QVERIFY(!c.form->jog().JogHeld[1]);
+    QVERIFY(!c.jog().JogHeld[1]);
     c.pty.drain(30);
     QCOMPARE(c.pty.drain(50), QByteArray());
 
@@ -212,23 +209,23 @@ void CommandsTest::lostReleaseLetsGo()
     QVERIFY(QTest::qWaitForWindowActive(c.form.get()));
     auto *left = c.get<QPushButton>("左");
     QTest::mousePress(left, Qt::LeftButton);
-    QVERIFY(c.form->jog().JogHeld[7]);
+    QVERIFY(c.jog().JogHeld[7]);
     left->setEnabled(false);
-    QVERIFY(!c.form->jog().JogHeld[7]);
+    QVERIFY(!c.jog().JogHeld[7]);
     left->setEnabled(true);
-    QVERIFY(!c.form->jog().JogHeld[7]);
+    QVERIFY(!c.jog().JogHeld[7]);
 }
 
 void CommandsTest::speedChangeTakesEffectOnTheNextTick()
 {
-    SerialConsole c;
-    c.setAddress("01");
+    Console c(kOpen);
+    c.setSearchlight("01");
     // Start-up chose 巡航三, so both speeds read 63.
     QCOMPARE(c.get<QComboBox>("水平速度")->currentText(), QStringLiteral("63"));
     QCOMPARE(c.get<QComboBox>("垂直速度")->currentText(), QStringLiteral("63"));
     auto *up = c.get<QPushButton>("上");
     QTest::mousePress(up, Qt::LeftButton);
-    QVERIFY(c.pty.read(7).startsWith(hex("FF 01 00 08 00 3F 48")));
+    QVERIFY(c.pty.read(7).startsWith(wire::kUp));
     c.get<QComboBox>("垂直速度")->setEditText("20");
     QTest::qWait(25);
     c.pty.drain(5);
@@ -239,27 +236,27 @@ void CommandsTest::speedChangeTakesEffectOnTheNextTick()
 
 void CommandsTest::lampFrames()
 {
-    SerialConsole c;
-    c.setAddress("01");
+    Console c(kOpen);
+    c.setSearchlight("01");
     c.click("开");
-    QCOMPARE(c.burst(), threeOf("FF 01 02 00 00 00 03"));
-    const QString on = QStringLiteral("\r\n-->发送：FF 01 02 00 00 00 03 \r\n");
+    QCOMPARE(burst(c), burstHex(wire::kLampOn));
+    const QString on = QStringLiteral("\r\n-->发送：") + wire::text(wire::kLampOn) + " \r\n";
     QCOMPARE(c.log(), on + on + on);
     // The screen follows the log within a moment.
     auto *box = c.get<QPlainTextEdit>("TxtDisplay");
     QTRY_COMPARE(box->toPlainText(), QString(on + on + on).replace("\r\n", "\n"));
 
     // The address is read for every frame: a new searchlight gets the next burst.
-    c.setAddress("05");
+    c.setSearchlight("05");
     c.click("关");
-    QCOMPARE(c.burst(), threeOf("FF 05 04 00 00 00 09"));
+    QCOMPARE(burst(c), burstHex(hex("FF 05 04 00 00 00 09")));
     // 93 + 31 = 124 characters, then the fifth entry empties the log, and the sixth starts it.
     QCOMPARE(c.log(), QStringLiteral("\r\n-->发送：FF 05 04 00 00 00 09 \r\n"));
 }
 
 void CommandsTest::lampTextCommands()
 {
-    SerialConsole c;
+    Console c(kOpen);
     c.clickBox("角度控制");
     QVERIFY(c.get<QCheckBox>("角度控制")->isChecked());
     QCOMPARE(c.pty.drain(30), QByteArray()); // ticking sends nothing
@@ -273,14 +270,14 @@ void CommandsTest::lampTextCommands()
 
 void CommandsTest::stopButtonSendsTextAlways()
 {
-    SerialConsole c;
+    Console c(kOpen);
     c.click("停止运动");
     QCOMPARE(c.pty.read(11), QByteArray("Rssssssssss"));
     QCOMPARE(c.log(), QStringLiteral("\r\n-->发送：Rssssssssss\r\n"));
 
     // Without a link the write is dropped and the log line is still written.
     c.click("连接And断开连接");
-    QVERIFY(!c.form->link().linkOpen());
+    QVERIFY(!c.link().linkOpen());
     c.click("停止运动");
     QCOMPARE(c.log(), QStringLiteral("\r\n-->发送：Rssssssssss\r\n").repeated(2));
     QCOMPARE(c.pty.drain(30), QByteArray());
@@ -288,13 +285,13 @@ void CommandsTest::stopButtonSendsTextAlways()
 
 void CommandsTest::sendLogLimit()
 {
-    SerialConsole c;
-    SendPath &send = c.form->send();
+    Console c(kOpen);
+    SendPath &send = c.send();
     const protocol::Command up = protocol::jog(1, protocol::Direction::Up, 0x20, 0x3F);
     for (int i = 0; i < 4; ++i)
         send.send(up, {});
     QCOMPARE(c.log().size(), 124);
-    QCOMPARE(c.pty.read(28).toHex(' '), hex("FF 01 00 08 00 3F 48").repeated(4).toHex(' '));
+    QCOMPARE(c.pty.read(28).toHex(' '), wire::kUp.repeated(4).toHex(' '));
     send.send(up, {});
     QCOMPARE(c.log(), QString());
     QCOMPARE(c.pty.read(7).size(), 7);
@@ -314,13 +311,13 @@ void CommandsTest::sendLogLimit()
 
 void CommandsTest::framesOnTcpArriveAsOneRun()
 {
-    SerialConsole c(false);
+    Console c(kClosed);
     QVERIFY(c.openTcp("127.0.0.31"));
-    c.setAddress("01");
+    c.setSearchlight("01");
     c.click("开");
     QByteArray got;
     QTRY_VERIFY((got += c.peer->readAll()).size() >= 21);
-    QCOMPARE(got.toHex(' '), threeOf("FF 01 02 00 00 00 03"));
+    QCOMPARE(got.toHex(' '), burstHex(wire::kLampOn));
 
     c.click("停止运动");
     got.clear();
@@ -330,14 +327,14 @@ void CommandsTest::framesOnTcpArriveAsOneRun()
 
 void CommandsTest::cruiseStartAndCancel()
 {
-    SerialConsole c;
-    c.setAddress("01");
+    Console c(kOpen);
+    c.setSearchlight("01");
     auto *centre = c.get<QPushButton>("中");
     c.click("中");
-    QCOMPARE(c.burst(), threeOf("FF 01 00 80 3F 3F FF"));
+    QCOMPARE(burst(c), burstHex(wire::kCruiseThree));
     QCOMPARE(centre->text(), QStringLiteral("取消  巡航"));
-    QVERIFY(c.form->cruise().cruising());
-    for (const char *name : {"左上", "上", "右上", "右", "右下", "下", "左下", "左"})
+    QVERIFY(c.cruise().cruising());
+    for (const char *name : kDirectionButtons)
         QVERIFY2(!c.get<QPushButton>(name)->isEnabled(), name);
 
     // Closing the link leaves the cruise state alone.
@@ -347,28 +344,28 @@ void CommandsTest::cruiseStartAndCancel()
     c.prompts.messages.clear();
 
     c.click("中");
-    QCOMPARE(c.burst(), threeOf("FF 01 01 00 00 00 02"));
+    QCOMPARE(burst(c), burstHex(wire::kCruiseStop));
     QCOMPARE(centre->text(), QStringLiteral("自动  巡航"));
-    QVERIFY(!c.form->cruise().cruising());
-    for (const char *name : {"左上", "上", "右上", "右", "右下", "下", "左下", "左"})
+    QVERIFY(!c.cruise().cruising());
+    for (const char *name : kDirectionButtons)
         QVERIFY2(c.get<QPushButton>(name)->isEnabled(), name);
     QVERIFY(c.prompts.messages.isEmpty());
 }
 
 void CommandsTest::cruiseNeedsALink()
 {
-    SerialConsole c(false);
+    Console c(kClosed);
     c.click("中");
     QCOMPARE(c.prompts.messages, QStringList{QStringLiteral("请先连接设备再操作!")});
     QCOMPARE(c.get<QPushButton>("中")->text(), QStringLiteral("自动  巡航"));
-    QVERIFY(!c.form->cruise().cruising());
+    QVERIFY(!c.cruise().cruising());
     QVERIFY(c.get<QPushButton>("上")->isEnabled());
 }
 
 void CommandsTest::patternChoicePresetsSpeeds()
 {
-    SerialConsole c;
-    c.setAddress("01");
+    Console c(kOpen);
+    c.setSearchlight("01");
     c.choose("巡航模式", 0);
     QCOMPARE(c.get<QComboBox>("巡航模式")->currentText(), QStringLiteral("巡航一"));
     QCOMPARE(c.get<QComboBox>("水平速度")->currentText(), QStringLiteral("63"));
@@ -376,7 +373,7 @@ void CommandsTest::patternChoicePresetsSpeeds()
     QCOMPARE(c.pty.drain(30), QByteArray());
 
     c.click("中");
-    QCOMPARE(c.pty.read(21).left(7).toHex(' '), hex("FF 01 00 40 3F 05 85").toHex(' '));
+    QCOMPARE(c.pty.read(21).left(7).toHex(' '), wire::kCruiseOne.toHex(' '));
     c.click("中");
     c.pty.drain(20);
 
@@ -399,18 +396,18 @@ void CommandsTest::patternChoicePresetsSpeeds()
 
 void CommandsTest::speedChoiceRestartsRunningCruise()
 {
-    SerialConsole c;
-    c.setAddress("01");
+    Console c(kOpen);
+    c.setSearchlight("01");
     // Idle: a speed choice sends nothing.
     c.choose("水平速度", 10);
     QCOMPARE(c.pty.drain(40), QByteArray());
 
     c.choose("巡航模式", 1); // 巡航二: speeds 5 and 63
     c.click("中");
-    QCOMPARE(c.pty.read(21).left(7).toHex(' '), hex("FF 01 00 20 05 3F 65").toHex(' '));
+    QCOMPARE(c.pty.read(21).left(7).toHex(' '), wire::kCruiseTwo.toHex(' '));
     c.choose("垂直速度", 15); // "20"
     QCOMPARE(c.get<QComboBox>("垂直速度")->currentText(), QStringLiteral("20"));
-    QCOMPARE(c.burst(), threeOf("FF 01 00 20 05 14 3A"));
+    QCOMPARE(burst(c), burstHex(hex("FF 01 00 20 05 14 3A")));
 
     // A new pattern sends nothing by itself; the next speed choice restarts with it.
     c.choose("巡航模式", 2);
@@ -421,7 +418,7 @@ void CommandsTest::speedChoiceRestartsRunningCruise()
 
 void CommandsTest::typedValuesNeverReachTheHeadWrong()
 {
-    SerialConsole c;
+    Console c(kOpen);
     auto *light = c.get<QComboBox>("探照灯");
     auto *pan = c.get<QComboBox>("水平速度");
     for (QComboBox *box : {light, pan, c.get<QComboBox>("垂直速度")}) {
@@ -450,8 +447,8 @@ void CommandsTest::typedValuesNeverReachTheHeadWrong()
 
 void CommandsTest::scanOrderWithTwoDirectionsHeld()
 {
-    SerialConsole c;
-    c.setAddress("01");
+    Console c(kOpen);
+    c.setSearchlight("01");
     QTest::mousePress(c.get<QPushButton>("左"), Qt::LeftButton);
     QTest::mousePress(c.get<QPushButton>("上"), Qt::LeftButton);
     c.pty.drain(40);
@@ -466,16 +463,16 @@ void CommandsTest::scanOrderWithTwoDirectionsHeld()
     readNow(); // what the last tick of the drain wrote
     // One scan by hand, with no turn of the event loop: up comes before left, whichever was
     // pressed first.
-    c.form->jog().scan();
+    c.jog().scan();
     const QByteArray got = readNow();
-    QCOMPARE(got.toHex(' '), hex("FF 01 00 08 00 3F 48 FF 01 00 04 3F 00 44").toHex(' '));
+    QCOMPARE(got.toHex(' '), (wire::kUp + wire::kLeft).toHex(' '));
     QTest::mouseRelease(c.get<QPushButton>("上"), Qt::LeftButton);
     QTest::mouseRelease(c.get<QPushButton>("左"), Qt::LeftButton);
 }
 
 void CommandsTest::choiceBoxesShowTheirValueInTheList()
 {
-    SerialConsole c;
+    Console c(kOpen);
     // Every choice box set from code has the entry of its text current, or none when the text
     // is not in the list.
     for (const char *name : {"探照灯", "巡航模式", "水平速度", "垂直速度"}) {
@@ -508,19 +505,19 @@ void CommandsTest::choiceBoxesShowTheirValueInTheList()
 
     // While cruising, taking the speed shown from the list restarts the cruise; opening the list
     // and leaving it with Escape chooses nothing.
-    c.setAddress("01");
+    c.setSearchlight("01");
     c.click("中");
     QCOMPARE(c.pty.read(21).size(), 21);
     pickShown(pan, Qt::Key_Escape);
     QCOMPARE(c.pty.drain(40), QByteArray());
     pickShown(pan, Qt::Key_Return);
     QCOMPARE(pan->currentText(), QStringLiteral("63"));
-    QCOMPARE(c.pty.read(21), hex("FF 01 00 80 3F 3F FF").repeated(3));
+    QCOMPARE(c.pty.read(21), wire::threeOf(wire::kCruiseThree));
 }
 
 void CommandsTest::wheelTurnsOnlyTheFocusedBox()
 {
-    SerialConsole c;
+    Console c(kOpen);
     auto *light = c.get<QComboBox>("探照灯");
     const auto turn = [&] {
         QWheelEvent wheel(QPointF(5, 5), light->mapToGlobal(QPointF(5, 5)), QPoint(),

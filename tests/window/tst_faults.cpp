@@ -117,7 +117,7 @@ void FaultsTest::hostileHead()
         QVERIFY(QTest::qWaitFor([&] {
             return (fd = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK)) >= 0;
         }));
-        QTRY_VERIFY(c.form->link().linkOpen());
+        QTRY_VERIFY(c.link().linkOpen());
         c.prompts.messages.clear();
     } else {
         QVERIFY(c.openSerial());
@@ -127,11 +127,11 @@ void FaultsTest::hostileHead()
         FarEnd head(fd,
                     [random = QRandomGenerator(4196)]() mutable { return hostileChunk(random); });
         QVERIFY2(jogKeepsGoing(c, head, 3), "the jog stalled under the flood");
-        QVERIFY(c.form->link().linkOpen());
+        QVERIFY(c.link().linkOpen());
         head.stop();
         // Every frame the head got was whole and the one asked for.
         for (const FarEnd::Frame &frame : head.frames())
-            QCOMPARE(frame.bytes.toHex(' '), hex("FF 01 00 02 3F 00 42").toHex(' '));
+            QCOMPARE(frame.bytes.toHex(' '), wire::kRight.toHex(' '));
     }
     // Nothing piles up: the log stays small.
     QTRY_VERIFY(c.log().size() < 128 || !c.log().endsWith("\r\n"));
@@ -150,8 +150,8 @@ void FaultsTest::serialDeviceVanishesMidJog()
     QVERIFY(!c.pty.read(14).isEmpty());
     c.pty.closeMaster(); // the adapter is pulled out
     QTRY_COMPARE(c.status(), QStringLiteral("设备已断开连接"));
-    QVERIFY(!c.form->link().linkOpen());
-    QTRY_VERIFY(!c.form->jog().JogHeld[1]);
+    QVERIFY(!c.link().linkOpen());
+    QTRY_VERIFY(!c.jog().JogHeld[1]);
     QTest::mouseRelease(c.get<QPushButton>("上"), Qt::LeftButton);
 
     // Said once, and the console does not spin on the dead device.
@@ -165,7 +165,7 @@ void FaultsTest::serialDeviceVanishesMidJog()
     PtyPair again;
     QVERIFY(again.publish(c.dir.path(), 12));
     c.click("连接And断开连接");
-    QVERIFY(c.form->link().linkOpen());
+    QVERIFY(c.link().linkOpen());
     c.click("开");
     QCOMPARE(again.read(21).size(), 21);
 }
@@ -197,7 +197,7 @@ void FaultsTest::tcpResetInTheMiddleOfABurst()
         ::close(fd);
     });
     dialTcp(c, address);
-    QTRY_VERIFY(c.form->link().linkOpen());
+    QTRY_VERIFY(c.link().linkOpen());
     c.prompts.messages.clear();
 
     c.click("设置预置位");
@@ -209,7 +209,7 @@ void FaultsTest::tcpResetInTheMiddleOfABurst()
     QVERIFY(gotBytes >= 7);
     QVERIFY(!dialog->isVisible());
     QTRY_COMPARE(c.status(), QStringLiteral("设备已断开连接"));
-    QVERIFY(!c.form->link().linkOpen());
+    QVERIFY(!c.link().linkOpen());
     QVERIFY(c.prompts.messages.isEmpty());
     ::close(listener);
 }
@@ -256,25 +256,25 @@ void FaultsTest::repliesFloodWhileTheTimetableFires()
     QListWidgetItem *slot = c.get<QListWidget>("定时配置")->item(3);
     slot->setText(schedule::rowText(3, "08:00:00", "08:00:05", QStringLiteral("巡航三")));
     slot->setSelected(true);
-    c.form->timetable().slotStore().StoreSlotTimes(3, "08:00:00", "08:00:05");
-    c.form->setClock([] { return QDateTime(QDate(2026, 12, 8), QTime(7, 59, 59)); });
+    c.timetable().slotStore().StoreSlotTimes(3, "08:00:00", "08:00:05");
+    c.setClock("07:59:59");
 
     FarEnd head(c.pty.master(), [] { return QByteArray("T090045llll"); });
     const auto kinds = [&] {
         QStringList kinds;
         for (const FarEnd::Frame &frame : head.frames()) {
-            if (frame.bytes == hex("FF 01 02 00 00 00 03"))
+            if (frame.bytes == wire::kLampOn)
                 kinds << "lamp";
-            else if (frame.bytes == hex("FF 01 00 80 3F 3F FF"))
+            else if (frame.bytes == wire::kCruiseThree)
                 kinds << "cruise";
-            else if (frame.bytes != hex("FF 01 00 10 00 3F 50"))
+            else if (frame.bytes != wire::kDown)
                 kinds << "other " + frame.bytes.toHex(' ');
         }
         return kinds;
     };
     QTest::mousePress(c.get<QPushButton>("下"), Qt::LeftButton);
     QTest::qWait(300);
-    c.form->setClock([] { return QDateTime(QDate(2026, 12, 8), QTime(8, 0, 0)); });
+    c.setClock("08:00:00");
     // Held on until the cruise has come, however long a loaded machine takes.
     QTRY_VERIFY_WITH_TIMEOUT(kinds().count("cruise") >= 3, 10000);
     QTest::qWait(100);
@@ -284,8 +284,8 @@ void FaultsTest::repliesFloodWhileTheTimetableFires()
 
     // Between the jog frames: three lamp-on frames and, a second later, one cruise burst.
     QCOMPARE(kinds(), (QStringList{"lamp", "lamp", "lamp", "cruise", "cruise", "cruise"}));
-    QCOMPARE(c.form->timetable().slotStore().kai(3), QStringLiteral("0"));
-    QVERIFY(c.form->link().linkOpen());
+    QCOMPARE(c.timetable().slotStore().kai(3), QStringLiteral("0"));
+    QVERIFY(c.link().linkOpen());
     QVERIFY(c.prompts.messages.isEmpty());
 }
 
@@ -308,10 +308,11 @@ void FaultsTest::timetableFiresWhileThePresetStoreIsLocked()
     QListWidgetItem *slot = c.get<QListWidget>("定时配置")->item(3);
     slot->setText(schedule::rowText(3, on, QString(), QStringLiteral("无巡航")));
     slot->setSelected(true);
-    c.form->timetable().slotStore().StoreSlotTimes(3, on, QString());
+    c.timetable().slotStore().StoreSlotTimes(3, on, QString());
     // The same moment on the far end's clock.
     const FarEnd::Clock::time_point slotStarts =
-        FarEnd::Clock::now() + std::chrono::milliseconds(QDateTime::currentDateTime().msecsTo(slotAt));
+        FarEnd::Clock::now() +
+        std::chrono::milliseconds(QDateTime::currentDateTime().msecsTo(slotAt));
 
     FarEnd head(c.pty.master());
     QVERIFY(other.run("BEGIN EXCLUSIVE"));
@@ -321,11 +322,10 @@ void FaultsTest::timetableFiresWhileThePresetStoreIsLocked()
     QVERIFY(dialog);
     QTest::qWait(int(QDateTime::currentDateTime().msecsTo(slotAt)) - 80);
     QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("预置位1")), Qt::LeftButton);
-    const QByteArray lampOn = hex("FF 01 02 00 00 00 03");
     const auto lampFrames = [&] {
         QList<FarEnd::Frame> lamp;
         for (const FarEnd::Frame &frame : head.frames()) {
-            if (frame.bytes == lampOn)
+            if (frame.bytes == wire::kLampOn)
                 lamp << frame;
         }
         return lamp;
@@ -333,11 +333,12 @@ void FaultsTest::timetableFiresWhileThePresetStoreIsLocked()
     QTRY_COMPARE_WITH_TIMEOUT(lampFrames().size(), 3, 3000);
     QVERIFY(other.run("ROLLBACK"));
     head.stop();
-    const auto late = std::chrono::duration<double, std::milli>(lampFrames().last().at - slotStarts);
+    const auto late =
+        std::chrono::duration<double, std::milli>(lampFrames().last().at - slotStarts);
     qInfo("lamp-on burst complete %.0f ms into its second", late.count());
     QVERIFY2(late >= std::chrono::milliseconds(0) && late < std::chrono::milliseconds(1000),
              qPrintable(QString::number(late.count())));
-    QCOMPARE(c.form->timetable().slotStore().kai(3), QStringLiteral("0"));
+    QCOMPARE(c.timetable().slotStore().kai(3), QStringLiteral("0"));
 }
 
 QTEST_MAIN(FaultsTest)

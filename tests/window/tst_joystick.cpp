@@ -28,39 +28,17 @@
 
 namespace {
 
-const QByteArray kUp = hex("FF 01 00 08 00 3F 48");
-const QByteArray kRight = hex("FF 01 00 02 3F 00 42");
-const QByteArray kLampOn = hex("FF 01 02 00 00 00 03").repeated(3);
-
 // The console on COM7 with searchlight 01 and both speeds at 63 (巡航三, chosen at start-up),
 // started with the joystick settings file given, if any.
-struct StickConsole : Console
+ConsoleOptions withStick(bool open = true, const QByteArray &settings = {})
 {
-    explicit StickConsole(bool open = true, const QByteArray &settings = {}) : Console(7, false)
-    {
-        if (!settings.isNull())
-            writeFile(settingsPath(), settings);
-        start();
-        get<QComboBox>("探照灯")->setEditText(QStringLiteral("01"));
-        if (open)
-            openSerial();
-    }
-    QString settingsPath() const { return dir.path() + QStringLiteral("/joystick.ini"); }
-    bool attached() { return QTest::qWaitFor([this] { return form->stick().attached(); }, 3000); }
-    // At least n frames, waiting for them; true when they are all this one.
-    bool allAre(const QByteArray &frame, int n = 3)
-    {
-        FrameStream stream({}, true);
-        stream.feed(pty.read(7 * n));
-        return !stream.frames.isEmpty() && stream.frames.count(frame) == stream.frames.size();
-    }
-    // Lets whatever is on its way arrive, then says whether anything more comes.
-    bool silentAfter(int settleMs = 40)
-    {
-        pty.drain(settleMs);
-        return pty.drain(60).isEmpty();
-    }
-};
+    ConsoleOptions options = ConsoleOptions().com(7).searchlight("01");
+    if (open)
+        options.serialOpen();
+    if (!settings.isNull())
+        options.file(QStringLiteral("joystick.ini"), settings);
+    return options;
+}
 
 } // namespace
 
@@ -97,7 +75,7 @@ void JoystickTest::deflectionToFrames_data()
     QTest::addColumn<QByteArray>("frame"); // empty: none at all
     const QByteArray none;
     // Beyond the 15% dead zone: 1 + (top - 1) * (deflection - 0.15) / 0.85, rounded.
-    QTest::newRow("full right") << none << 1.0 << 0.0 << "63" << kRight;
+    QTest::newRow("full right") << none << 1.0 << 0.0 << "63" << wire::kRight;
     QTest::newRow("half right") << none << 0.5 << 0.0 << "63" << hex("FF 01 00 02 1B 00 1E");
     QTest::newRow("half down, top 20") << none << 0.0 << 0.5 << "20" << hex("FF 01 00 10 00 09 1A");
     QTest::newRow("just outside") << none << 0.155 << 0.0 << "63" << hex("FF 01 00 02 01 00 04");
@@ -107,9 +85,9 @@ void JoystickTest::deflectionToFrames_data()
     QTest::newRow("in the zone") << none << 0.14 << -0.14 << "63" << QByteArray();
     // A 30% zone, the pan inverted, squared: 0.65 is half-way out, 1 + 62 / 4 = 16.5, so 17.
     const QByteArray shaped("dead_zone = 30\ninvert_pan = yes\ncurve = squared\n");
-    QTest::newRow("shaped, inverted") << shaped << 0.65 << 0.0 << "63"
-                                      << hex("FF 01 00 04 11 00 16");
-    QTest::newRow("shaped, tilt as it is") << shaped << 0.0 << -1.0 << "63" << kUp;
+    QTest::newRow("shaped, inverted")
+        << shaped << 0.65 << 0.0 << "63" << hex("FF 01 00 04 11 00 16");
+    QTest::newRow("shaped, tilt as it is") << shaped << 0.0 << -1.0 << "63" << wire::kUp;
 }
 
 void JoystickTest::deflectionToFrames()
@@ -119,9 +97,9 @@ void JoystickTest::deflectionToFrames()
     QFETCH(double, y);
     QFETCH(QString, tiltTop);
     QFETCH(QByteArray, frame);
-    StickConsole c(true, settings);
+    Console c(withStick(true, settings));
     VirtualStick pad;
-    QVERIFY(c.attached());
+    QVERIFY(c.stickAttached());
     c.get<QComboBox>("垂直速度")->setEditText(tiltTop);
     pad.setStick(x, y);
     if (frame.isEmpty())
@@ -148,12 +126,12 @@ void JoystickTest::deadMan()
 {
     QFETCH(QString, cause);
     QFETCH(bool, stops);
-    StickConsole c;
+    Console c(withStick());
     auto pad = std::make_unique<VirtualStick>();
     const QString name = pad->name();
-    QVERIFY(c.attached());
+    QVERIFY(c.stickAttached());
     pad->setStick(1, 0);
-    QVERIFY(c.allAre(kRight));
+    QVERIFY(c.allAre(wire::kRight));
     QStringList shown;
     connect(c.get<QLineEdit>("TxtStatus"), &QLineEdit::textChanged, this,
             [&](const QString &text) { shown << text; });
@@ -175,7 +153,7 @@ void JoystickTest::deadMan()
         QVERIFY(QTest::qWaitForWindowActive(&video));
     }
     // From the next tick on, not one frame more.
-    QSignalSpy logged(&c.form->log(), &LogText::changed);
+    QSignalSpy logged(&c.logText(), &LogText::changed);
     if (!stops) {
         // Frame after frame; a loaded machine may take longer than five ticks to show five.
         QTRY_VERIFY_WITH_TIMEOUT(logged.count() >= 5, 2000);
@@ -188,7 +166,7 @@ void JoystickTest::deadMan()
         // Plugged in again held over.
         pad = std::make_unique<VirtualStick>();
         pad->setStick(1, 0);
-        QVERIFY(c.attached());
+        QVERIFY(c.stickAttached());
         QCOMPARE(shown, QStringList({controltexts::stickDetached(name),
                                      controltexts::stickAttached(name)}));
     } else if (cause == "link") {
@@ -198,11 +176,11 @@ void JoystickTest::deadMan()
         pad->setPad(0, 1);
         QVERIFY(c.silentAfter());
         pad->setButton(1, true);
-        QCOMPARE(c.pty.read(21), kLampOn);
+        QCOMPARE(c.pty.read(21), wire::threeOf(wire::kLampOn));
         pad->setPad(0, 0);
         pad->setButton(4, true);
-        QCOMPARE(c.pty.read(21), hex("FF 01 01 00 00 00 02").repeated(3));
-        QVERIFY(!c.form->cruise().cruising());
+        QCOMPARE(c.pty.read(21), wire::threeOf(wire::kCruiseStop));
+        QVERIFY(!c.cruise().cruising());
     } else if (cause == "minimize") {
         pad->setButton(1, true);
         QVERIFY(c.silentAfter());
@@ -214,7 +192,7 @@ void JoystickTest::deadMan()
     pad->centre();
     QTest::qWait(30);
     pad->setStick(1, 0);
-    QVERIFY(c.allAre(kRight));
+    QVERIFY(c.allAre(wire::kRight));
 }
 
 void JoystickTest::heldDirectionsHaveTheTick_data()
@@ -227,20 +205,25 @@ void JoystickTest::heldDirectionsHaveTheTick_data()
 void JoystickTest::heldDirectionsHaveTheTick()
 {
     QFETCH(bool, gamepad);
-    StickConsole c;
+    Console c(withStick());
     VirtualStick pad(gamepad ? VirtualStick::Kind::Gamepad : VirtualStick::Kind::Joystick);
-    QVERIFY(c.attached());
+    QVERIFY(c.stickAttached());
     // A direction held by a button, a key or the pad goes out alone, at the speed boxes' values;
     // the stick, never let go meanwhile, goes on at once after each.
     pad.setStick(1, 0);
-    QVERIFY(c.allAre(kRight));
+    QVERIFY(c.allAre(wire::kRight));
     auto *up = c.get<QPushButton>("上");
     const std::array<std::pair<std::function<void(bool)>, QByteArray>, 3> hands = {{
-        {[&](bool down) { down ? QTest::mousePress(up, Qt::LeftButton)
-                               : QTest::mouseRelease(up, Qt::LeftButton); }, kUp},
-        {[&](bool down) { down ? QTest::keyPress(c.form->windowHandle(), Qt::Key_Up)
-                               : QTest::keyRelease(c.form->windowHandle(), Qt::Key_Up); }, kUp},
-        {[&](bool down) { pad.setPad(down ? -1 : 0, down ? 1 : 0); }, hex("FF 01 00 0C 3F 3F 8B")},
+        {[&](bool down) {
+             down ? QTest::mousePress(up, Qt::LeftButton) : QTest::mouseRelease(up, Qt::LeftButton);
+         },
+         wire::kUp},
+        {[&](bool down) {
+             down ? QTest::keyPress(c.form->windowHandle(), Qt::Key_Up)
+                  : QTest::keyRelease(c.form->windowHandle(), Qt::Key_Up);
+         },
+         wire::kUp},
+        {[&](bool down) { pad.setPad(down ? -1 : 0, down ? 1 : 0); }, wire::kUpLeft},
     }};
     for (const auto &[hold, frame] : hands) {
         hold(true);
@@ -248,7 +231,7 @@ void JoystickTest::heldDirectionsHaveTheTick()
         QVERIFY(c.allAre(frame, 5));
         hold(false);
         c.pty.drain(30);
-        QVERIFY(c.allAre(kRight));
+        QVERIFY(c.allAre(wire::kRight));
     }
 }
 
@@ -266,9 +249,9 @@ void JoystickTest::stopLetsGoOfEverything()
 {
     QFETCH(QString, hand);
     QFETCH(bool, keypad);
-    StickConsole c;
+    Console c(withStick());
     VirtualStick pad;
-    QVERIFY(c.attached());
+    QVERIFY(c.stickAttached());
     auto *up = c.get<HoldButton>("上");
     QWindow *window = c.form->windowHandle();
     const auto hold = [&](bool down) {
@@ -282,7 +265,7 @@ void JoystickTest::stopLetsGoOfEverything()
             pad.setPad(0, down ? 1 : 0);
     };
     hold(true);
-    QVERIFY(c.allAre(kUp));
+    QVERIFY(c.allAre(wire::kUp));
     if (keypad)
         QTest::keyClick(window, Qt::Key_5, Qt::KeypadModifier);
     else
@@ -296,11 +279,10 @@ void JoystickTest::stopLetsGoOfEverything()
     QVERIFY(!up->isDown());
     hold(false);
     // Seen let go by the scan's look at the device, then held anew.
-    QSignalSpy tick(c.form->jog().findChild<Ticker *>(QStringLiteral("鼠标发送扫描器")),
-                    &Ticker::tick);
+    QSignalSpy tick(c.jog().findChild<Ticker *>(QStringLiteral("鼠标发送扫描器")), &Ticker::tick);
     QVERIFY(tick.wait(5000));
     hold(true);
-    QVERIFY(c.allAre(kUp));
+    QVERIFY(c.allAre(wire::kUp));
 }
 
 void JoystickTest::mappedButtons_data()
@@ -310,14 +292,14 @@ void JoystickTest::mappedButtons_data()
     QTest::addColumn<QByteArray>("sent");
     QTest::addColumn<QString>("device");
     const QByteArray none;
-    QTest::newRow("1 lamp on") << none << 1 << kLampOn << "01";
-    QTest::newRow("2 lamp off") << none << 2 << hex("FF 01 04 00 00 00 05").repeated(3) << "01";
+    QTest::newRow("1 lamp on") << none << 1 << wire::threeOf(wire::kLampOn) << "01";
+    QTest::newRow("2 lamp off") << none << 2 << wire::threeOf(wire::kLampOff) << "01";
     QTest::newRow("3 stop") << none << 3 << QByteArray("Rssssssssss") << "01";
-    QTest::newRow("4 cruise") << none << 4 << hex("FF 01 00 80 3F 3F FF").repeated(3) << "01";
+    QTest::newRow("4 cruise") << none << 4 << wire::threeOf(wire::kCruiseThree) << "01";
     QTest::newRow("11 next device") << none << 11 << QByteArray() << "02";
     QTest::newRow("10 previous device") << none << 10 << QByteArray() << "00";
     QTest::newRow("5 recalls preset 3") << QByteArray("button_5 = preset-3\n") << 5
-                                        << hex("FF 01 33 00 00 00 34").repeated(3) << "01";
+                                        << wire::threeOf(wire::kRecallPresetThree) << "01";
     QTest::newRow("1 as none") << QByteArray("button_1 = none\n") << 1 << QByteArray() << "01";
 }
 
@@ -327,24 +309,24 @@ void JoystickTest::mappedButtons()
     QFETCH(int, button);
     QFETCH(QByteArray, sent);
     QFETCH(QString, device);
-    StickConsole c(true, settings);
+    Console c(withStick(true, settings));
     VirtualStick pad;
-    QVERIFY(c.attached());
+    QVERIFY(c.stickAttached());
     pad.setButton(button, true);
     const QByteArray got = sent.isEmpty() ? c.pty.drain(80) : c.pty.read(int(sent.size()));
     QCOMPARE(got.toHex(' '), sent.toHex(' '));
     QCOMPARE(c.get<QComboBox>("探照灯")->currentText(), device);
     // Held down, a button does its action once; the preset dialog never opened.
     QVERIFY(c.silentAfter());
-    QVERIFY(!c.form->presets().dialog());
+    QVERIFY(!c.presets().dialog());
     QVERIFY(c.prompts.messages.isEmpty());
 }
 
 void JoystickTest::pressesWhileAMessageIsUp()
 {
-    StickConsole c(false);
+    Console c(withStick(false));
     VirtualStick pad;
-    QVERIFY(c.attached());
+    QVERIFY(c.stickAttached());
     // While the message is up the operator lets go and presses again, and SDL reads both, as it
     // reads a real device's queued events: that press asks nothing once the message is answered.
     c.prompts.onMessage = [&](const QString &) {
@@ -358,7 +340,7 @@ void JoystickTest::pressesWhileAMessageIsUp()
     QTRY_COMPARE(c.prompts.messages, QStringList{controltexts::kConnectFirst});
     QTest::qWait(80);
     QCOMPARE(c.prompts.messages.size(), 1);
-    QVERIFY(!c.form->cruise().cruising());
+    QVERIFY(!c.cruise().cruising());
 }
 
 void JoystickTest::firstDeviceDrivesUnlessChosen_data()
@@ -379,39 +361,39 @@ void JoystickTest::firstDeviceDrivesUnlessChosen()
     const auto unset = qScopeGuard([] { qunsetenv("CORVANE_JOYSTICK"); });
     VirtualStick first(VirtualStick::Kind::Gamepad, QStringLiteral("First pad"));
     VirtualStick second(VirtualStick::Kind::Joystick, QStringLiteral("Second stick"));
-    StickConsole c;
+    Console c(withStick());
     VirtualStick &drives = driver == 1 ? second : first;
     VirtualStick &other = driver == 1 ? first : second;
     QTest::qWait(50);
     other.setStick(1, 0);
     QVERIFY(c.silentAfter());
-    QCOMPARE(c.form->stick().attached(), driver >= 0);
+    QCOMPARE(c.stick().attached(), driver >= 0);
     drives.setStick(0, -1);
-    QCOMPARE(c.allAre(kUp), driver >= 0);
+    QCOMPARE(c.allAre(wire::kUp), driver >= 0);
     // Without a choice, the next one takes over from one pulled out, from the centre.
     drives.unplug();
     QTest::qWait(50);
     other.centre();
     QTest::qWait(30);
     other.setStick(1, 0);
-    QCOMPARE(c.allAre(kRight), choice.isEmpty());
+    QCOMPARE(c.allAre(wire::kRight), choice.isEmpty());
 }
 
 void JoystickTest::settingsFile()
 {
     // A console that never saw a device writes nothing; the first device brings the defaults.
     {
-        StickConsole c;
-        QVERIFY(!QFile::exists(c.settingsPath()));
+        Console c(withStick());
+        QVERIFY(!QFile::exists(c.file("joystick.ini")));
         VirtualStick pad;
-        QVERIFY(c.attached());
-        const QByteArray written = fileBytes(c.settingsPath());
+        QVERIFY(c.stickAttached());
+        const QByteArray written = fileBytes(c.file("joystick.ini"));
         for (const char *line : {"\ndead_zone = 15\n", "\ninvert_pan = no\n", "\ncurve = linear\n",
                                  "\nbutton_1 = lamp-on\n", "\nbutton_3 = stop\n",
                                  "\nbutton_4 = cruise\n", "\nbutton_11 = next-device\n"})
             QVERIFY2(written.contains(line), line);
         QVERIFY(joysticksettings::parse(written).badLines.isEmpty());
-        QVERIFY(joysticksettings::parse(written).settings == c.form->stick().settings());
+        QVERIFY(joysticksettings::parse(written).settings == c.stick().settings());
     }
     // A button taken off its default is written so that it reads back that way.
     joysticksettings::Settings changed;
@@ -422,22 +404,22 @@ void JoystickTest::settingsFile()
     // file stays as the operator left it.
     const QByteArray broken = "# mine\ndead_zone = lots\ninvert_tilt = YES\r\nbutton_40 = lamp-on\n"
                               "curve squared\nbutton_2 = fly\n\nbutton_3 = lamp-on\n";
-    StickConsole c(false, broken);
-    QTRY_COMPARE(c.prompts.messages,
-                 QStringList{controltexts::stickFileBadLines(c.settingsPath(), "2、4、5、6")});
+    Console c(withStick(false, broken));
+    QTRY_COMPARE(c.prompts.messages, QStringList{controltexts::stickFileBadLines(
+                                         c.file("joystick.ini"), "2、4、5、6")});
     QVERIFY(c.openSerial());
     VirtualStick pad;
-    QVERIFY(c.attached());
+    QVERIFY(c.stickAttached());
     pad.setStick(0, -0.14);
     QVERIFY(c.silentAfter(0));
     pad.setStick(0, -1);
-    QVERIFY(c.allAre(hex("FF 01 00 10 00 3F 50")));
+    QVERIFY(c.allAre(wire::kDown));
     pad.centre();
     pad.setButton(3, true);
     c.pty.drain(30);
     pad.setButton(2, true);
-    QCOMPARE(c.pty.read(21), hex("FF 01 04 00 00 00 05").repeated(3));
-    QCOMPARE(fileBytes(c.settingsPath()), broken);
+    QCOMPARE(c.pty.read(21), wire::threeOf(wire::kLampOff));
+    QCOMPARE(fileBytes(c.file("joystick.ini")), broken);
     QVERIFY(c.prompts.messages.isEmpty());
 }
 
@@ -459,12 +441,12 @@ void JoystickTest::defaultsOnAFullDisk()
 void JoystickTest::deadZoneHasAFloor()
 {
     // A zone under 5% is named, and 5% holds: a resting stick's drift does not drive the head.
-    StickConsole c(false, "# drift\ndead_zone = 0\n");
+    Console c(withStick(false, "# drift\ndead_zone = 0\n"));
     QTRY_COMPARE(c.prompts.messages,
-                 QStringList{controltexts::stickFileBadLines(c.settingsPath(), "2", 5)});
+                 QStringList{controltexts::stickFileBadLines(c.file("joystick.ini"), "2", 5)});
     QVERIFY(c.openSerial());
     VirtualStick pad;
-    QVERIFY(c.attached());
+    QVERIFY(c.stickAttached());
     pad.setStick(0.006, -0.006);
     QVERIFY(c.silentAfter());
     pad.setStick(0.055, 0);
@@ -473,16 +455,16 @@ void JoystickTest::deadZoneHasAFloor()
 
 void JoystickTest::scanRestsOnlyWithoutADevice()
 {
-    StickConsole c;
-    auto *scan = c.form->jog().findChild<Ticker *>(QStringLiteral("鼠标发送扫描器"));
-    auto *hotPlug = c.form->stick().findChild<QTimer *>(QStringLiteral("摇杆检测"));
+    Console c(withStick());
+    auto *scan = c.jog().findChild<Ticker *>(QStringLiteral("鼠标发送扫描器"));
+    auto *hotPlug = c.stick().findChild<QTimer *>(QStringLiteral("摇杆检测"));
     QVERIFY(scan && hotPlug);
     QTRY_VERIFY(scan->resting());
     QVERIFY(hotPlug->isActive() && hotPlug->interval() == 1000);
     {
         // Found by the once-a-second look, then read on every tick, centred or not.
         VirtualStick pad;
-        QVERIFY(c.attached());
+        QVERIFY(c.stickAttached());
         QVERIFY(!hotPlug->isActive());
         QSignalSpy ticks(scan, &Ticker::tick);
         QTest::qWait(200);
@@ -497,9 +479,9 @@ void JoystickTest::stickJogIsTwoJournalEntries()
     // However the stick leans meanwhile, its drive is one jog in the journal: an entry when its
     // first frame goes out and one when it is centred, with the count, none per frame.
     using namespace journaltexts;
-    StickConsole c;
+    Console c(withStick());
     VirtualStick pad;
-    QVERIFY(c.attached());
+    QVERIFY(c.stickAttached());
     for (const double x : {0.4, 0.7, 1.0, -0.5}) {
         pad.setStick(x, 0.3);
         QTest::qWait(80);

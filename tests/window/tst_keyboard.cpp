@@ -18,41 +18,16 @@
 
 namespace {
 
-const QByteArray kUp = hex("FF 01 00 08 00 3F 48");
-const QByteArray kUpLeft = hex("FF 01 00 0C 3F 3F 8B");
-const QByteArray kRight = hex("FF 01 00 02 3F 00 42");
-
 // The console on COM7 with searchlight 01, the link open after a click of the mouse, which
 // leaves the keyboard focus on a button.
-struct KeyConsole : Console
+const ConsoleOptions kKeys = ConsoleOptions().com(7).searchlight("01").serialOpen();
+
+// At least n frames after those already on their way; true when they are all this one.
+bool steadyAre(Console &c, const QByteArray &frame, int n = 5)
 {
-    KeyConsole() : Console(7)
-    {
-        get<QComboBox>("探照灯")->setEditText(QStringLiteral("01"));
-        openSerial();
-    }
-    void key(bool press, Qt::Key key, Qt::KeyboardModifiers mods = {}, bool repeat = false)
-    {
-        // The text a key types, as the window system sends it along.
-        const bool types = !(mods & Qt::ControlModifier) &&
-                           ((key >= Qt::Key_0 && key <= Qt::Key_9) || key == Qt::Key_K);
-        QTest::simulateEvent(form->windowHandle(), press, key, mods,
-                             types ? QString(QChar(key)).toLower() : QString(), repeat);
-    }
-    bool held() { return std::count(form->jog().JogHeld.begin(), form->jog().JogHeld.end(), true); }
-    bool allAre(const QByteArray &frame, int n = 5)
-    {
-        pty.drain(25);
-        FrameStream stream({}, true);
-        stream.feed(pty.read(7 * n));
-        return !stream.frames.isEmpty() && stream.frames.count(frame) == stream.frames.size();
-    }
-    bool silentAfter()
-    {
-        pty.drain(40);
-        return pty.drain(60).isEmpty();
-    }
-};
+    c.pty.drain(25);
+    return c.allAre(frame, n);
+}
 
 } // namespace
 
@@ -78,15 +53,14 @@ void KeyboardTest::holdToMove_data()
     QTest::addColumn<int>("key");
     QTest::addColumn<bool>("keypad");
     QTest::addColumn<QByteArray>("frame");
-    QTest::newRow("keypad 8") << int(Qt::Key_8) << true << kUp;
-    QTest::newRow("keypad 8, Num Lock off") << int(Qt::Key_Up) << true << kUp;
-    QTest::newRow("arrow up") << int(Qt::Key_Up) << false << kUp;
-    QTest::newRow("keypad 7, Num Lock off") << int(Qt::Key_Home) << true << kUpLeft;
-    QTest::newRow("keypad 3") << int(Qt::Key_3) << true << hex("FF 01 00 12 3F 3F 91");
-    QTest::newRow("keypad 1, Num Lock off") << int(Qt::Key_End) << true
-                                            << hex("FF 01 00 14 3F 3F 93");
-    QTest::newRow("keypad 9") << int(Qt::Key_9) << true << hex("FF 01 00 0A 3F 3F 89");
-    QTest::newRow("arrow left") << int(Qt::Key_Left) << false << hex("FF 01 00 04 3F 00 44");
+    QTest::newRow("keypad 8") << int(Qt::Key_8) << true << wire::kUp;
+    QTest::newRow("keypad 8, Num Lock off") << int(Qt::Key_Up) << true << wire::kUp;
+    QTest::newRow("arrow up") << int(Qt::Key_Up) << false << wire::kUp;
+    QTest::newRow("keypad 7, Num Lock off") << int(Qt::Key_Home) << true << wire::kUpLeft;
+    QTest::newRow("keypad 3") << int(Qt::Key_3) << true << wire::kDownRight;
+    QTest::newRow("keypad 1, Num Lock off") << int(Qt::Key_End) << true << wire::kDownLeft;
+    QTest::newRow("keypad 9") << int(Qt::Key_9) << true << wire::kUpRight;
+    QTest::newRow("arrow left") << int(Qt::Key_Left) << false << wire::kLeft;
 }
 
 void KeyboardTest::holdToMove()
@@ -94,11 +68,11 @@ void KeyboardTest::holdToMove()
     QFETCH(int, key);
     QFETCH(bool, keypad);
     QFETCH(QByteArray, frame);
-    KeyConsole c;
+    Console c(kKeys);
     QWidget *focused = QApplication::focusWidget();
     const Qt::KeyboardModifiers mods = keypad ? Qt::KeypadModifier : Qt::NoModifier;
     c.key(true, Qt::Key(key), mods);
-    QVERIFY(c.allAre(frame));
+    QVERIFY(steadyAre(c, frame));
     c.key(false, Qt::Key(key), mods);
     QVERIFY(c.silentAfter());
     // The key was the head's: the focus did not move with it.
@@ -107,12 +81,12 @@ void KeyboardTest::holdToMove()
 
 void KeyboardTest::twoArrowsMakeADiagonal()
 {
-    KeyConsole c;
+    Console c(kKeys);
     c.key(true, Qt::Key_Up);
     c.key(true, Qt::Key_Left);
-    QVERIFY(c.allAre(kUpLeft));
+    QVERIFY(steadyAre(c, wire::kUpLeft));
     c.key(false, Qt::Key_Left);
-    QVERIFY(c.allAre(kUp));
+    QVERIFY(steadyAre(c, wire::kUp));
     // Opposite keys cancel.
     c.key(true, Qt::Key_Down);
     QVERIFY(c.silentAfter());
@@ -123,7 +97,7 @@ void KeyboardTest::twoArrowsMakeADiagonal()
 
 void KeyboardTest::autoRepeatNeitherRestartsNorStops()
 {
-    KeyConsole c;
+    Console c(kKeys);
     const auto repeat = [&](int times) {
         // The window system's repeats of a held key: releases and presses marked as repeats.
         for (int i = 0; i < times; ++i) {
@@ -134,18 +108,18 @@ void KeyboardTest::autoRepeatNeitherRestartsNorStops()
     };
     c.key(true, Qt::Key_Up);
     repeat(10);
-    QVERIFY(c.held());
-    QVERIFY(c.allAre(kUp));
+    QVERIFY(c.jogHeld());
+    QVERIFY(steadyAre(c, wire::kUp));
     c.key(false, Qt::Key_Up);
     QVERIFY(c.silentAfter());
 
     // Without a link the first frame is refused and lets go; the repeats do not start it again.
     c.click("连接And断开连接");
-    c.form->log().clear();
+    c.logText().clear();
     c.key(true, Qt::Key_Up);
-    QTRY_VERIFY(!c.held());
+    QTRY_VERIFY(!c.jogHeld());
     repeat(5);
-    QVERIFY(!c.held());
+    QVERIFY(!c.jogHeld());
     c.key(false, Qt::Key_Up);
     QVERIFY(c.log().isEmpty());
 }
@@ -161,7 +135,7 @@ void KeyboardTest::keysTheFocusedControlUsesStayThere_data()
 void KeyboardTest::keysTheFocusedControlUsesStayThere()
 {
     QFETCH(QString, control);
-    KeyConsole c;
+    Console c(kKeys);
     auto *widget = c.form->findChild<QWidget *>(control);
     widget->setFocus();
     QTRY_VERIFY(widget->hasFocus());
@@ -170,7 +144,7 @@ void KeyboardTest::keysTheFocusedControlUsesStayThere()
     for (Qt::Key key : {Qt::Key_Up, Qt::Key_Down, Qt::Key_Left, Qt::Key_Right, Qt::Key_8}) {
         const Qt::KeyboardModifiers mods = key == Qt::Key_8 ? Qt::KeypadModifier : Qt::NoModifier;
         c.key(true, key, mods);
-        QVERIFY(!c.held());
+        QVERIFY(!c.jogHeld());
         c.key(false, key, mods);
     }
     c.key(true, Qt::Key_K);
@@ -188,14 +162,14 @@ void KeyboardTest::keysTheFocusedControlUsesStayThere()
 
 void KeyboardTest::deactivationLetsGo()
 {
-    KeyConsole c;
+    Console c(kKeys);
     c.key(true, Qt::Key_8, Qt::KeypadModifier);
-    QVERIFY(c.allAre(kUp, 2));
+    QVERIFY(steadyAre(c, wire::kUp, 2));
     QWidget other;
     other.show();
     other.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&other));
-    QVERIFY(!c.held());
+    QVERIFY(!c.jogHeld());
     QVERIFY(c.silentAfter());
     // Its release went elsewhere; back on the console, nothing is held.
     c.form->activateWindow();
@@ -215,10 +189,10 @@ void KeyboardTest::aPopupLetsGo()
     // A popup takes the keyboard but leaves the window active: a key let go while it is up is
     // let go all the same.
     QFETCH(QString, control);
-    KeyConsole c;
+    Console c(kKeys);
     auto *widget = c.form->findChild<QWidget *>(control);
     c.key(true, Qt::Key_Right);
-    QVERIFY(c.allAre(kRight, 2));
+    QVERIFY(steadyAre(c, wire::kRight, 2));
     if (auto *box = qobject_cast<QComboBox *>(widget)) {
         box->showPopup();
     } else {
@@ -227,7 +201,7 @@ void KeyboardTest::aPopupLetsGo()
         QTest::mouseClick(c.form->windowHandle(), Qt::RightButton, {}, at);
     }
     QTRY_VERIFY(QApplication::activePopupWidget());
-    QVERIFY(!c.held());
+    QVERIFY(!c.jogHeld());
     // The release goes to the popup, which holds the keyboard.
     QWindow *popup = QApplication::activePopupWidget()->windowHandle();
     QTest::simulateEvent(popup, false, Qt::Key_Right, {}, {}, false);
@@ -243,20 +217,21 @@ void KeyboardTest::hotkeys_data()
     QTest::addColumn<QByteArray>("sent");
     QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("tooltip");
-    QTest::newRow("K lamp on") << int(Qt::Key_K) << 0 << hex("FF 01 02 00 00 00 03").repeated(3)
-                               << "开" << "快捷键：K";
-    QTest::newRow("G lamp off") << int(Qt::Key_G) << 0 << hex("FF 01 04 00 00 00 05").repeated(3)
-                                << "关" << "快捷键：G";
-    QTest::newRow("X cruise") << int(Qt::Key_X) << 0 << hex("FF 01 00 80 3F 3F FF").repeated(3)
-                              << "中" << "快捷键：X";
+    QTest::newRow("K lamp on") << int(Qt::Key_K) << 0 << wire::threeOf(wire::kLampOn) << "开"
+                               << "快捷键：K";
+    QTest::newRow("G lamp off") << int(Qt::Key_G) << 0 << wire::threeOf(wire::kLampOff) << "关"
+                                << "快捷键：G";
+    QTest::newRow("X cruise") << int(Qt::Key_X) << 0 << wire::threeOf(wire::kCruiseThree) << "中"
+                              << "快捷键：X";
     QTest::newRow("Ctrl+9 preset 9") << int(Qt::Key_9) << int(Qt::ControlModifier)
-                                     << hex("FF 01 39 00 00 00 3A").repeated(3) << "调用预置位"
+                                     << wire::threeOf(wire::kRecallPresetNine) << "调用预置位"
                                      << "直接调用预置位 1-9：Ctrl+1 至 Ctrl+9";
-    QTest::newRow("keypad 5 stop") << int(Qt::Key_5) << int(Qt::KeypadModifier)
-                                   << QByteArray("Rssssssssss") << "停止运动" << "快捷键：小键盘 5";
-    QTest::newRow("keypad 5, Num Lock off") << int(Qt::Key_Clear) << int(Qt::KeypadModifier)
-                                            << QByteArray("Rssssssssss") << "左上"
-                                            << "按住转动：小键盘 7 或 ↑+←";
+    QTest::newRow("keypad 5 stop")
+        << int(Qt::Key_5) << int(Qt::KeypadModifier) << QByteArray("Rssssssssss") << "停止运动"
+        << "快捷键：小键盘 5";
+    QTest::newRow("keypad 5, Num Lock off")
+        << int(Qt::Key_Clear) << int(Qt::KeypadModifier) << QByteArray("Rssssssssss") << "左上"
+        << "按住转动：小键盘 7 或 ↑+←";
 }
 
 void KeyboardTest::hotkeys()
@@ -266,7 +241,7 @@ void KeyboardTest::hotkeys()
     QFETCH(QByteArray, sent);
     QFETCH(QString, button);
     QFETCH(QString, tooltip);
-    KeyConsole c;
+    Console c(kKeys);
     QCOMPARE(c.form->findChild<QPushButton *>(button)->toolTip(), tooltip);
     c.key(true, Qt::Key(key), Qt::KeyboardModifiers(mods));
     QCOMPARE(c.pty.read(int(sent.size())).toHex(' '), sent.toHex(' '));
@@ -275,7 +250,7 @@ void KeyboardTest::hotkeys()
         c.key(true, Qt::Key(key), Qt::KeyboardModifiers(mods), true);
     c.key(false, Qt::Key(key), Qt::KeyboardModifiers(mods));
     QVERIFY(c.silentAfter());
-    QVERIFY(!c.form->presets().dialog());
+    QVERIFY(!c.presets().dialog());
     // Cruise from its key without a link says what its button says.
     if (key == Qt::Key_X) {
         c.click("连接And断开连接");

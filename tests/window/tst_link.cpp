@@ -28,15 +28,32 @@ const QString kConnected = QStringLiteral("设 备 已 连 接 ！ ！ ！");
 
 // The window in a program directory of its own, started once the test has laid out its ports.
 // COM0 is no port: the console's own pseudo-terminal stays out of every port list.
-struct LinkConsole : Console
+const ConsoleOptions kLaidOutFirst = ConsoleOptions().com(0).laidOutFirst();
+
+QString connectCaption(Console &c)
 {
-    LinkConsole() : Console(0, false) {}
-    QString caption() { return get<QPushButton>("连接And断开连接")->text(); }
-    void clickConnect() { click("连接And断开连接"); }
-    bool enabled(const char *name) { return get<QWidget>(name)->isEnabled(); }
-    bool lampOn() { return get<QLabel>("ImgSwitchOn")->isVisible(); }
-    bool lampOff() { return get<QLabel>("ImgSwitchOff")->isVisible(); }
-};
+    return c.get<QPushButton>("连接And断开连接")->text();
+}
+
+void clickConnect(Console &c)
+{
+    c.click("连接And断开连接");
+}
+
+bool enabled(Console &c, const char *name)
+{
+    return c.get<QWidget>(name)->isEnabled();
+}
+
+bool lampOn(Console &c)
+{
+    return c.get<QLabel>("ImgSwitchOn")->isVisible();
+}
+
+bool lampOff(Console &c)
+{
+    return c.get<QLabel>("ImgSwitchOff")->isVisible();
+}
 
 } // namespace
 
@@ -147,22 +164,22 @@ void LinkTest::deviceIpHost()
 
 void LinkTest::switchingLinkKinds()
 {
-    LinkConsole c;
+    Console c(kLaidOutFirst);
     c.start();
     c.clickBox("串口");
     QVERIFY(!c.get<QCheckBox>("串口")->isChecked());
     QVERIFY(c.get<QCheckBox>("网络")->isChecked());
     QCOMPARE(c.status(), QStringLiteral("网络已就绪"));
-    QVERIFY(!c.enabled("ComboComm"));
-    QVERIFY(c.enabled("设备IP"));
-    QCOMPARE(c.caption(), kConnect);
+    QVERIFY(!enabled(c, "ComboComm"));
+    QVERIFY(enabled(c, "设备IP"));
+    QCOMPARE(connectCaption(c), kConnect);
 
     c.clickBox("网络");
     QVERIFY(c.get<QCheckBox>("串口")->isChecked());
     QVERIFY(!c.get<QCheckBox>("网络")->isChecked());
     QCOMPARE(c.status(), QStringLiteral("串口已就绪"));
-    QVERIFY(c.enabled("ComboComm"));
-    QVERIFY(!c.enabled("设备IP"));
+    QVERIFY(enabled(c, "ComboComm"));
+    QVERIFY(!enabled(c, "设备IP"));
 
     // Ticking the other box works the same way round.
     c.clickBox("网络");
@@ -189,7 +206,7 @@ void LinkTest::linkKindFollowsEveryWayOfTicking()
     QFETCH(QString, way);
     TcpPeer peer;
     QVERIFY(peer.listen("127.0.0.26"));
-    LinkConsole c;
+    Console c(kLaidOutFirst);
     c.start();
     auto *serial = c.get<QCheckBox>("串口");
     auto *tcp = c.get<QCheckBox>("网络");
@@ -212,28 +229,28 @@ void LinkTest::linkKindFollowsEveryWayOfTicking()
     QVERIFY(!serial->isChecked());
     QVERIFY(tcp->isChecked());
     QCOMPARE(c.status(), QStringLiteral("网络已就绪"));
-    QVERIFY(!c.enabled("ComboComm"));
-    QVERIFY(c.enabled("设备IP"));
+    QVERIFY(!enabled(c, "ComboComm"));
+    QVERIFY(enabled(c, "设备IP"));
 
     // The connect that follows really uses TCP.
     c.get<QLineEdit>("设备IP")->setText("127.0.0.26");
-    c.clickConnect();
-    QTRY_COMPARE(c.caption(), kDisconnect);
+    clickConnect(c);
+    QTRY_COMPARE(connectCaption(c), kDisconnect);
     QTRY_VERIFY(peer.socket);
-    c.clickConnect();
+    clickConnect(c);
 
     flip(tcp);
     QVERIFY(serial->isChecked());
     QVERIFY(!tcp->isChecked());
     QCOMPARE(c.status(), QStringLiteral("串口已就绪"));
-    QVERIFY(c.enabled("ComboComm"));
-    QVERIFY(!c.enabled("设备IP"));
+    QVERIFY(enabled(c, "ComboComm"));
+    QVERIFY(!enabled(c, "设备IP"));
     QCOMPARE(c.prompts.messages.size(), 1);
 }
 
 void LinkTest::lossWhileTheConnectMessageIsUp()
 {
-    LinkConsole c;
+    Console c(kLaidOutFirst);
     auto pty = std::make_unique<PtyPair>();
     QVERIFY(pty->publish(c.dir.path(), 8));
     c.start();
@@ -243,12 +260,12 @@ void LinkTest::lossWhileTheConnectMessageIsUp()
         pty.reset();
         (void)QTest::qWaitFor([&] { return c.status() == QStringLiteral("设备已断开连接"); }, 3000);
     };
-    c.clickConnect();
+    clickConnect(c);
     c.prompts.onMessage = nullptr;
     QCOMPARE(c.status(), QStringLiteral("设备已断开连接"));
-    QCOMPARE(c.caption(), kConnect);
+    QCOMPARE(connectCaption(c), kConnect);
     for (const char *name : {"串口", "网络", "ComboComm", "搜索"})
-        QVERIFY2(c.enabled(name), name);
+        QVERIFY2(enabled(c, name), name);
     // The operator can change the link kind.
     c.clickBox("网络");
     QCOMPARE(c.status(), QStringLiteral("网络已就绪"));
@@ -256,7 +273,7 @@ void LinkTest::lossWhileTheConnectMessageIsUp()
 
 void LinkTest::nothingFoundEmptiesThePortBox()
 {
-    LinkConsole c;
+    Console c(kLaidOutFirst);
     c.dir.hideMachinePorts();
     c.start();
     auto *ports = c.get<QComboBox>("ComboComm");
@@ -267,15 +284,15 @@ void LinkTest::nothingFoundEmptiesThePortBox()
     QCOMPARE(ports->currentText(), QString());
 
     // Connecting with nothing chosen says so.
-    c.clickConnect();
+    clickConnect(c);
     QCOMPARE(c.status(), QStringLiteral("未选择串口，打开失败"));
-    QCOMPARE(c.caption(), kConnect);
+    QCOMPARE(connectCaption(c), kConnect);
     QVERIFY(c.prompts.messages.isEmpty());
 }
 
 void LinkTest::serialConnectAndDisconnect()
 {
-    LinkConsole c;
+    Console c(kLaidOutFirst);
     PtyPair pty;
     QVERIFY(pty.publish(c.dir.path(), 3));
     c.start();
@@ -283,38 +300,38 @@ void LinkTest::serialConnectAndDisconnect()
     QVERIFY(ports->findText("COM3") >= 0);
     ports->setCurrentIndex(ports->findText("COM3"));
 
-    c.clickConnect();
+    clickConnect(c);
     QCOMPARE(c.status(), QStringLiteral("COM3，已打开，9600,N,8,1"));
-    QCOMPARE(c.caption(), kDisconnect);
+    QCOMPARE(connectCaption(c), kDisconnect);
     QCOMPARE(c.prompts.messages, QStringList{kConnected});
-    QVERIFY(c.lampOn());
-    QVERIFY(!c.lampOff());
-    QVERIFY(c.form->link().LinkOn);
-    QVERIFY(c.form->links().serial().isOpen());
+    QVERIFY(lampOn(c));
+    QVERIFY(!lampOff(c));
+    QVERIFY(c.link().LinkOn);
+    QVERIFY(c.links().serial().isOpen());
     for (const char *name : {"串口", "网络", "ComboComm", "搜索"})
-        QVERIFY2(!c.enabled(name), name);
+        QVERIFY2(!enabled(c, name), name);
 
     // The port really is the pseudo-terminal: bytes written at the far end arrive.
-    QSignalSpy received(&c.form->links().serial(), &Link::received);
+    QSignalSpy received(&c.links().serial(), &Link::received);
     QVERIFY(pty.write("ping"));
     QByteArray got;
     QTRY_VERIFY((got += received.isEmpty() ? QByteArray()
                                            : received.takeFirst().first().toByteArray()) == "ping");
 
-    c.clickConnect();
+    clickConnect(c);
     QCOMPARE(c.status(), QStringLiteral("COM3，已关闭"));
-    QCOMPARE(c.caption(), kConnect);
-    QVERIFY(!c.lampOn());
-    QVERIFY(c.lampOff());
-    QVERIFY(!c.form->links().serial().isOpen());
+    QCOMPARE(connectCaption(c), kConnect);
+    QVERIFY(!lampOn(c));
+    QVERIFY(lampOff(c));
+    QVERIFY(!c.links().serial().isOpen());
     for (const char *name : {"串口", "网络", "ComboComm", "搜索"})
-        QVERIFY2(c.enabled(name), name);
+        QVERIFY2(enabled(c, name), name);
     QCOMPARE(c.prompts.messages.size(), 1);
 }
 
 void LinkTest::serialPortHeldElsewhere()
 {
-    LinkConsole c;
+    Console c(kLaidOutFirst);
     PtyPair pty;
     QVERIFY(pty.publish(c.dir.path(), 5));
     QSerialPort other(pty.slavePath());
@@ -325,75 +342,75 @@ void LinkTest::serialPortHeldElsewhere()
     ports->setCurrentIndex(ports->findText("COM5"));
     const QString before = c.status();
 
-    c.clickConnect();
+    clickConnect(c);
     QCOMPARE(c.prompts.messages,
              QStringList{QStringLiteral("COM5已被其它程序打开，请选择其它串口！")});
-    QVERIFY(!c.form->link().LinkOn);
-    QCOMPARE(c.caption(), kConnect);
+    QVERIFY(!c.link().LinkOn);
+    QCOMPARE(connectCaption(c), kConnect);
     QCOMPARE(c.status(), before);
-    QVERIFY(c.enabled("串口"));
-    QVERIFY(c.enabled("ComboComm"));
+    QVERIFY(enabled(c, "串口"));
+    QVERIFY(enabled(c, "ComboComm"));
 
     // Once the other program lets go, the next click connects.
     other.close();
-    c.clickConnect();
-    QCOMPARE(c.caption(), kDisconnect);
+    clickConnect(c);
+    QCOMPARE(connectCaption(c), kDisconnect);
     QCOMPARE(c.status(), QStringLiteral("COM5，已打开，9600,N,8,1"));
 }
 
 void LinkTest::serialOpenFailureReturnsToReady()
 {
-    LinkConsole c;
+    Console c(kLaidOutFirst);
     c.start();
     auto *ports = c.get<QComboBox>("ComboComm");
     // COM35 would be /dev/ttyACM8: nothing there.
     QVERIFY(!QFile::exists("/dev/ttyACM8"));
     ports->setEditText("COM35");
-    c.clickConnect();
+    clickConnect(c);
     QCOMPARE(c.status(), QStringLiteral("COM35，打开失败"));
-    QCOMPARE(c.caption(), kConnect);
-    QVERIFY(!c.form->link().LinkOn);
+    QCOMPARE(connectCaption(c), kConnect);
+    QVERIFY(!c.link().LinkOn);
     QVERIFY(c.prompts.messages.isEmpty());
 
     // The next click tries again rather than running the disconnect path.
     PtyPair pty;
     QVERIFY(pty.publish(c.dir.path(), 35));
-    c.clickConnect();
-    QCOMPARE(c.caption(), kDisconnect);
+    clickConnect(c);
+    QCOMPARE(connectCaption(c), kDisconnect);
     QCOMPARE(c.status(), QStringLiteral("COM35，已打开，9600,N,8,1"));
 
-    c.clickConnect();
+    clickConnect(c);
     ports->setEditText("no port");
-    c.clickConnect();
+    clickConnect(c);
     QCOMPARE(c.status(), QStringLiteral("no port，打开失败"));
-    QVERIFY(!c.form->link().LinkOn);
-    QCOMPARE(c.caption(), kConnect);
+    QVERIFY(!c.link().LinkOn);
+    QCOMPARE(connectCaption(c), kConnect);
 }
 
 void LinkTest::serialDeviceLost()
 {
-    LinkConsole c;
+    Console c(kLaidOutFirst);
     auto pty = std::make_unique<PtyPair>();
     QVERIFY(pty->publish(c.dir.path(), 6));
     c.start();
     c.get<QComboBox>("ComboComm")->setEditText("COM6");
-    c.clickConnect();
-    QCOMPARE(c.caption(), kDisconnect);
+    clickConnect(c);
+    QCOMPARE(connectCaption(c), kDisconnect);
 
     pty.reset(); // the adapter is pulled out
     QTRY_COMPARE(c.status(), QStringLiteral("设备已断开连接"));
-    QCOMPARE(c.caption(), kConnect);
-    QVERIFY(!c.form->link().LinkOn);
-    QVERIFY(!c.form->links().serial().isOpen());
-    QVERIFY(c.lampOff());
+    QCOMPARE(connectCaption(c), kConnect);
+    QVERIFY(!c.link().LinkOn);
+    QVERIFY(!c.links().serial().isOpen());
+    QVERIFY(lampOff(c));
     for (const char *name : {"串口", "网络", "ComboComm", "搜索"})
-        QVERIFY2(c.enabled(name), name);
+        QVERIFY2(enabled(c, name), name);
     QCOMPARE(c.prompts.messages.size(), 1); // only the connect message, nothing for the loss
 }
 
 void LinkTest::portSearchListsInOrder()
 {
-    LinkConsole c;
+    Console c(kLaidOutFirst);
     PtyPair a, b, held;
     QVERIFY(a.publish(c.dir.path(), 33));
     QVERIFY(b.publish(c.dir.path(), 31));
@@ -423,95 +440,95 @@ void LinkTest::tcpConnectAndDisconnect()
 {
     TcpPeer peer;
     QVERIFY(peer.listen("127.0.0.21"));
-    LinkConsole c;
+    Console c(kLaidOutFirst);
     c.start();
     dialTcp(c, "127.0.0.21");
     // Nothing changes until the connection is made.
-    QCOMPARE(c.caption(), kConnect);
-    QCOMPARE(c.form->links().tcp().remotePort(), quint16(4196));
-    QTRY_COMPARE(c.caption(), kDisconnect);
+    QCOMPARE(connectCaption(c), kConnect);
+    QCOMPARE(c.links().tcp().remotePort(), quint16(4196));
+    QTRY_COMPARE(connectCaption(c), kDisconnect);
     QCOMPARE(c.status(), QStringLiteral("已连接到 : 127.0.0.21"));
     QCOMPARE(c.prompts.messages, QStringList{kConnected});
     QTRY_VERIFY(peer.socket);
-    QVERIFY(c.lampOn());
+    QVERIFY(lampOn(c));
     for (const char *name : {"串口", "网络", "ComboComm", "搜索", "设备IP"})
-        QVERIFY2(!c.enabled(name), name);
+        QVERIFY2(!enabled(c, name), name);
 
-    c.clickConnect();
+    clickConnect(c);
     QCOMPARE(c.status(), QStringLiteral("连接已断开..."));
-    QCOMPARE(c.caption(), kConnect);
-    QVERIFY(c.lampOff());
+    QCOMPARE(connectCaption(c), kConnect);
+    QVERIFY(lampOff(c));
     QTRY_COMPARE(peer.socket->state(), QAbstractSocket::UnconnectedState);
     for (const char *name : {"串口", "网络", "搜索", "设备IP"})
-        QVERIFY2(c.enabled(name), name);
-    QVERIFY(!c.enabled("ComboComm"));
+        QVERIFY2(enabled(c, name), name);
+    QVERIFY(!enabled(c, "ComboComm"));
 }
 
 void LinkTest::tcpCancelWhileConnecting()
 {
     TcpPeer peer;
     QVERIFY(peer.listen("127.0.0.22"));
-    LinkConsole c;
+    Console c(kLaidOutFirst);
     c.start();
     dialTcp(c, "127.0.0.22");
-    c.clickConnect(); // before the connection is reported
-    QCOMPARE(c.caption(), kConnect);
+    clickConnect(c); // before the connection is reported
+    QCOMPARE(connectCaption(c), kConnect);
     QCOMPARE(c.status(), QStringLiteral("连接已断开..."));
-    QVERIFY(!c.form->link().LinkOn);
+    QVERIFY(!c.link().LinkOn);
     QTest::qWait(200);
-    QCOMPARE(c.caption(), kConnect);
+    QCOMPARE(connectCaption(c), kConnect);
     QVERIFY(c.prompts.messages.isEmpty());
 
     // Ticking the serial box also leaves the attempt.
-    c.clickConnect();
+    clickConnect(c);
     c.clickBox("串口");
     QCOMPARE(c.status(), QStringLiteral("串口已就绪"));
     QTest::qWait(200);
-    QCOMPARE(c.caption(), kConnect);
+    QCOMPARE(connectCaption(c), kConnect);
     QVERIFY(c.prompts.messages.isEmpty());
 }
 
 void LinkTest::tcpRefused()
 {
-    LinkConsole c;
+    Console c(kLaidOutFirst);
     c.start();
     dialTcp(c, "127.0.0.23"); // nobody listens there
     QTRY_COMPARE(c.status(), QStringLiteral("无法连接到 : 127.0.0.23"));
-    QCOMPARE(c.caption(), kConnect);
-    QVERIFY(!c.form->link().LinkOn);
+    QCOMPARE(connectCaption(c), kConnect);
+    QVERIFY(!c.link().LinkOn);
     QVERIFY(c.prompts.messages.isEmpty());
 
     // Back in TCP ready: the next click connects once a peer is there.
     TcpPeer peer;
     QVERIFY(peer.listen("127.0.0.23"));
-    c.clickConnect();
-    QTRY_COMPARE(c.caption(), kDisconnect);
+    clickConnect(c);
+    QTRY_COMPARE(connectCaption(c), kDisconnect);
 }
 
 void LinkTest::tcpPeerCloses()
 {
-    LinkConsole c;
+    Console c(kLaidOutFirst);
     c.start();
     QVERIFY(c.openTcp("127.0.0.24"));
-    QCOMPARE(c.caption(), kDisconnect);
+    QCOMPARE(connectCaption(c), kDisconnect);
 
     c.peer->close();
     QTRY_COMPARE(c.status(), QStringLiteral("设备已断开连接"));
-    QCOMPARE(c.caption(), kConnect);
-    QVERIFY(!c.form->link().LinkOn);
-    QVERIFY(c.lampOff());
+    QCOMPARE(connectCaption(c), kConnect);
+    QVERIFY(!c.link().LinkOn);
+    QVERIFY(lampOff(c));
     for (const char *name : {"串口", "网络", "搜索", "设备IP"})
-        QVERIFY2(c.enabled(name), name);
+        QVERIFY2(enabled(c, name), name);
     QVERIFY(c.prompts.messages.isEmpty()); // the loss says nothing
 
     // And it can be opened again.
-    c.clickConnect();
-    QTRY_COMPARE(c.caption(), kDisconnect);
+    clickConnect(c);
+    QTRY_COMPARE(connectCaption(c), kDisconnect);
 }
 
 void LinkTest::searchlightChangeOnTcp()
 {
-    LinkConsole c;
+    Console c(kLaidOutFirst);
     c.start();
     QVERIFY(c.openTcp("127.0.0.25"));
 
@@ -522,11 +539,11 @@ void LinkTest::searchlightChangeOnTcp()
     QCOMPARE(light->currentText(), QStringLiteral("12"));
     QCOMPARE(c.get<QLineEdit>("设备IP")->text(), QStringLiteral("127.0.0.12"));
     QCOMPARE(c.status(), QStringLiteral("设备已断开连接"));
-    QCOMPARE(c.caption(), kConnect);
-    QVERIFY(!c.form->link().LinkOn);
+    QCOMPARE(connectCaption(c), kConnect);
+    QVERIFY(!c.link().LinkOn);
     QTRY_COMPARE(c.peer->state(), QAbstractSocket::UnconnectedState);
     for (const char *name : {"串口", "网络", "搜索", "ComboComm", "设备IP"})
-        QVERIFY2(c.enabled(name), name);
+        QVERIFY2(enabled(c, name), name);
 
     c.get<QLineEdit>("设备IP")->setText("192.168.0.7");
     QTest::keyClick(light, Qt::Key_Down);
@@ -535,7 +552,7 @@ void LinkTest::searchlightChangeOnTcp()
 
 void LinkTest::searchlightChangeOnSerialChangesNothing()
 {
-    LinkConsole c;
+    Console c(kLaidOutFirst);
     c.start();
     auto *light = c.get<QComboBox>("探照灯");
     c.get<QLineEdit>("设备IP")->setText("192.168.0.7");
@@ -550,9 +567,9 @@ QTEST_MAIN(LinkTest)
 
 void LinkTest::linkStatesInOrder()
 {
-    LinkConsole c;
+    Console c(kLaidOutFirst);
     c.start();
-    Links &links = c.form->links();
+    Links &links = c.links();
     QList<Links::State> seen;
     connect(&links, &Links::stateChanged, &links, [&](Links::State s) { seen << s; });
     using S = Links::State;
@@ -572,8 +589,8 @@ void LinkTest::linkStatesInOrder()
     seen.clear();
     c.peer = nullptr;
     c.tcp.reset();
-    c.clickConnect();
+    clickConnect(c);
     QCOMPARE(seen, QList{S::Opening});
     QTRY_COMPARE_WITH_TIMEOUT(seen, (QList{S::Opening, S::Closed}), 10000);
-    QCOMPARE(c.caption(), kConnect);
+    QCOMPARE(connectCaption(c), kConnect);
 }

@@ -31,42 +31,48 @@ namespace {
 
 const QStringList kLabels{"东门", "西门", "南塔", "北塔", "码头", "仓库", "", "七号", "九"};
 
-// The console on COM11 with its preset dialog, the serial link open unless asked otherwise.
-struct PresetConsole : Console
+// The console on COM11, for its preset dialog, with the serial link open.
+const ConsoleOptions kOpen = ConsoleOptions().com(11).serialOpen();
+const ConsoleOptions kClosed = ConsoleOptions().com(11);
+
+QString storePath(Console &c)
 {
-    explicit PresetConsole(bool open = true) : Console(11)
-    {
-        if (open)
-            openSerial();
-    }
-    QString storePath() const { return presettable::filePathIn(dir.path()); }
-    void setSearchlight(const char *text)
-    {
-        get<QComboBox>("探照灯")->setEditText(QString::fromUtf8(text));
-    }
-    Form1 *dialog() { return form->findChild<Form1 *>("Form1"); }
-    QPushButton *button(int preset)
-    {
-        return dialog()->findChild<QPushButton *>(QStringLiteral("预置位%1").arg(preset));
-    }
-    QLineEdit *box(int preset)
-    {
-        return dialog()->findChild<QLineEdit *>(QStringLiteral("Text%1").arg(preset));
-    }
-    QStringList shown()
-    {
-        const PresetLabels labels = dialog()->labels();
-        return QStringList(labels.begin(), labels.end());
-    }
-    void press(int preset) { QTest::mouseClick(button(preset), Qt::LeftButton); }
-    // The dialog's frame centred on the available area of the main window's screen.
-    bool centred()
-    {
-        const QRect area = form->screen()->availableGeometry();
-        const QPoint offset = dialog()->frameGeometry().center() - area.center();
-        return offset.manhattanLength() <= 2;
-    }
-};
+    return presettable::filePathIn(c.dir.path());
+}
+
+Form1 *dialog(Console &c)
+{
+    return c.form->findChild<Form1 *>("Form1");
+}
+
+QPushButton *button(Console &c, int preset)
+{
+    return dialog(c)->findChild<QPushButton *>(QStringLiteral("预置位%1").arg(preset));
+}
+
+QLineEdit *box(Console &c, int preset)
+{
+    return dialog(c)->findChild<QLineEdit *>(QStringLiteral("Text%1").arg(preset));
+}
+
+QStringList shown(Console &c)
+{
+    const PresetLabels labels = dialog(c)->labels();
+    return QStringList(labels.begin(), labels.end());
+}
+
+void press(Console &c, int preset)
+{
+    QTest::mouseClick(button(c, preset), Qt::LeftButton);
+}
+
+// The dialog's frame centred on the available area of the main window's screen.
+bool centred(Console &c)
+{
+    const QRect area = c.form->screen()->availableGeometry();
+    const QPoint offset = dialog(c)->frameGeometry().center() - area.center();
+    return offset.manhattanLength() <= 2;
+}
 
 QStringList with(QStringList labels, int preset, const QString &text)
 {
@@ -111,27 +117,27 @@ void PresetsTest::burst()
     QFETCH(QString, searchlight);
     QFETCH(int, preset);
     QFETCH(QByteArray, frame);
-    PresetConsole c;
-    OtherProgram other(c.storePath());
+    Console c(kOpen);
+    OtherProgram other(storePath(c));
     QVERIFY(other.seed(searchlight, kLabels));
     QVERIFY(other.seed("06", kLabels));
     c.setSearchlight(searchlight.toUtf8());
 
     c.click(opening.toUtf8());
-    QCOMPARE(int(c.form->presets().Yuzhiwei), opening == "设置预置位" ? 1 : 2);
-    QVERIFY(c.dialog()->isVisible());
-    QTRY_COMPARE(c.shown(), kLabels);
-    c.box(4)->setText("改过");
+    QCOMPARE(int(c.presets().Yuzhiwei), opening == "设置预置位" ? 1 : 2);
+    QVERIFY(dialog(c)->isVisible());
+    QTRY_COMPARE(shown(c), kLabels);
+    box(c, 4)->setText("改过");
 
     // The window goes on while the copies are paced: a 5 ms timer keeps its ticks between them.
     QList<Clock::time_point> sent, ticks;
-    connect(&c.form->send(), &SendPath::sent, this, [&] { sent << Clock::now(); });
+    connect(&c.send(), &SendPath::sent, this, [&] { sent << Clock::now(); });
     QTimer clock;
     connect(&clock, &QTimer::timeout, this, [&] { ticks << Clock::now(); });
     clock.start(5);
     FarEnd head(c.pty.master());
-    c.press(preset);
-    QVERIFY(!c.dialog()->isVisible());
+    press(c, preset);
+    QVERIFY(!dialog(c)->isVisible());
     QTRY_COMPARE(head.frames().size(), 3);
     head.stop();
     clock.stop();
@@ -149,7 +155,7 @@ void PresetsTest::burst()
                                            [&](auto t) { return t > sent[i - 1] && t < sent[i]; });
         QVERIFY2(between >= 1, qPrintable(QString::number(between)));
     }
-    QCOMPARE(int(c.form->presets().CounterA), preset);
+    QCOMPARE(int(c.presets().CounterA), preset);
     const QString line =
         "\r\n-->发送：" + QString::fromLatin1(frame.toHex(' ').toUpper()) + " \r\n";
     QCOMPARE(c.log(), line + line + line);
@@ -160,11 +166,11 @@ void PresetsTest::burst()
 
 void PresetsTest::nothingComesBetweenTheCopies()
 {
-    PresetConsole c;
+    Console c(kOpen);
     c.setSearchlight("01");
     c.click("设置预置位");
     // The main window lets go of held buttons when it loses the focus: hold one only after.
-    QTRY_COMPARE(QApplication::activeWindow(), c.dialog());
+    QTRY_COMPARE(QApplication::activeWindow(), dialog(c));
     QVERIFY(c.presetsSettled());
 
     // The head's frames as letters: j jog up, s set preset 2, l lamp on.
@@ -172,18 +178,17 @@ void PresetsTest::nothingComesBetweenTheCopies()
     const auto letters = [&] {
         QString seen;
         for (const auto &f : head.frames()) {
-            const QString hexText = QString::fromLatin1(f.bytes.toHex(' ').toUpper());
-            seen += hexText == "FF 01 00 08 00 3F 48"   ? 'j'
-                    : hexText == "FF 01 62 00 00 00 63" ? 's'
-                    : hexText == "FF 01 02 00 00 00 03" ? 'l'
-                                                        : '?';
+            seen += f.bytes == wire::kUp             ? 'j'
+                    : f.bytes == wire::kSetPresetTwo ? 's'
+                    : f.bytes == wire::kLampOn       ? 'l'
+                                                     : '?';
         }
         return seen;
     };
 
     // As the console wrote them, to tell a made-up run of jog frames from the scan's own pace.
     QList<FarEnd::Frame> sent;
-    connect(&c.form->send(), &SendPath::sent, this,
+    connect(&c.send(), &SendPath::sent, this,
             [&](const protocol::Command &, const QString &, const QByteArray &bytes) {
                 sent << FarEnd::Frame{bytes, Clock::now()};
             });
@@ -192,11 +197,11 @@ void PresetsTest::nothingComesBetweenTheCopies()
     // the jog held on until it comes back after both.
     QTest::mousePress(c.get<QPushButton>("上"), Qt::LeftButton);
     QTRY_VERIFY(head.frames().size() >= 3);
-    c.press(2);
-    QVERIFY(c.form->send().repeating());
+    press(c, 2);
+    QVERIFY(c.send().repeating());
     c.get<QPushButton>("开")->click();
     QTRY_VERIFY_WITH_TIMEOUT(letters().contains("lj"), 5000);
-    QVERIFY(c.form->jog().JogHeld[1]);
+    QVERIFY(c.jog().JogHeld[1]);
     QTest::mouseRelease(c.get<QPushButton>("上"), Qt::LeftButton);
     head.stop();
 
@@ -205,7 +210,7 @@ void PresetsTest::nothingComesBetweenTheCopies()
     QVERIFY2(QRegularExpression("^j{3,}ssslllj+$").match(seen).hasMatch(), qPrintable(seen));
     // Not made up for either: after the lamp the scan goes on at one frame a tick, and a late
     // tick is not followed by a second one within the same 10 ms.
-    const QByteArray lamp = hex("FF 01 02 00 00 00 03");
+    const QByteArray &lamp = wire::kLampOn;
     const auto lastLamp =
         std::find_if(sent.rbegin(), sent.rend(), [&](const auto &f) { return f.bytes == lamp; });
     QVERIFY(lastLamp != sent.rend());
@@ -226,15 +231,15 @@ void PresetsTest::dialogFollowsTheSearchlight_data()
 void PresetsTest::dialogFollowsTheSearchlight()
 {
     QFETCH(QString, how);
-    PresetConsole c;
-    OtherProgram other(c.storePath());
+    Console c(kOpen);
+    OtherProgram other(storePath(c));
     const QStringList b = with(kLabels, 1, "二号灯");
     QVERIFY(other.seed("01", kLabels) && other.seed("02", b));
     VirtualStick pad;
-    QVERIFY(QTest::qWaitFor([&] { return c.form->stick().attached(); }, 3000));
+    QVERIFY(QTest::qWaitFor([&] { return c.stick().attached(); }, 3000));
     c.setSearchlight("01");
     c.click("设置预置位");
-    QTRY_COMPARE(c.shown(), kLabels);
+    QTRY_COMPARE(shown(c), kLabels);
 
     // Another searchlight while the dialog is up: its own labels are shown, edited and saved.
     if (how == "list")
@@ -243,9 +248,9 @@ void PresetsTest::dialogFollowsTheSearchlight()
         retype(c.get<QComboBox>("探照灯")->lineEdit(), "02");
     else
         pad.setButton(11, true);
-    QTRY_COMPARE(c.shown(), b);
-    c.box(4)->setText("改过");
-    c.press(1);
+    QTRY_COMPARE(shown(c), b);
+    box(c, 4)->setText("改过");
+    press(c, 1);
     QCOMPARE(c.pty.read(21).toHex(' '), hex("FF 02 61 00 00 00 63").repeated(3).toHex(' '));
     QTRY_COMPARE(other.labels("02"), with(b, 4, "改过"));
     QCOMPARE(other.labels("01"), kLabels);
@@ -254,8 +259,8 @@ void PresetsTest::dialogFollowsTheSearchlight()
 
 void PresetsTest::searchlightChangedBeforeTheLabelsCame()
 {
-    PresetConsole c;
-    OtherProgram other(c.storePath());
+    Console c(kOpen);
+    OtherProgram other(storePath(c));
     const QStringList b = with(kLabels, 1, "二号灯");
     QVERIFY(other.seed("01", kLabels) && other.seed("02", b));
     c.setSearchlight("01");
@@ -265,20 +270,20 @@ void PresetsTest::searchlightChangedBeforeTheLabelsCame()
     QVERIFY(other.run("BEGIN EXCLUSIVE"));
     c.click("设置预置位");
     QStringList seen;
-    connect(c.box(1), &QLineEdit::textChanged, this, [&](const QString &text) { seen << text; });
+    connect(box(c, 1), &QLineEdit::textChanged, this, [&](const QString &text) { seen << text; });
     c.setSearchlight("02");
     QVERIFY(other.run("ROLLBACK"));
-    QTRY_COMPARE(c.shown(), b);
+    QTRY_COMPARE(shown(c), b);
     QVERIFY(c.presetsSettled());
     QVERIFY2(!seen.contains(kLabels[0]), qPrintable(seen.join(u'|')));
 
     // A preset pressed while 02's labels are still on their way: its frames go to 02, and the
     // boxes, read for 01, are written nowhere.
     c.setSearchlight("01");
-    QTRY_COMPARE(c.shown(), kLabels);
+    QTRY_COMPARE(shown(c), kLabels);
     QVERIFY(other.run("BEGIN EXCLUSIVE"));
     c.setSearchlight("02");
-    c.press(1);
+    press(c, 1);
     QVERIFY(other.run("ROLLBACK"));
     QCOMPARE(c.pty.read(21).toHex(' '), hex("FF 02 61 00 00 00 63").repeated(3).toHex(' '));
     QCOMPARE(c.prompts.messages, QStringList{presettexts::kLabelsNotSaved});
@@ -289,106 +294,106 @@ void PresetsTest::searchlightChangedBeforeTheLabelsCame()
 
 void PresetsTest::noLinkAndNoFile()
 {
-    PresetConsole c(false);
-    QVERIFY(!QFile::exists(c.storePath()));
+    Console c(kClosed);
+    QVERIFY(!QFile::exists(storePath(c)));
     c.click("调用预置位");
     // A fresh machine: nine empty boxes, and reading creates nothing.
-    QTRY_COMPARE(c.shown(), QStringList(9, QString()));
-    QVERIFY(!QFile::exists(c.storePath()));
-    c.box(4)->setText("北塔");
-    c.press(4);
-    QVERIFY(!c.dialog()->isVisible());
+    QTRY_COMPARE(shown(c), QStringList(9, QString()));
+    QVERIFY(!QFile::exists(storePath(c)));
+    box(c, 4)->setText("北塔");
+    press(c, 4);
+    QVERIFY(!dialog(c)->isVisible());
     QCOMPARE(c.pty.drain(120), QByteArray());
     QVERIFY(c.log().isEmpty());
     QVERIFY(c.presetsSettled());
     QVERIFY(c.prompts.messages.isEmpty());
-    OtherProgram other(c.storePath());
+    OtherProgram other(storePath(c));
     QCOMPARE(other.labels("00"), with(QStringList(9, QString()), 4, "北塔"));
 }
 
 void PresetsTest::closeBoxAndReopening()
 {
-    PresetConsole c;
-    OtherProgram other(c.storePath());
+    Console c(kOpen);
+    OtherProgram other(storePath(c));
     QVERIFY(other.seed("00", kLabels));
     c.click("设置预置位");
-    QTRY_VERIFY(c.centred());
+    QTRY_VERIFY(centred(c));
     QVERIFY(c.presetsSettled());
-    c.box(1)->setText("改过");
-    c.dialog()->close();
-    QVERIFY(!c.dialog()->isVisible());
+    box(c, 1)->setText("改过");
+    dialog(c)->close();
+    QVERIFY(!dialog(c)->isVisible());
     QCOMPARE(other.labels("00"), kLabels);
 
     // Another program changes the row meanwhile; the next opening shows the change.
     QVERIFY(other.run("UPDATE 预置位信息 SET A1号 = '新' WHERE 探照灯 = '00'"));
-    c.dialog()->move(0, 0);
+    dialog(c)->move(0, 0);
     c.click("调用预置位");
-    QCOMPARE(int(c.form->presets().Yuzhiwei), 2);
-    QVERIFY(c.dialog()->isVisible());
-    QTRY_COMPARE(c.shown(), with(kLabels, 1, "新"));
-    QTRY_VERIFY(c.centred());
+    QCOMPARE(int(c.presets().Yuzhiwei), 2);
+    QVERIFY(dialog(c)->isVisible());
+    QTRY_COMPARE(shown(c), with(kLabels, 1, "新"));
+    QTRY_VERIFY(centred(c));
 
     // Opening again while shown: new mode, centred again, edits discarded, still one dialog.
-    c.box(2)->setText("丢掉");
-    c.dialog()->move(0, 0);
+    box(c, 2)->setText("丢掉");
+    dialog(c)->move(0, 0);
     c.click("设置预置位");
-    QCOMPARE(int(c.form->presets().Yuzhiwei), 1);
-    QTRY_COMPARE(c.shown(), with(kLabels, 1, "新"));
-    QTRY_VERIFY(c.centred());
+    QCOMPARE(int(c.presets().Yuzhiwei), 1);
+    QTRY_COMPARE(shown(c), with(kLabels, 1, "新"));
+    QTRY_VERIFY(centred(c));
     QCOMPARE(c.form->findChildren<Form1 *>().size(), 1);
-    c.press(5);
+    press(c, 5);
     QCOMPARE(c.pty.read(21).toHex(' '), hex("FF 00 65 00 00 00 65").repeated(3).toHex(' '));
     QVERIFY(c.prompts.messages.isEmpty());
 }
 
 void PresetsTest::storeNotADatabase()
 {
-    PresetConsole c;
+    Console c(kOpen);
     QVERIFY(QDir(c.dir.path()).mkpath("123"));
-    QFile file(c.storePath());
+    QFile file(storePath(c));
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(QByteArray("these are not the labels you are looking for\n").repeated(40));
     file.close();
     const auto failed = [&](const QString &operation) {
-        return presettexts::failure(operation, c.storePath(), presettexts::kNotDatabase);
+        return presettexts::failure(operation, storePath(c), presettexts::kNotDatabase);
     };
 
     c.click("设置预置位");
     QTRY_COMPARE(c.prompts.messages, QStringList{failed(presettexts::kLoadFailed)});
-    QCOMPARE(c.shown(), QStringList(9, QString()));
+    QCOMPARE(shown(c), QStringList(9, QString()));
     c.prompts.messages.clear();
     // Labels that were never read are not written over whatever the file holds.
-    c.press(3);
+    press(c, 3);
     QCOMPARE(c.pty.read(21).toHex(' '), hex("FF 00 63 00 00 00 63").repeated(3).toHex(' '));
     QCOMPARE(c.prompts.messages, QStringList{presettexts::kLabelsNotSaved});
-    QVERIFY(!c.dialog()->isVisible());
+    QVERIFY(!dialog(c)->isVisible());
     QVERIFY(c.form->isVisible());
     QVERIFY(c.presetsSettled());
-    QCOMPARE(fileBytes(c.storePath()),
+    QCOMPARE(fileBytes(storePath(c)),
              QByteArray("these are not the labels you are looking for\n").repeated(40));
 }
 
 void PresetsTest::storeLocked()
 {
-    PresetConsole c;
-    OtherProgram other(c.storePath());
+    Console c(kOpen);
+    OtherProgram other(storePath(c));
     QVERIFY(other.seed("00", kLabels));
     const QString locked =
-        presettexts::failure(presettexts::kSaveFailed, c.storePath(), presettexts::kLocked);
+        presettexts::failure(presettexts::kSaveFailed, storePath(c), presettexts::kLocked);
     const QString unreadable =
-        presettexts::failure(presettexts::kLoadFailed, c.storePath(), presettexts::kLocked);
+        presettexts::failure(presettexts::kLoadFailed, storePath(c), presettexts::kLocked);
 
     // A save that waits for the lock does so off the window thread: the press is over after
     // the burst's two pauses, and the message follows once the store gives up.
     c.click("设置预置位");
-    QTRY_COMPARE(c.shown(), kLabels);
-    c.box(1)->setText("改过");
+    QTRY_COMPARE(shown(c), kLabels);
+    box(c, 1)->setText("改过");
     QVERIFY(other.run("BEGIN EXCLUSIVE"));
     QElapsedTimer clock;
     clock.start();
-    c.press(1);
+    press(c, 1);
     QVERIFY2(clock.elapsed() < 250, qPrintable(QString::number(clock.elapsed())));
-    QVERIFY(!c.dialog()->isVisible());
+    QVERIFY(!dialog(c)->isVisible());
     QCOMPARE(c.pty.read(21).toHex(' '), hex("FF 00 61 00 00 00 61").repeated(3).toHex(' '));
     QVERIFY(c.prompts.messages.isEmpty());
     QTRY_COMPARE_WITH_TIMEOUT(c.prompts.messages, QStringList{locked}, 5000);
@@ -399,40 +404,40 @@ void PresetsTest::storeLocked()
     c.prompts.messages.clear();
     c.click("设置预置位");
     QTRY_COMPARE_WITH_TIMEOUT(c.prompts.messages, QStringList{unreadable}, 5000);
-    QCOMPARE(c.shown(), QStringList(9, QString()));
-    QVERIFY(c.box(1)->isReadOnly());
+    QCOMPARE(shown(c), QStringList(9, QString()));
+    QVERIFY(box(c, 1)->isReadOnly());
     QVERIFY(other.run("ROLLBACK"));
     c.prompts.messages.clear();
-    c.press(1);
+    press(c, 1);
     QCOMPARE(c.pty.read(21).toHex(' '), hex("FF 00 61 00 00 00 61").repeated(3).toHex(' '));
-    QVERIFY(!c.dialog()->isVisible());
+    QVERIFY(!dialog(c)->isVisible());
     QCOMPARE(c.prompts.messages, QStringList{presettexts::kLabelsNotSaved});
     QVERIFY(c.presetsSettled());
     QCOMPARE(other.labels("00"), kLabels);
     // The next opening reads them and saves as usual.
     c.prompts.messages.clear();
     c.click("设置预置位");
-    QTRY_COMPARE(c.shown(), kLabels);
-    QVERIFY(!c.box(1)->isReadOnly());
-    c.box(9)->setText("九号");
-    c.press(2);
+    QTRY_COMPARE(shown(c), kLabels);
+    QVERIFY(!box(c, 1)->isReadOnly());
+    box(c, 9)->setText("九号");
+    press(c, 2);
     QTRY_COMPARE(other.labels("00"), with(kLabels, 9, "九号"));
     QVERIFY(c.prompts.messages.isEmpty());
 
     // The lock goes and the dialog is opened anew while the message is up: that opening stands.
     c.click("设置预置位");
     QVERIFY(c.presetsSettled());
-    QCOMPARE(c.shown(), with(kLabels, 9, "九号"));
+    QCOMPARE(shown(c), with(kLabels, 9, "九号"));
     QVERIFY(other.run("BEGIN EXCLUSIVE"));
     c.prompts.onMessage = [&](const QString &) {
         other.run("ROLLBACK");
         c.click("调用预置位");
     };
-    c.press(1);
+    press(c, 1);
     QTRY_COMPARE_WITH_TIMEOUT(c.prompts.messages, QStringList{locked}, 5000);
-    QVERIFY(c.dialog()->isVisible());
-    QCOMPARE(int(c.form->presets().Yuzhiwei), 2);
-    QTRY_COMPARE(c.shown(), with(kLabels, 9, "九号"));
+    QVERIFY(dialog(c)->isVisible());
+    QCOMPARE(int(c.presets().Yuzhiwei), 2);
+    QTRY_COMPARE(shown(c), with(kLabels, 9, "九号"));
 }
 
 void PresetsTest::layout()

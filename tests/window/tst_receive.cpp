@@ -22,19 +22,17 @@
 
 namespace {
 
-// The console on COM8, able to type into the angle boxes.
-struct ReceiveConsole : Console
+// The console on COM8.
+const ConsoleOptions kConsole = ConsoleOptions().com(8);
+
+// Types into an angle box key by key, starting from an empty box.
+void typeAngle(Console &c, const char *box, const char *keys)
 {
-    ReceiveConsole() : Console(8) {}
-    // Types into an angle box key by key, starting from an empty box.
-    void typeAngle(const char *box, const char *keys)
-    {
-        auto *edit = get<QLineEdit>(box);
-        edit->setFocus();
-        edit->clear();
-        QTest::keyClicks(edit, QString::fromLatin1(keys));
-    }
-};
+    auto *edit = c.get<QLineEdit>(box);
+    edit->setFocus();
+    edit->clear();
+    QTest::keyClicks(edit, QString::fromLatin1(keys));
+}
 
 const QString kReceived = QStringLiteral("\r\n<--接收：");
 
@@ -61,7 +59,7 @@ private slots:
 
 void ReceiveTest::serialBurstsWithinTheWindowAreOneChunk()
 {
-    ReceiveConsole c;
+    Console c(kConsole);
     QVERIFY(c.openSerial());
     QVERIFY(c.pty.write(hex("FF 01 00")));
     QTest::qWait(5);
@@ -69,8 +67,8 @@ void ReceiveTest::serialBurstsWithinTheWindowAreOneChunk()
     QTRY_VERIFY(!c.log().isEmpty());
     QTest::qWait(60);
     QCOMPARE(c.log(), kReceived + "FF 01 00 59 00 00 5A \r\n");
-    QVERIFY(!c.form->receive().gathering());
-    QCOMPARE(c.form->receive().RxTickCount, qint16(0));
+    QVERIFY(!c.receive().gathering());
+    QCOMPARE(c.receive().RxTickCount, qint16(0));
 }
 
 void ReceiveTest::serialHalvesFortyMsApartAreTwoChunks()
@@ -78,7 +76,7 @@ void ReceiveTest::serialHalvesFortyMsApartAreTwoChunks()
     // A half that comes once the gathering of the one before has ended is a chunk of its own.
     // The second half waits for the first chunk in the log rather than a fixed 40 ms, which a
     // loaded machine can stretch past the three ticks of the gathering.
-    ReceiveConsole c;
+    Console c(kConsole);
     QVERIFY(c.openSerial());
     QVERIFY(c.pty.write(hex("FF 01 00")));
     QTRY_COMPARE(c.log(), kReceived + "FF 01 00 \r\n");
@@ -86,12 +84,12 @@ void ReceiveTest::serialHalvesFortyMsApartAreTwoChunks()
     QTest::qWait(80);
     // The second half is short and starts with neither 0xFF nor "T": it is dropped.
     QCOMPARE(c.log(), kReceived + "FF 01 00 \r\n");
-    QVERIFY(!c.form->receive().gathering());
+    QVERIFY(!c.receive().gathering());
 
     // A second half that is a reply of its own is shown as one.
     QVERIFY(c.pty.write("T12"));
-    QTRY_VERIFY(c.form->receive().gathering());
-    QTRY_VERIFY(!c.form->receive().gathering());
+    QTRY_VERIFY(c.receive().gathering());
+    QTRY_VERIFY(!c.receive().gathering());
     QVERIFY(c.pty.write("3456llll"));
     QTest::qWait(80);
     QCOMPARE(c.log(), kReceived + "FF 01 00 \r\n");
@@ -106,8 +104,8 @@ void ReceiveTest::replyKindsOnTcp_data()
 {
     QTest::addColumn<QByteArray>("chunk");
     QTest::addColumn<QString>("logged");
-    QTest::newRow("frame reply") << hex("FF 01 00 59 00 00 5A")
-                                 << kReceived + "FF 01 00 59 00 00 5A \r\n";
+    QTest::newRow("frame reply") << wire::kPanReply
+                                 << kReceived + wire::text(wire::kPanReply) + " \r\n";
     QTest::newRow("single FF") << hex("FF") << kReceived + "FF \r\n";
     QTest::newRow("text with tail") << QByteArray("T123456llll") << kReceived + "T123456llll\r\n";
     QTest::newRow("text without tail") << QByteArray("T7654321") << kReceived + "T7654321\r\n";
@@ -125,7 +123,7 @@ void ReceiveTest::replyKindsOnTcp()
 {
     QFETCH(QByteArray, chunk);
     QFETCH(QString, logged);
-    ReceiveConsole c;
+    Console c(kConsole);
     QVERIFY(c.openTcp("127.0.0.51"));
     const QString marker = kReceived + "FF AA \r\n";
     // Replies are recognised whether or not the angle-control box is ticked.
@@ -147,14 +145,14 @@ void ReceiveTest::replyKindsOnTcp()
 
 void ReceiveTest::clearButtonDropsWaitingInput()
 {
-    ReceiveConsole c;
+    Console c(kConsole);
     QVERIFY(c.openSerial());
-    QVERIFY(c.pty.write(hex("FF 01 00 59 00 00 5A")));
-    QTRY_VERIFY(c.form->receive().gathering());
+    QVERIFY(c.pty.write(wire::kPanReply));
+    QTRY_VERIFY(c.receive().gathering());
     c.click("CmdClearReceive");
     QTest::qWait(80);
     QCOMPARE(c.log(), QString());
-    QVERIFY(!c.form->receive().gathering());
+    QVERIFY(!c.receive().gathering());
     // The next reply is read normally.
     QVERIFY(c.pty.write(hex("FF 02")));
     QTRY_COMPARE(c.log(), kReceived + "FF 02 \r\n");
@@ -162,10 +160,10 @@ void ReceiveTest::clearButtonDropsWaitingInput()
 
 void ReceiveTest::replyAfterTheLogIsFull()
 {
-    ReceiveConsole c;
+    Console c(kConsole);
     QVERIFY(c.openTcp("127.0.0.52"));
-    const QByteArray frame = hex("FF 01 00 59 00 00 5A");
-    const QString entry = kReceived + "FF 01 00 59 00 00 5A \r\n";
+    const QByteArray frame = wire::kPanReply;
+    const QString entry = kReceived + wire::text(wire::kPanReply) + " \r\n";
     for (int i = 1; i <= 4; ++i) {
         c.peer->write(frame);
         QTRY_COMPARE(c.log().size(), 31 * i);
@@ -181,9 +179,9 @@ void ReceiveTest::replyAfterTheLogIsFull()
 
 void ReceiveTest::adversarialChunksOnBothLinks()
 {
-    ReceiveConsole serial;
+    Console serial(kConsole);
     QVERIFY(serial.openSerial());
-    ReceiveConsole tcp;
+    Console tcp(kConsole);
     QVERIFY(tcp.openTcp("127.0.0.53"));
 
     QRandomGenerator random(20261208);
@@ -223,7 +221,7 @@ void ReceiveTest::adversarialChunksOnBothLinks()
         const qsizetype newest = std::max(received, sent);
         return newest < 0 ? log.size() : newest;
     };
-    for (ReceiveConsole *c : {&serial, &tcp}) {
+    for (Console *c : {&serial, &tcp}) {
         QObject::connect(
             c->get<QPlainTextEdit>("TxtDisplay"), &QPlainTextEdit::textChanged, c->form.get(),
             [c, &worst, beforeNewest] { worst = std::max(worst, beforeNewest(c->log())); });
@@ -250,7 +248,7 @@ void ReceiveTest::adversarialChunksOnBothLinks()
              qPrintable(QString::number(clockChanges)));
 
     // Both links still log a normal reply exactly.
-    for (ReceiveConsole *c : {&serial, &tcp}) {
+    for (Console *c : {&serial, &tcp}) {
         c->click("CmdClearReceive");
         QTest::qWait(50);
         c->click("CmdClearReceive");
@@ -259,8 +257,8 @@ void ReceiveTest::adversarialChunksOnBothLinks()
     tcp.peer->write("T000123llll");
     QTRY_COMPARE(serial.log(), kReceived + "T000123llll\r\n");
     QTRY_COMPARE(tcp.log(), kReceived + "T000123llll\r\n");
-    QVERIFY(serial.form->link().linkOpen());
-    QVERIFY(tcp.form->link().linkOpen());
+    QVERIFY(serial.link().linkOpen());
+    QVERIFY(tcp.link().linkOpen());
 }
 
 void ReceiveTest::angleEntry_data()
@@ -286,9 +284,9 @@ void ReceiveTest::angleEntry()
     QFETCH(QString, box);
     QFETCH(QString, keys);
     QFETCH(QString, stored);
-    ReceiveConsole c;
-    c.typeAngle(box.toUtf8().constData(), keys.toLatin1().constData());
-    const AngleControl &angles = c.form->angles();
+    Console c(kConsole);
+    typeAngle(c, box.toUtf8().constData(), keys.toLatin1().constData());
+    const AngleControl &angles = c.angles();
     QCOMPARE(box == u"水平角度" ? angles.PanAngleText : angles.TiltAngleText, stored);
     QCOMPARE(c.get<QLineEdit>(box.toUtf8().constData())->text(), keys);
     QVERIFY(c.prompts.messages.isEmpty());
@@ -296,19 +294,19 @@ void ReceiveTest::angleEntry()
 
 void ReceiveTest::refusedAnglesAreEmptied()
 {
-    ReceiveConsole c;
+    Console c(kConsole);
     const QString panMessage = QStringLiteral("角度范围：0-360，请输入正确的角度");
     const QString tiltMessage = QStringLiteral("角度范围：0-180，请输入正确的角度");
     auto *pan = c.get<QLineEdit>("水平角度");
-    AngleControl &angles = c.form->angles();
+    AngleControl &angles = c.angles();
 
-    c.typeAngle("水平角度", "361");
+    typeAngle(c, "水平角度", "361");
     QCOMPARE(c.prompts.messages, QStringList{panMessage});
     QCOMPARE(pan->text(), QString());
     QCOMPARE(angles.PanAngleText, QStringLiteral("00"));
 
     c.prompts.messages.clear();
-    c.typeAngle("垂直角度", "181");
+    typeAngle(c, "垂直角度", "181");
     QCOMPARE(c.prompts.messages, QStringList{tiltMessage});
     QCOMPARE(angles.TiltAngleText, QStringLiteral("00"));
 
@@ -316,7 +314,7 @@ void ReceiveTest::refusedAnglesAreEmptied()
     c.prompts.messages.clear();
     QStringList seen;
     auto watch = connect(pan, &QLineEdit::textChanged, this, [&] { seen << angles.PanAngleText; });
-    c.typeAngle("水平角度", "365");
+    typeAngle(c, "水平角度", "365");
     disconnect(watch);
     // The refusal empties the box inside the third change, whose own report comes last.
     QCOMPARE(seen, (QStringList{"003", "036", "00", "00"}));
@@ -334,14 +332,14 @@ void ReceiveTest::refusedAnglesAreEmptied()
 
     // -5: the lone minus stores 00-, the 5 is refused.
     c.prompts.messages.clear();
-    c.typeAngle("垂直角度", "-5");
+    typeAngle(c, "垂直角度", "-5");
     QCOMPARE(c.prompts.messages, QStringList{tiltMessage});
     QCOMPARE(angles.TiltAngleText, QStringLiteral("00"));
 }
 
 void ReceiveTest::goToAngleAndQuery()
 {
-    ReceiveConsole c;
+    Console c(kConsole);
     // Before any edit the stored angles are 060 while the boxes show 60.
     c.click("确认发送角度");
     QCOMPARE(c.log(), QStringLiteral("\r\n-->发送：R0600606363\r\n"));
@@ -349,8 +347,8 @@ void ReceiveTest::goToAngleAndQuery()
     QVERIFY(c.openSerial());
     c.get<QComboBox>("水平速度")->setEditText("20");
     c.get<QComboBox>("垂直速度")->setEditText("10");
-    c.typeAngle("水平角度", "45");
-    c.typeAngle("垂直角度", "90");
+    typeAngle(c, "水平角度", "45");
+    typeAngle(c, "垂直角度", "90");
     c.click("CmdClearReceive");
     c.click("确认发送角度");
     QCOMPARE(c.pty.read(11), QByteArray("R0450902010"));
@@ -377,7 +375,7 @@ void ReceiveTest::noPortAtStartUpStillReceives()
 {
     // Start-up finds no port, so the port set-up stops at its first step; a port that turns up
     // later still gets every reply.
-    Console c(5, false);
+    Console c(ConsoleOptions().com(5).laidOutFirst());
     QFile::remove(c.dir.path() + "/ports/COM5");
     c.dir.hideMachinePorts();
     c.start();
@@ -393,11 +391,11 @@ void ReceiveTest::noPortAtStartUpStillReceives()
 
 void ReceiveTest::angleTheHeadCannotTakeIsNotSent()
 {
-    ReceiveConsole c;
+    Console c(kConsole);
     QVERIFY(c.openSerial());
-    c.typeAngle("水平角度", "60");
+    typeAngle(c, "水平角度", "60");
     c.get<QLineEdit>("水平角度")->insert(QStringLiteral("度"));
-    QCOMPARE(c.form->angles().PanAngleText, QStringLiteral("060度"));
+    QCOMPARE(c.angles().PanAngleText, QStringLiteral("060度"));
     c.click("确认发送角度");
     QCOMPARE(c.prompts.messages.size(), 1);
     QVERIFY(c.prompts.messages.first().endsWith(QStringLiteral("R060度06063 63").remove(' ')));

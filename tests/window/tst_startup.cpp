@@ -11,8 +11,8 @@
 #include "link/linktexts.h"
 #include "presets/form1.h"
 #include "presets/presetcontroller.h"
-#include "presets/presettable.h"
 #include "presets/presetstore.h"
+#include "presets/presettable.h"
 #include "ui/prompt.h"
 #include "ui/twips.h"
 
@@ -72,9 +72,9 @@ void StartupTest::startupState()
     QCOMPARE(pan->count(), 95);
     QCOMPARE(pan->itemText(0), QStringLiteral("05"));
     QCOMPARE(pan->itemText(94), QStringLiteral("99"));
-    QCOMPARE(c.form->angles().PanAngleText, QStringLiteral("060"));
-    QCOMPARE(c.form->angles().TiltAngleText, QStringLiteral("060"));
-    QVERIFY(!c.form->link().LinkOn);
+    QCOMPARE(c.angles().PanAngleText, QStringLiteral("060"));
+    QCOMPARE(c.angles().TiltAngleText, QStringLiteral("060"));
+    QVERIFY(!c.link().LinkOn);
     QVERIFY(c.prompts.messages.isEmpty());
 
     // The rows themselves, as a first start shows them, are checked by the timetable tests.
@@ -212,11 +212,11 @@ void StartupTest::exitClosesTheLinkAndEnds()
     Console c(29);
     QSignalSpy exits(c.form.get(), &MainForm::exitRequested);
     QVERIFY(c.openSerial());
-    QVERIFY(c.form->links().serial().isOpen());
+    QVERIFY(c.links().serial().isOpen());
 
     c.click("CmdExit");
     QCOMPARE(exits.count(), 1);
-    QVERIFY(!c.form->links().serial().isOpen());
+    QVERIFY(!c.links().serial().isOpen());
 }
 
 void StartupTest::aboutWindowIsSingleAndDiscarded()
@@ -314,7 +314,8 @@ void StartupTest::dataDirectoryFollowsWritability()
     const QString program = readOnly.path();
     QVERIFY(writeFile(program + "/123.ini", "10.0.0.9\r\n"));
     QVERIFY(writeFile(program + "/322.ini", "False\r\nTrue\r\n"));
-    QVERIFY(writeFile(program + "/321.ini", QStringEncoder("GBK").encode(u"00 旧行\r\n01 旧行\r\n")));
+    QVERIFY(
+        writeFile(program + "/321.ini", QStringEncoder("GBK").encode(u"00 旧行\r\n01 旧行\r\n")));
     const PresetLabels labels{"东门", "西门", "", "", "", "", "", "", "九"};
     const PresetLabels other{"七", "", "", "", "", "", "", "", ""};
     QVERIFY(PresetStore(presettable::filePathIn(program)).save("00", labels).ok);

@@ -31,12 +31,6 @@
 
 namespace {
 
-const QByteArray kLampOn = hex("FF 01 02 00 00 00 03");
-const QByteArray kLampOff = hex("FF 01 04 00 00 00 05");
-const QByteArray kStartOne = hex("FF 01 00 40 05 3F 85");
-const QByteArray kStartTwo = hex("FF 01 00 20 3F 05 65");
-const QByteArray kStartThree = hex("FF 01 00 80 3F 3F FF");
-const QByteArray kStop = hex("FF 01 01 00 00 00 02");
 // Row 0 as designed, in GBK, with its line end.
 const QByteArray kDesignRowZero = hex("30 30 20 BF AA A3 BA 30 30 3A 30 30 3A 30 30 20 20 20 B9 D8 "
                                       "A3 BA 30 30 3A 30 30 3A 30 30 20 20 20 D7 D4 B6 AF D1 B2 BA "
@@ -62,65 +56,75 @@ QList<QByteArray> sortedFrames(const QByteArray &bytes)
 }
 
 // The console on COM11 with its clock standing still at a time the test chooses.
-struct Timetable : Console
+const ConsoleOptions kConsole = ConsoleOptions().com(11).clockAt("12:00:00");
+// The same, started once the test has laid out its files.
+const ConsoleOptions kLaidOutFirst = ConsoleOptions(kConsole).laidOutFirst();
+
+QListWidget *list(Console &c)
 {
-    explicit Timetable(bool startNow = true) : Console(11, false)
-    {
-        if (startNow)
-            begin();
-    }
-    void begin()
-    {
-        start();
-        setTime("12:00:00");
-    }
-    void setTime(const char *time, int day = 0)
-    {
-        now = QDateTime(QDate(2026, 12, 8).addDays(day), QTime::fromString(time, "HH:mm:ss"));
-        form->setClock([this] { return now; });
-    }
-    void tick() { form->TmrDateTime_Timer(); }
+    return c.get<QListWidget>("定时配置");
+}
 
-    QListWidget *list() { return get<QListWidget>("定时配置"); }
-    QListWidgetItem *item(int n) { return list()->item(n); }
-    TimetableController &timetable() { return form->timetable(); }
-    schedule::SlotStore &store() { return timetable().slotStore(); }
-    Form2 *editor() { return timetable().editor(); }
-    template <typename T> T *edit(const char *name) { return child<T>(editor(), name); }
-    QTimer *timer(const char *name) { return child<QTimer>(form.get(), name); }
-    QCheckBox *check(int n)
-    {
-        return edit<QCheckBox>(qPrintable(QStringLiteral("Check%1").arg(n)));
-    }
+QListWidgetItem *item(Console &c, int n)
+{
+    return list(c)->item(n);
+}
 
-    void doubleClick(int n) { doubleClickRow(*form, n); }
-    void type(const char *box, const QString &text) { retype(edit<QLineEdit>(box), text); }
-    void tickBox(int n) { clickCheck(check(n)); }
-    void confirm() { QTest::mouseClick(edit<QPushButton>("退出配置"), Qt::LeftButton); }
-    QString ticked()
-    {
-        QString state;
-        for (int n = 1; n <= 4; ++n)
-            state += check(n)->isChecked() ? u'1' : u'0';
-        return state;
-    }
-    QStringList texts()
-    {
-        QStringList all;
-        for (int n = 0; n < list()->count(); ++n)
-            all << item(n)->text() + (item(n)->isSelected() ? "|selected" : "");
-        return all;
-    }
-    QString file(const char *name) { return dir.path() + QLatin1Char('/') + name; }
-    void exit()
-    {
-        QSignalSpy exits(form.get(), &MainForm::exitRequested);
-        click("CmdExit");
-        QCOMPARE(exits.count(), 1);
-    }
+schedule::SlotStore &store(Console &c)
+{
+    return c.timetable().slotStore();
+}
 
-    QDateTime now;
-};
+Form2 *editor(Console &c)
+{
+    return c.timetable().editor();
+}
+
+template <typename T> T *edit(Console &c, const char *name)
+{
+    return child<T>(editor(c), name);
+}
+
+QTimer *timer(Console &c, const char *name)
+{
+    return child<QTimer>(c.form.get(), name);
+}
+
+QCheckBox *check(Console &c, int n)
+{
+    return edit<QCheckBox>(c, qPrintable(QStringLiteral("Check%1").arg(n)));
+}
+
+void type(Console &c, const char *box, const QString &text)
+{
+    retype(edit<QLineEdit>(c, box), text);
+}
+
+void tickBox(Console &c, int n)
+{
+    clickCheck(check(c, n));
+}
+
+void confirm(Console &c)
+{
+    QTest::mouseClick(edit<QPushButton>(c, "退出配置"), Qt::LeftButton);
+}
+
+QString tickedBoxes(Console &c)
+{
+    QString state;
+    for (int n = 1; n <= 4; ++n)
+        state += check(c, n)->isChecked() ? u'1' : u'0';
+    return state;
+}
+
+QStringList texts(Console &c)
+{
+    QStringList all;
+    for (int n = 0; n < list(c)->count(); ++n)
+        all << item(c, n)->text() + (item(c, n)->isSelected() ? "|selected" : "");
+    return all;
+}
 
 } // namespace
 
@@ -176,10 +180,10 @@ void TimetableTest::editorLayout()
     QFETCH(QString, name);
     QFETCH(QString, caption);
     QFETCH(QRect, geometry);
-    Timetable c;
-    QVERIFY(!c.editor());
-    c.doubleClick(0);
-    Form2 *form2 = c.editor();
+    Console c(kConsole);
+    QVERIFY(!editor(c));
+    doubleClickRow(c, 0);
+    Form2 *form2 = editor(c);
     QVERIFY(form2 && form2->isVisible() && !form2->isModal());
     QCOMPARE(form2->windowTitle(), QStringLiteral("Form2"));
     QCOMPARE(form2->size(), twips::size(8880, 4200));
@@ -200,55 +204,55 @@ void TimetableTest::editorLayout()
 
 void TimetableTest::confirmWritesOnlyTheEditedRow()
 {
-    Timetable c;
+    Console c(kConsole);
     // The double-click toggles the row like a click; confirming selects it whatever it was.
-    c.item(5)->setSelected(true);
-    c.item(4)->setSelected(true);
-    c.item(60)->setSelected(true);
-    c.doubleClick(5);
-    QVERIFY(!c.item(5)->isSelected());
+    item(c, 5)->setSelected(true);
+    item(c, 4)->setSelected(true);
+    item(c, 60)->setSelected(true);
+    doubleClickRow(c, 5);
+    QVERIFY(!item(c, 5)->isSelected());
     QCOMPARE(c.timetable().Shuangjihang, qint16(5));
-    QCOMPARE(c.ticked(), QStringLiteral("0000"));
-    const QStringList before = c.texts();
-    c.type("开_00", "08:00:00");
-    c.type("关_00", "18:00:00");
-    c.tickBox(2);
-    c.confirm();
+    QCOMPARE(tickedBoxes(c), QStringLiteral("0000"));
+    const QStringList before = texts(c);
+    type(c, "开_00", "08:00:00");
+    type(c, "关_00", "18:00:00");
+    tickBox(c, 2);
+    confirm(c);
 
-    QVERIFY(!c.editor()->isVisible());
-    QCOMPARE(c.item(5)->text(), row(5, "08:00:00", "18:00:00", "巡航一"));
-    QVERIFY(c.item(5)->isSelected());
-    QCOMPARE(c.store().kai(5), QStringLiteral("08:00:00"));
-    QCOMPARE(c.store().guan(5), QStringLiteral("18:00:00"));
-    QStringList after = c.texts();
+    QVERIFY(!editor(c)->isVisible());
+    QCOMPARE(item(c, 5)->text(), row(5, "08:00:00", "18:00:00", "巡航一"));
+    QVERIFY(item(c, 5)->isSelected());
+    QCOMPARE(store(c).kai(5), QStringLiteral("08:00:00"));
+    QCOMPARE(store(c).guan(5), QStringLiteral("18:00:00"));
+    QStringList after = texts(c);
     after[5] = before[5];
     QCOMPARE(after, before);
 
     // The next opening, on another row, shows what was confirmed last, not that row's times.
-    c.doubleClick(12);
-    QCOMPARE(c.edit<QLineEdit>("开_00")->text(), QStringLiteral("08:00:00"));
-    QCOMPARE(c.edit<QLineEdit>("关_00")->text(), QStringLiteral("18:00:00"));
-    QCOMPARE(c.ticked(), QStringLiteral("0100"));
-    c.confirm();
-    QCOMPARE(c.item(12)->text(), row(12, "08:00:00", "18:00:00", "巡航一"));
-    QCOMPARE(c.store().kai(12), QStringLiteral("08:00:00"));
+    doubleClickRow(c, 12);
+    QCOMPARE(edit<QLineEdit>(c, "开_00")->text(), QStringLiteral("08:00:00"));
+    QCOMPARE(edit<QLineEdit>(c, "关_00")->text(), QStringLiteral("18:00:00"));
+    QCOMPARE(tickedBoxes(c), QStringLiteral("0100"));
+    confirm(c);
+    QCOMPARE(item(c, 12)->text(), row(12, "08:00:00", "18:00:00", "巡航一"));
+    QCOMPARE(store(c).kai(12), QStringLiteral("08:00:00"));
 }
 
 void TimetableTest::doubleClickTogglesOnceAndEnterOpens()
 {
-    Timetable c;
-    c.doubleClick(20);
-    QVERIFY(c.item(20)->isSelected());
-    c.doubleClick(20);
-    QVERIFY(!c.item(20)->isSelected());
-    QCOMPARE(c.list()->selectedItems().size(), 0);
-    c.editor()->hide();
+    Console c(kConsole);
+    doubleClickRow(c, 20);
+    QVERIFY(item(c, 20)->isSelected());
+    doubleClickRow(c, 20);
+    QVERIFY(!item(c, 20)->isSelected());
+    QCOMPARE(list(c)->selectedItems().size(), 0);
+    editor(c)->hide();
 
-    c.list()->setCurrentRow(30, QItemSelectionModel::NoUpdate);
-    QTest::keyClick(c.list(), Qt::Key_Return);
+    list(c)->setCurrentRow(30, QItemSelectionModel::NoUpdate);
+    QTest::keyClick(list(c), Qt::Key_Return);
     QCOMPARE(c.timetable().Shuangjihang, qint16(30));
-    QVERIFY(c.editor()->isVisible());
-    QVERIFY(!c.item(30)->isSelected());
+    QVERIFY(editor(c)->isVisible());
+    QVERIFY(!item(c, 30)->isSelected());
 }
 
 void TimetableTest::cruiseChoice_data()
@@ -273,21 +277,21 @@ void TimetableTest::cruiseChoice()
     QFETCH(QStringList, actions);
     QFETCH(QString, ticked);
     QFETCH(QString, word);
-    Timetable c;
-    c.doubleClick(7);
+    Console c(kConsole);
+    doubleClickRow(c, 7);
     for (const QString &action : actions) {
         const int n = action.right(1).toInt();
         if (action.startsWith('a')) {
-            QAccessibleInterface *face = QAccessible::queryAccessibleInterface(c.check(n));
+            QAccessibleInterface *face = QAccessible::queryAccessibleInterface(check(c, n));
             QVERIFY(face && face->actionInterface());
             face->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
         } else {
-            c.tickBox(n);
+            tickBox(c, n);
         }
     }
-    QCOMPARE(c.ticked(), ticked);
-    c.confirm();
-    QCOMPARE(c.item(7)->text(), row(7, "00:00:00", "00:00:00", word));
+    QCOMPARE(tickedBoxes(c), ticked);
+    confirm(c);
+    QCOMPARE(item(c, 7)->text(), row(7, "00:00:00", "00:00:00", word));
 }
 
 void TimetableTest::timeBoxWarnings_data()
@@ -315,9 +319,9 @@ void TimetableTest::timeBoxWarnings()
     QFETCH(QString, action);
     QFETCH(QString, text);
     QFETCH(int, warnings);
-    Timetable c;
-    c.doubleClick(9);
-    auto *line = c.edit<QLineEdit>(qPrintable(box));
+    Console c(kConsole);
+    doubleClickRow(c, 9);
+    auto *line = edit<QLineEdit>(c, qPrintable(box));
     line->selectAll();
     if (action == "clear") {
         QTest::keyClick(line, Qt::Key_Backspace);
@@ -331,47 +335,47 @@ void TimetableTest::timeBoxWarnings()
     QCOMPARE(c.prompts.messages, QStringList(warnings, scheduletexts::kInvalidTimeMessage));
 
     // Only a warning: the text is confirmed as it stands.
-    c.confirm();
+    confirm(c);
     const QString on = box == "开_00" ? text : "00:00:00";
     const QString off = box == "关_00" ? text : "00:00:00";
-    QCOMPARE(c.item(9)->text(), row(9, on, off, ""));
-    QCOMPARE(c.store().kai(9), on);
-    QCOMPARE(c.store().guan(9), off);
+    QCOMPARE(item(c, 9)->text(), row(9, on, off, ""));
+    QCOMPARE(store(c).kai(9), on);
+    QCOMPARE(store(c).guan(9), off);
 }
 
 void TimetableTest::closingByTheFrameOnlyHides()
 {
-    Timetable c;
-    c.doubleClick(3);
-    c.type("开_00", "06:00:00");
-    c.confirm();
-    c.doubleClick(4);
-    QPointer<Form2> form2 = c.editor();
+    Console c(kConsole);
+    doubleClickRow(c, 3);
+    type(c, "开_00", "06:00:00");
+    confirm(c);
+    doubleClickRow(c, 4);
+    QPointer<Form2> form2 = editor(c);
     QVERIFY(form2->close());
     QVERIFY(form2 && !form2->isVisible());
-    QCOMPARE(c.store().kai(3), QStringLiteral("06:00:00"));
-    c.doubleClick(40);
-    QCOMPARE(c.editor(), form2.data());
+    QCOMPARE(store(c).kai(3), QStringLiteral("06:00:00"));
+    doubleClickRow(c, 40);
+    QCOMPARE(editor(c), form2.data());
     QVERIFY(form2->isVisible());
-    QCOMPARE(c.edit<QLineEdit>("开_00")->text(), QStringLiteral("06:00:00"));
+    QCOMPARE(edit<QLineEdit>(c, "开_00")->text(), QStringLiteral("06:00:00"));
     QCOMPARE(c.timetable().Shuangjihang, qint16(40));
 
     // Exit closes it.
-    c.exit();
+    QVERIFY(c.clickExit());
     QVERIFY(form2 && !form2->isVisible());
 }
 
 void TimetableTest::firstStartThenExitWritesTheFiles()
 {
-    Timetable c;
+    Console c(kConsole);
     QCOMPARE(c.get<QLineEdit>("设备IP")->text(), QString());
-    QCOMPARE(c.list()->count(), 99);
+    QCOMPARE(list(c)->count(), 99);
     for (int n = 0; n < 99; ++n)
-        QCOMPARE(c.item(n)->text(), designRow(n));
-    QVERIFY(c.list()->selectedItems().isEmpty());
+        QCOMPARE(item(c, n)->text(), designRow(n));
+    QVERIFY(list(c)->selectedItems().isEmpty());
     QVERIFY(!QFile::exists(c.file("321.ini")));
 
-    c.exit();
+    QVERIFY(c.clickExit());
     QVERIFY(c.prompts.messages.isEmpty());
     QCOMPARE(fileBytes(c.file("123.ini")), QByteArray("\r\n"));
     QCOMPARE(fileBytes(c.file("322.ini")), QByteArray("False\r\n").repeated(99));
@@ -386,7 +390,7 @@ void TimetableTest::firstStartThenExitWritesTheFiles()
 
 void TimetableTest::startUpReadsTheFiles()
 {
-    Timetable c(false);
+    Console c(kLaidOutFirst);
     QStringEncoder gbk("GBK");
     QByteArray rows;
     for (int n = 0; n < 10; ++n)
@@ -399,17 +403,17 @@ void TimetableTest::startUpReadsTheFiles()
     QVERIFY(writeFile(c.file("321.ini"), rows));
     QVERIFY(writeFile(c.file("322.ini"), "False\r\nFalse\r\nFalse\r\nTrue\r\n"));
     QVERIFY(writeFile(c.file("123.ini"), "10.1.2.3\r\n10.9.9.9\r\n"));
-    c.begin();
+    c.start();
 
     QCOMPARE(c.get<QLineEdit>("设备IP")->text(), QStringLiteral("10.1.2.3"));
-    QCOMPARE(c.list()->selectedItems(), QList<QListWidgetItem *>{c.item(3)});
+    QCOMPARE(list(c)->selectedItems(), QList<QListWidgetItem *>{item(c, 3)});
     for (int n = 0; n < 99; ++n)
-        QCOMPARE(c.item(n)->text(), n < 10 && n != 2 && n != 3
-                                        ? row(n, "07:00:00", "19:00:00", "巡航二")
-                                        : designRow(n));
+        QCOMPARE(item(c, n)->text(), n < 10 && n != 2 && n != 3
+                                         ? row(n, "07:00:00", "19:00:00", "巡航二")
+                                         : designRow(n));
     // The rows are shown, but only the editor fills the slot store.
     for (int n = 0; n < 99; ++n)
-        QVERIFY(c.store().kai(n).isEmpty() && c.store().guan(n).isEmpty());
+        QVERIFY(store(c).kai(n).isEmpty() && store(c).guan(n).isEmpty());
     // The two lines are named in the journal.
     const QString unread = c.file("321.ini") + "：第 3-4 行" + scheduletexts::kUnreadRowsEffect;
     const auto named = [&](const JournalDay &day) {
@@ -417,7 +421,7 @@ void TimetableTest::startUpReadsTheFiles()
     };
     QVERIFY(named(waitForJournal(c.dir.path(), named)));
     // What was read is what the exit keeps.
-    c.exit();
+    QVERIFY(c.clickExit());
     const QList<QByteArray> saved = fileBytes(c.file("321.ini")).split('\n');
     for (int n : {0, 1, 4, 9})
         QCOMPARE(saved[n], lines[n]);
@@ -425,15 +429,15 @@ void TimetableTest::startUpReadsTheFiles()
 
 void TimetableTest::badFlagLineSpoilsOnlyItsRow()
 {
-    Timetable c(false);
+    Console c(kLaidOutFirst);
     QList<QByteArray> lines;
     for (int n = 0; n < 99; ++n)
         lines << (n % 3 ? "True" : "False");
     lines[4] = QByteArray("Tr\0ue", 5);
     QVERIFY(writeFile(c.file("322.ini"), lines.join("\r\n") + "\r\n"));
-    c.begin();
+    c.start();
     for (int n = 0; n < 99; ++n)
-        QCOMPARE(c.item(n)->isSelected(), n != 4 && n % 3 != 0);
+        QCOMPARE(item(c, n)->isSelected(), n != 4 && n % 3 != 0);
     // No message: the journal names the file and the line.
     const auto unread = waitForJournal(c.dir.path(), [](const JournalDay &day) {
                             return !day.withEvent(journaltexts::kLinesUnread).isEmpty();
@@ -441,30 +445,30 @@ void TimetableTest::badFlagLineSpoilsOnlyItsRow()
     QCOMPARE(unread.size(), 1);
     QCOMPARE(unread[0].detail, c.file("322.ini") + "：第 5 行" + scheduletexts::kUnreadFlagsEffect);
     QVERIFY(c.prompts.messages.isEmpty());
-    c.exit();
+    QVERIFY(c.clickExit());
     lines[4] = "False";
     QCOMPARE(fileBytes(c.file("322.ini")), lines.join("\r\n") + "\r\n");
 }
 
 void TimetableTest::roundTripThroughExit()
 {
-    Timetable c;
+    Console c(kConsole);
     c.get<QLineEdit>("设备IP")->setText("192.168.8.30");
-    c.doubleClick(5);
-    c.type("开_00", "08:00:00");
-    c.type("关_00", "18:00:00");
-    c.tickBox(4);
-    c.confirm();
-    c.item(60)->setText(QStringLiteral("60 手工：巡航三：额外：€"));
-    c.item(98)->setSelected(true);
-    const QStringList shown = c.texts();
-    c.exit();
+    doubleClickRow(c, 5);
+    type(c, "开_00", "08:00:00");
+    type(c, "关_00", "18:00:00");
+    tickBox(c, 4);
+    confirm(c);
+    item(c, 60)->setText(QStringLiteral("60 手工：巡航三：额外：€"));
+    item(c, 98)->setSelected(true);
+    const QStringList shown = texts(c);
+    QVERIFY(c.clickExit());
 
     c.form.reset();
-    c.begin();
-    QCOMPARE(c.texts(), shown);
+    c.start();
+    QCOMPARE(texts(c), shown);
     QCOMPARE(c.get<QLineEdit>("设备IP")->text(), QStringLiteral("192.168.8.30"));
-    QVERIFY(c.store().kai(5).isEmpty());
+    QVERIFY(store(c).kai(5).isEmpty());
 }
 
 void TimetableTest::unwritableFilesAtExit_data()
@@ -480,7 +484,7 @@ void TimetableTest::unwritableFilesAtExit()
     // where its folder may not be written; the one message names each file that could not be
     // saved, with the reason.
     QFETCH(bool, readOnlyDirectory);
-    Timetable c(false);
+    Console c(kLaidOutFirst);
     const QByteArray oldRows = QByteArray("old row\r\n");
     if (readOnlyDirectory) {
         QVERIFY(writeFile(c.file("321.ini"), oldRows));
@@ -490,9 +494,9 @@ void TimetableTest::unwritableFilesAtExit()
         QVERIFY(QDir(c.dir.path()).mkdir("123.ini"));
         QVERIFY(QDir(c.dir.path()).mkdir("322.ini"));
     }
-    c.begin();
+    c.start();
     c.get<QLineEdit>("设备IP")->setText("10.0.0.2");
-    c.doubleClick(1);
+    doubleClickRow(c, 1);
 
     QFile dir(c.dir.path());
     const QFile::Permissions permissions = dir.permissions();
@@ -503,12 +507,12 @@ void TimetableTest::unwritableFilesAtExit()
     {
         const AsOperator user({c.dir.path()});
         QVERIFY(user.ok());
-        c.exit();
+        QVERIFY(c.clickExit());
     }
     QVERIFY(dir.setPermissions(permissions));
 
     using namespace scheduletexts;
-    QVERIFY(!c.editor()->isVisible());
+    QVERIFY(!editor(c)->isVisible());
     if (readOnlyDirectory) {
         QCOMPARE(c.prompts.messages,
                  QStringList{saveFailedText(c.file("321.ini"), kReasonNoPermission)});
@@ -543,23 +547,23 @@ void TimetableTest::fullDiskAtExit()
     QFETCH(QStringList, unsaved);
     if (::geteuid() != 0)
         QSKIP("a disk of its own needs root");
-    Timetable c(false);
+    Console c(kLaidOutFirst);
     SmallDisk disk(c.dir.path());
     QTemporaryDir journalDisk;
     QVERIFY(disk.ok() && QFile::link(journalDisk.path(), c.file("journal")));
     // A first run writes the three files; the second changes two of them.
-    c.begin();
-    c.exit();
+    c.start();
+    QVERIFY(c.clickExit());
     c.form.reset();
-    c.begin();
+    c.start();
     c.get<QLineEdit>("设备IP")->setText("10.0.0.2");
-    c.doubleClick(1);
+    doubleClickRow(c, 1);
     const QStringList files{"123.ini", "321.ini", "322.ini"};
     QList<QByteArray> old;
     for (const QString &name : files)
         old << fileBytes(c.dir.path() + '/' + name);
     QVERIFY(disk.fill(freeBytes));
-    c.exit();
+    QVERIFY(c.clickExit());
 
     QStringList messages;
     for (const QString &name : unsaved)
@@ -588,24 +592,26 @@ void TimetableTest::scan_data()
     QTest::addColumn<QString>("timers");
     QTest::addColumn<int>("pattern");
     QTest::addColumn<QByteArray>("cruise");
-    QTest::newRow("selected slot") << QStringList{"3|08:00:00|18:00:00|巡航二|1"} << true << false
-                                   << kLampOn.repeated(3) << "3" << 2 << kStartTwo.repeated(3);
+    QTest::newRow("selected slot")
+        << QStringList{"3|08:00:00|18:00:00|巡航二|1"} << true << false << wire::kLampOn.repeated(3)
+        << "3" << 2 << wire::kTimetableCruiseTwo.repeated(3);
     QTest::newRow("unselected slot") << QStringList{"3|08:00:00|18:00:00|巡航二|0"} << true << false
                                      << QByteArray() << "" << 0 << QByteArray();
     QTest::newRow("two slots in one second")
         << QStringList{"2|08:00:00|18:00:00|巡航一|1", "7|08:00:00|19:00:00|巡航三|1"} << true
-        << false << kLampOn.repeated(6) << "3" << 3 << kStartThree.repeated(3);
+        << false << wire::kLampOn.repeated(6) << "3" << 3
+        << wire::kTimetableCruiseThree.repeated(3);
     QTest::newRow("equal on and off times")
         << QStringList{"4|08:00:00|08:00:00|巡航一|1"} << true << false
-        << kLampOn.repeated(3) + kLampOff.repeated(3) << "35" << 1
-        << kStartOne.repeated(3) + kStop.repeated(3);
+        << wire::kLampOn.repeated(3) + wire::kLampOff.repeated(3) << "35" << 1
+        << wire::kTimetableCruiseOne.repeated(3) + wire::kCruiseStop.repeated(3);
     QTest::newRow("empty off time") << QStringList{"6|08:00:00||巡航一|1"} << true << false
-                                    << kLampOn.repeated(3) << "3" << 0 << QByteArray();
+                                    << wire::kLampOn.repeated(3) << "3" << 0 << QByteArray();
     QTest::newRow("no link open") << QStringList{"3|08:00:00|18:00:00|巡航二|1"} << false << false
                                   << QByteArray() << "3" << 2 << QByteArray();
     QTest::newRow("angle control ticked")
-        << QStringList{"3|08:00:00|18:00:00|无巡航|1"} << true << true << kLampOn.repeated(3) << "3"
-        << 0 << QByteArray();
+        << QStringList{"3|08:00:00|18:00:00|无巡航|1"} << true << true << wire::kLampOn.repeated(3)
+        << "3" << 0 << QByteArray();
 }
 
 void TimetableTest::scan()
@@ -617,8 +623,8 @@ void TimetableTest::scan()
     QFETCH(QString, timers);
     QFETCH(int, pattern);
     QFETCH(QByteArray, cruise);
-    Timetable c;
-    c.setTime("07:59:59");
+    Console c(kConsole);
+    c.setClock("07:59:59");
     c.get<QComboBox>("探照灯")->setEditText("01");
     c.get<QCheckBox>("角度控制")->setChecked(angleControl);
     if (link)
@@ -626,17 +632,17 @@ void TimetableTest::scan()
     for (const QString &slot : slotRows) {
         const QStringList f = slot.split('|');
         const int n = f[0].toInt();
-        c.item(n)->setText(row(n, f[1], f[2], f[3]));
-        c.item(n)->setSelected(f[4] == "1");
-        c.store().StoreSlotTimes(n, f[1], f[2]);
+        item(c, n)->setText(row(n, f[1], f[2], f[3]));
+        item(c, n)->setSelected(f[4] == "1");
+        store(c).StoreSlotTimes(n, f[1], f[2]);
     }
-    QTimer *start = c.timer("CommandApply_3定时1000");
-    QTimer *stop = c.timer("CommandApply_5定时1000");
+    QTimer *start = timer(c, "CommandApply_3定时1000");
+    QTimer *stop = timer(c, "CommandApply_5定时1000");
     QVERIFY(!start->isActive() && !stop->isActive());
     c.tick();
     QCOMPARE(c.pty.drain(30), QByteArray());
 
-    c.setTime("08:00:00");
+    c.setClock("08:00:00");
     QElapsedTimer sinceLamp;
     sinceLamp.start();
     c.tick();
@@ -650,8 +656,8 @@ void TimetableTest::scan()
     for (const QString &slot : slotRows) {
         const QStringList f = slot.split('|');
         const bool fired = f[4] == "1";
-        QCOMPARE(c.store().kai(f[0].toInt()), fired ? QStringLiteral("0") : f[1]);
-        QCOMPARE(c.store().guan(f[0].toInt()), fired && f[2] == f[1] ? QStringLiteral("0") : f[2]);
+        QCOMPARE(store(c).kai(f[0].toInt()), fired ? QStringLiteral("0") : f[1]);
+        QCOMPARE(store(c).guan(f[0].toInt()), fired && f[2] == f[1] ? QStringLiteral("0") : f[2]);
     }
 
     // About a second later the delay timers send the cruise of the slot that fired last.
@@ -665,7 +671,7 @@ void TimetableTest::scan()
     QCOMPARE(sortedFrames(later), sortedFrames(cruise));
 
     // Consumed: the same time on the next day sends nothing.
-    c.setTime("08:00:00", 1);
+    c.setClock("08:00:00", 1);
     c.tick();
     QVERIFY(!start->isActive() && !stop->isActive());
     QCOMPARE(c.pty.drain(30), QByteArray());
