@@ -67,12 +67,12 @@ struct Exported
     QString error;
 };
 
-// Reads day files on a thread of its own (moveToThread): indexes where each whole line is, in
-// chunks, so a day of a million entries shows at once and fills in; filters all lines; writes
-// the lines shown to CSV. The results go to the receiver's thread through the event loop. A line
-// that does not read (one longer than kMaxLineBytes among them) is counted and skipped; the lines
-// after it read as usual. The last bytes of a file that are not a whole line yet are left for the
-// next look.
+// Reads day files on a thread of its own (the model's WorkThread): indexes where each whole
+// line is, in chunks, so a day of a million entries shows at once and fills in; filters all
+// lines; writes the lines shown to CSV. The results go to the receiver's thread through the event
+// loop. A line that does not read (one longer than kMaxLineBytes among them) is counted and
+// skipped; the lines after it read as usual. The last bytes of a file that are not a whole line
+// yet are left for the next look.
 class DayReader : public QObject
 {
     Q_OBJECT

@@ -21,24 +21,20 @@ QString shortened(const QString &text)
 
 } // namespace
 
-JournalModel::JournalModel(QObject *parent) : QAbstractTableModel(parent)
+JournalModel::JournalModel(QObject *parent)
+    : QAbstractTableModel(parent),
+      m_reader(std::make_unique<DayReader>(DayReader::Receivers{
+          this, [this](DayChunk c) { takeChunk(std::move(c)); },
+          [this](Filtered f) { takeFiltered(std::move(f)); },
+          [this](const Exported &e) { emit exported(e.ok, e.count, e.path, e.error); }}))
 {
-    m_thread.setObjectName(QStringLiteral("journal reader"));
-    m_reader = new DayReader(DayReader::Receivers{
-        this, [this](DayChunk c) { takeChunk(std::move(c)); },
-        [this](Filtered f) { takeFiltered(std::move(f)); },
-        [this](const Exported &e) { emit exported(e.ok, e.count, e.path, e.error); }});
-    m_reader->moveToThread(&m_thread);
-    connect(&m_thread, &QThread::finished, m_reader, &QObject::deleteLater);
-    m_thread.start();
 }
 
 JournalModel::~JournalModel()
 {
-    // Work under way for this model stops at its next line.
+    // Work under way for this model stops at its next line; the reader goes once its thread has.
     m_reader->latestOpening = ~quint64(0);
-    m_thread.quit();
-    m_thread.wait();
+    m_work.stop();
 }
 
 void JournalModel::showDay(QDate day, const QString &path)
@@ -61,10 +57,9 @@ void JournalModel::showDay(QDate day, const QString &path)
     m_reading = true;
     m_filtering = false;
     m_moreWanted = false;
-    QMetaObject::invokeMethod(
-        m_reader, [r = m_reader, opening, path, f = m_filterings, filter = m_filter] {
-            r->open(opening, path, f, filter);
-        });
+    m_work.post([r = m_reader.get(), opening, path, f = m_filterings, filter = m_filter] {
+        r->open(opening, path, f, filter);
+    });
     emit progressed();
 }
 
@@ -75,7 +70,7 @@ void JournalModel::readMore()
         return;
     }
     m_reading = true;
-    QMetaObject::invokeMethod(m_reader, [r = m_reader, opening = m_opening] { r->readMore(opening); });
+    m_work.post([r = m_reader.get(), opening = m_opening] { r->readMore(opening); });
 }
 
 void JournalModel::setFilter(const Filter &filter)
@@ -83,7 +78,7 @@ void JournalModel::setFilter(const Filter &filter)
     m_filter = filter;
     const quint64 filtering = ++m_filterings;
     m_filtering = true;
-    QMetaObject::invokeMethod(m_reader, [r = m_reader, opening = m_opening, filtering, filter] {
+    m_work.post([r = m_reader.get(), opening = m_opening, filtering, filter] {
         r->setFilter(opening, filtering, filter);
     });
     emit progressed();
@@ -92,7 +87,7 @@ void JournalModel::setFilter(const Filter &filter)
 void JournalModel::exportCsv(const QString &path)
 {
     auto rows = std::make_shared<const std::vector<quint32>>(m_rows);
-    QMetaObject::invokeMethod(m_reader, [r = m_reader, opening = m_opening, path, rows] {
+    m_work.post([r = m_reader.get(), opening = m_opening, path, rows] {
         r->exportCsv(opening, path, rows);
     });
 }
@@ -189,9 +184,9 @@ QVariant JournalModel::headerData(int section, Qt::Orientation orientation, int 
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
-    static const QString names[kColumns] = {
-        QStringLiteral("时间"), QStringLiteral("类别"), QStringLiteral("设备"),
-        QStringLiteral("事件"), QStringLiteral("原因"), QStringLiteral("内容")};
+    static const QString names[kColumns] = {QStringLiteral("时间"), QStringLiteral("类别"),
+                                            QStringLiteral("设备"), QStringLiteral("事件"),
+                                            QStringLiteral("原因"), QStringLiteral("内容")};
     return section >= 0 && section < kColumns ? names[section] : QVariant();
 }
 

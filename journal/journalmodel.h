@@ -1,12 +1,12 @@
 #pragma once
 
+#include "files/workthread.h"
 #include "journal/dayreader.h"
 
 #include <QAbstractTableModel>
 #include <QCache>
 #include <QDate>
 #include <QFile>
-#include <QThread>
 
 #include <memory>
 #include <vector>
@@ -63,8 +63,7 @@ private:
     void takeChunk(DayChunk chunk);
     void takeFiltered(Filtered filtered);
 
-    QThread m_thread;
-    DayReader *m_reader = nullptr;
+    std::unique_ptr<DayReader> m_reader;
     quint64 m_opening = 0;
     quint64 m_filterings = 0;
     QDate m_day;
@@ -81,6 +80,8 @@ private:
     bool m_moreWanted = false;
     mutable QFile m_file;
     mutable QCache<quint32, Entry> m_cache{4000};
+    // Last: its thread ends before the reader and the rest of the model go.
+    WorkThread m_work{"journal reader"};
 };
 
 } // namespace journal

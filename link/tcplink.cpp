@@ -8,6 +8,7 @@ TcpLink::TcpLink(QObject *parent) : Link(parent)
     connect(&m_socket, &QTcpSocket::readyRead, this, &TcpLink::onReadyRead);
     // Commands are a few bytes each and must not wait for an acknowledgement.
     m_socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    m_socket.setReadBufferSize(kArrivalLimit);
 }
 
 Link::OpenResult TcpLink::open()

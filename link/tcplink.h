@@ -5,7 +5,8 @@
 #include <QTcpSocket>
 
 // The TCP connection to the head controller (port 4196 of the address in the IP box). Each
-// arrival is handed on whole, as one chunk.
+// arrival is handed on whole, as one chunk, up to kArrivalLimit bytes: a flood is taken a piece
+// per turn of the event loop, so the jog's ticks and the operator's clicks come between.
 class TcpLink : public Link
 {
     Q_OBJECT
@@ -14,6 +15,9 @@ public:
     // A peer that stops reading must not make the console hoard commands: beyond this many
     // bytes waiting to go out, new commands are dropped whole.
     static constexpr qint64 kBacklogLimit = 64 * 1024;
+    // The most bytes read from the socket at one arrival; the rest waits in the system's buffer
+    // (and, once that is full, at the peer) for the next.
+    static constexpr qint64 kArrivalLimit = 64 * 1024;
 
     explicit TcpLink(QObject *parent = nullptr);
 

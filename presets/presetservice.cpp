@@ -3,20 +3,15 @@
 #include <QMetaObject>
 
 PresetService::PresetService(PresetStore store, QObject *parent)
-    : QObject(parent), m_store(std::move(store)), m_worker(std::make_unique<QObject>())
+    : QObject(parent), m_store(std::move(store))
 {
-    m_thread.setObjectName(QStringLiteral("corvane-presets"));
-    m_worker->moveToThread(&m_thread);
-    m_thread.start();
 }
 
 PresetService::~PresetService()
 {
-    // Queued behind the work already asked for, so that a save the operator made just before
-    // leaving still reaches the file.
-    QThread *thread = &m_thread;
-    QMetaObject::invokeMethod(m_worker.get(), [thread] { thread->quit(); }, Qt::QueuedConnection);
-    m_thread.wait();
+    // The work already asked for runs first, so that a save the operator made just before
+    // leaving still reaches the file. The answers it posts here go with this object.
+    m_work.stop();
 }
 
 template <typename Result>
@@ -26,20 +21,17 @@ void PresetService::post(std::function<Result()> work, std::function<void(const 
     // The store is a value with nothing but its paths, and every load and save makes its own
     // connection, so its work may run on the other thread. The answer is posted to this object:
     // should it be gone by then, the answer goes with it.
-    QMetaObject::invokeMethod(
-        m_worker.get(),
-        [this, work = std::move(work), done = std::move(done)] {
-            const Result result = work();
-            QMetaObject::invokeMethod(
-                this,
-                [this, done, result] {
-                    --m_pending;
-                    if (done)
-                        done(result);
-                },
-                Qt::QueuedConnection);
-        },
-        Qt::QueuedConnection);
+    m_work.post([this, work = std::move(work), done = std::move(done)] {
+        const Result result = work();
+        QMetaObject::invokeMethod(
+            this,
+            [this, done, result] {
+                --m_pending;
+                if (done)
+                    done(result);
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 void PresetService::load(const QString &searchlight, Loaded done)

@@ -1,12 +1,11 @@
 #pragma once
 
+#include "files/workthread.h"
 #include "presets/presetstore.h"
 
 #include <QObject>
-#include <QThread>
 
 #include <functional>
-#include <memory>
 
 // The preset store's work on a thread of its own, so that a file another program holds locked
 // (the store waits up to 2 s for it) or a slow disk never stalls the window thread: the clock, the
@@ -21,7 +20,8 @@ public:
     using Saved = std::function<void(const PresetSave &)>;
 
     explicit PresetService(PresetStore store, QObject *parent = nullptr);
-    // Finishes every load and save already asked for; their callbacks no longer run.
+    // Finishes every load and save already asked for and ends the store's thread; their callbacks
+    // no longer run.
     ~PresetService() override;
 
     const PresetStore &store() const { return m_store; }
@@ -37,7 +37,6 @@ private:
     void post(std::function<Result()> work, std::function<void(const Result &)> done);
 
     const PresetStore m_store;
-    QThread m_thread;
-    std::unique_ptr<QObject> m_worker;
     int m_pending = 0;
+    WorkThread m_work{"corvane-presets"};
 };

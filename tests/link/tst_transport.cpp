@@ -6,8 +6,11 @@
 #include "link/logtext.h"
 #include "link/receivepath.h"
 #include "link/sendpath.h"
+#include "link/tcplink.h"
 
 #include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QtTest>
 
 #include <sys/stat.h>
@@ -51,6 +54,7 @@ private slots:
     void repeatedFrameHoldsTheRestBack();
     void closingDropsWhatIsLeft();
     void deniedPortIsNotHeld();
+    void tcpFloodArrivesInPieces();
 };
 
 void TransportTest::logLimit_data()
@@ -274,6 +278,35 @@ void TransportTest::deniedPortIsNotHeld()
     if (WEXITSTATUS(status) == 10)
         QSKIP("cannot become an ordinary user here");
     QCOMPARE(WEXITSTATUS(status), 0);
+}
+
+void TransportTest::tcpFloodArrivesInPieces()
+{
+    // A megabyte written at once arrives whole and in order, at most kArrivalLimit bytes at an
+    // arrival, so that the window thread has its turns between the pieces.
+    QTcpServer server;
+    QVERIFY(server.listen(QHostAddress(QStringLiteral("127.0.0.71")), TcpLink::kRemotePort));
+    TcpLink link;
+    link.setRemoteHost(QStringLiteral("127.0.0.71"));
+    QSignalSpy opened(&link, &Link::opened);
+    QCOMPARE(link.open(), Link::OpenResult::Pending);
+    QTRY_COMPARE_WITH_TIMEOUT(opened.count(), 1, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(server.hasPendingConnections(), 20000);
+    QTcpSocket *peer = server.nextPendingConnection();
+
+    QByteArray flood(1 << 20, Qt::Uninitialized);
+    for (qsizetype i = 0; i < flood.size(); ++i)
+        flood[i] = char(i % 251);
+    QByteArray got;
+    qsizetype largest = 0;
+    connect(&link, &Link::received, this, [&](const QByteArray &chunk) {
+        got += chunk;
+        largest = std::max(largest, chunk.size());
+    });
+    peer->write(flood);
+    QTRY_COMPARE_WITH_TIMEOUT(got.size(), flood.size(), 20000);
+    QVERIFY(got == flood);
+    QVERIFY2(largest <= TcpLink::kArrivalLimit, qPrintable(QString::number(largest)));
 }
 
 QTEST_GUILESS_MAIN(TransportTest)

@@ -1,7 +1,9 @@
+#include "presets/presetservice.h"
 #include "presets/presetstore.h"
 #include "presets/presettexts.h"
 #include "tests/support/asoperator.h"
 #include "tests/support/otherprogram.h"
+#include "tests/support/threadnames.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -61,6 +63,7 @@ private slots:
     void lockedFile();
     void unstorableTexts_data();
     void unstorableTexts();
+    void serviceEndsWithItsThread();
 
 private:
     // Rows another program left: 00, 05, 255, 7 with a NULL label, and 05 once more.
@@ -332,6 +335,27 @@ void TestPresetStore::unstorableTexts()
     // A key SQLite cannot hold has no row, not the row of the key it would be mistaken for.
     if (key != "05")
         QCOMPARE(listOf(after.labels), QStringList(9, QString()));
+}
+
+void TestPresetStore::serviceEndsWithItsThread()
+{
+    // A save asked for just before the end still reaches the file, its answer is not given, and
+    // once the service is gone so is its thread: not ending, gone, so that a program that ends
+    // next has no thread of ours running under it. Ending threads linger only now and then,
+    // hence the rounds.
+    for (int round = 0; round < 50; ++round) {
+        const QStringList labels(9, QString::number(round));
+        int answers = 0;
+        {
+            PresetService service{PresetStore(m_path)};
+            QTRY_COMPARE(threadsNamed("corvane-presets"), 1);
+            service.save("05", labelsOf(labels), [&](const PresetSave &) { ++answers; });
+        }
+        QCOMPARE(threadsNamed("corvane-presets"), 0);
+        QCoreApplication::processEvents();
+        QCOMPARE(answers, 0);
+        QCOMPARE(listOf(PresetStore(m_path).load("05").labels), labels);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestPresetStore)

@@ -151,7 +151,8 @@ bool Console::clickExit()
 
 bool Console::stickAttached()
 {
-    return QTest::qWaitFor([this] { return form->stick().attached(); }, 3000);
+    // Found by the once-a-second look; a loaded machine may take several.
+    return QTest::qWaitFor([this] { return form->stick().attached(); }, 20000);
 }
 
 void Console::setClock(const QString &time, int day)

@@ -186,15 +186,20 @@ void StartupTest::clockFollowsTheWallClock()
     auto *date = child<QLineEdit>(&form, "TxtDate");
     auto *time = child<QLineEdit>(&form, "TxtTime");
     QCOMPARE(date->alignment(), Qt::AlignCenter);
-    // Within a few ticks the boxes show the current date and time; the comparison is
-    // re-evaluated on every try, so a second that turns over meanwhile does no harm.
-    QTRY_COMPARE_WITH_TIMEOUT(time->text(), QTime::currentTime().toString("HH:mm:ss"), 1000);
-    QCOMPARE(date->text(), QDate::currentDate().toString("yyyy-MM-dd"));
+    // The boxes show the wall clock's reading, taken afresh at every try. A loaded machine may
+    // hold the window thread for a second or more; the boxes catch up once it lets go, so the
+    // bound is generous and only the outcome counts.
+    constexpr int kCatchUpMs = 20000;
+    const auto shown = [&] { return date->text() + QLatin1Char(' ') + time->text(); };
+    const auto wall = [] {
+        return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(shown(), wall(), kCatchUpMs);
     QVERIFY(QRegularExpression("^\\d{2}:\\d{2}:\\d{2}$").match(time->text()).hasMatch());
-    // And it keeps following: the next second shows up as well.
+    // And it keeps following: a later second shows up as well.
     const QString first = time->text();
-    QTRY_VERIFY_WITH_TIMEOUT(time->text() != first, 1500);
-    QTRY_COMPARE_WITH_TIMEOUT(time->text(), QTime::currentTime().toString("HH:mm:ss"), 1000);
+    QTRY_VERIFY_WITH_TIMEOUT(time->text() != first, kCatchUpMs);
+    QTRY_COMPARE_WITH_TIMEOUT(shown(), wall(), kCatchUpMs);
 }
 
 void StartupTest::closeBoxAndAltF4DoNothing()
