@@ -61,7 +61,9 @@ int main(int argc, char **argv)
     }
     // Never outlive the benchmark that started it.
     ::prctl(PR_SET_PDEATHSIG, SIGTERM);
-    struct sigaction term{};
+    struct sigaction term
+    {
+    };
     term.sa_handler = onTerm;
     // No SA_RESTART: SIGTERM interrupts the blocking read of the timer.
     ::sigaction(SIGTERM, &term, nullptr);

@@ -152,8 +152,8 @@ bool openTcpAt01(Console &console, const QString &address, QString *error)
     console.get<QComboBox>("探照灯")->setEditText(QStringLiteral("01"));
     dialTcp(console, address);
     if (!runEventLoopUntil([&] { return console.form->link().linkOpen(); }, 5000)) {
-        *error = QStringLiteral("the TCP link did not open: ") +
-                 console.prompts.messages.join(u'|');
+        *error =
+            QStringLiteral("the TCP link did not open: ") + console.prompts.messages.join(u'|');
         return false;
     }
     console.prompts.messages.clear();

@@ -101,8 +101,8 @@ public:
         m_process.terminate();
         std::string line;
         while (m_process.readLine(Clock::now() + std::chrono::seconds(2), &line)) {
-            if (std::sscanf(line.c_str(), "BARE-TIMER writes=%lld missed=%lld short=%lld",
-                            &writes, &missed, &shortWrites) == 3)
+            if (std::sscanf(line.c_str(), "BARE-TIMER writes=%lld missed=%lld short=%lld", &writes,
+                            &missed, &shortWrites) == 3)
                 reported = true;
             else
                 other += line + ' ';
@@ -173,8 +173,8 @@ int main(int argc, char **argv)
         return fail(QStringLiteral("no pseudo-terminal for the bare timer"));
     const long long periodNs = (long long)(kScanMs * 1e6);
     const long long soonNs = nsOf(Clock::now()) + 20 * periodNs;
-    const long long bareFirstNs = gridNs + ((soonNs - gridNs) / periodNs + 1) * periodNs +
-                                  (long long)(kBarePhaseMs * 1e6);
+    const long long bareFirstNs =
+        gridNs + ((soonNs - gridNs) / periodNs + 1) * periodNs + (long long)(kBarePhaseMs * 1e6);
     BareTimer bare;
     if (!bare.start(barePty.slavePath(), bareFirstNs, kHoldMs / 1000 + 30, &error))
         return fail(error);
@@ -244,7 +244,8 @@ int main(int argc, char **argv)
     const double wallS = holdS;
 
     // The bare timer over the same hold.
-    const std::vector<TimePoint> bareTimes = within(timesOf(bareReader.frames()), pressAt, releaseAt);
+    const std::vector<TimePoint> bareTimes =
+        within(timesOf(bareReader.frames()), pressAt, releaseAt);
     const std::vector<double> bareGaps = gapsMs(bareTimes);
     const double bareP50 = percentile(bareGaps, 50);
     const double bareP99 = percentile(bareGaps, 99);
@@ -288,13 +289,13 @@ int main(int argc, char **argv)
                     "max %.3f ms\n",
                     percentile(transit, 50), percentile(transit, 99), maxOf(transit));
     }
-    std::printf("  bare timer beside it (own process, timerfd, own pseudo-terminal, %.1f ms off the "
-                "scan's grid): %zu frames in the hold; gap p50 %.3f ms, p99 %.3f ms, max %.3f ms; "
-                "%lld writes, %lld expiries missed, %lld short writes, CPU %.1f ms over its life; "
-                "frames split across reads %lld, not clean: %s\n",
-                kBarePhaseMs, bareTimes.size(), bareP50, bareP99, maxOf(bareGaps), bare.writes,
-                bare.missed, bare.shortWrites, bare.cpuMs, bareCounts.splitFrames,
-                bareClean ? "no" : "YES");
+    std::printf(
+        "  bare timer beside it (own process, timerfd, own pseudo-terminal, %.1f ms off the "
+        "scan's grid): %zu frames in the hold; gap p50 %.3f ms, p99 %.3f ms, max %.3f ms; "
+        "%lld writes, %lld expiries missed, %lld short writes, CPU %.1f ms over its life; "
+        "frames split across reads %lld, not clean: %s\n",
+        kBarePhaseMs, bareTimes.size(), bareP50, bareP99, maxOf(bareGaps), bare.writes, bare.missed,
+        bare.shortWrites, bare.cpuMs, bareCounts.splitFrames, bareClean ? "no" : "YES");
     if (!bare.other.empty())
         std::printf("  bare timer also printed: %s\n", bare.other.c_str());
     std::printf("  p99 gap, console / bare timer: %.3f ms / %.3f ms = %.3f\n", p99, bareP99,

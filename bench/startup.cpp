@@ -216,8 +216,7 @@ int runPieces(int argc, char **argv)
         title.setPointSize(24);
         painter.setFont(title);
         painter.drawText(QPoint(0, 50), QStringLiteral("Corvane"));
-        std::printf("PIECE-NOTE the title is drawn in %s\n",
-                    qPrintable(QFontInfo(title).family()));
+        std::printf("PIECE-NOTE the title is drawn in %s\n", qPrintable(QFontInfo(title).family()));
     }
     end("title-font");
 
@@ -573,7 +572,8 @@ void printMapComparison(const Run &console, const Run &floor)
     std::vector<std::pair<long, std::string>> more;
     for (const auto &[name, kib] : byName)
         more.emplace_back(kib.first - kib.second, name);
-    std::sort(more.begin(), more.end(), [](const auto &a, const auto &b) { return a.first > b.first; });
+    std::sort(more.begin(), more.end(),
+              [](const auto &a, const auto &b) { return a.first > b.first; });
     std::printf("  the mappings that differ most (KiB console / bare / more):\n");
     for (std::size_t i = 0; i < more.size() && i < 16; ++i) {
         if (more[i].first < 64)
@@ -582,7 +582,8 @@ void printMapComparison(const Run &console, const Run &floor)
         std::printf("    %7ld %7ld %7ld  %s\n", kib.first, kib.second, more[i].first,
                     more[i].second.c_str());
     }
-    for (const auto &[who, run] : {std::pair{"console", &console}, std::pair{"bare window", &floor}}) {
+    for (const auto &[who, run] :
+         {std::pair{"console", &console}, std::pair{"bare window", &floor}}) {
         std::printf("  plugins mapped by the %s:", who);
         for (const auto &[name, kib] : run->maps)
             if (kindOf(name) == "Qt plugins")
@@ -619,8 +620,8 @@ void measurePieces(const std::string &self, const QString &programDir, std::set<
             double pieceMs = 0.0;
             double pieceCpu = 0.0;
             long pieceKib = 0;
-            if (std::sscanf(line.c_str(), "PIECE\t%127s\t%lf\t%lf\t%ld", name, &pieceMs,
-                            &pieceCpu, &pieceKib) == 4) {
+            if (std::sscanf(line.c_str(), "PIECE\t%127s\t%lf\t%lf\t%ld", name, &pieceMs, &pieceCpu,
+                            &pieceKib) == 4) {
                 if (!ms.count(name))
                     order.push_back(name);
                 ms[name].push_back(pieceMs);

@@ -87,7 +87,8 @@ std::vector<DeviceDay> DayPicture::devices(int end) const
 QString describe(const std::vector<DeviceDay> &devices)
 {
     const auto clock = [](int ms) {
-        return QTime::fromMSecsSinceStartOfDay(std::min(ms, 86399999)).toString(QStringLiteral("HH:mm:ss"));
+        return QTime::fromMSecsSinceStartOfDay(std::min(ms, 86399999))
+            .toString(QStringLiteral("HH:mm:ss"));
     };
     const auto spans = [&](const QString &what, const std::vector<Span> &list) {
         QStringList parts;

@@ -27,8 +27,7 @@ bool Filter::matches(const Entry &entry) const
 
 DayReader::DayReader(Receivers receivers) : m_to(std::move(receivers)) {}
 
-void DayReader::open(quint64 opening, const QString &path, quint64 filtering,
-                     const Filter &filter)
+void DayReader::open(quint64 opening, const QString &path, quint64 filtering, const Filter &filter)
 {
     m_opening = opening;
     m_file.close();
@@ -55,8 +54,8 @@ void DayReader::readMore(quint64 opening)
         empty.opening = opening;
         empty.filtering = m_filtering;
         empty.complete = true;
-        QMetaObject::invokeMethod(m_to.context, [to = m_to.chunk, c = std::move(empty)] { to(c); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            m_to.context, [to = m_to.chunk, c = std::move(empty)] { to(c); }, Qt::QueuedConnection);
         return;
     }
     DayChunk chunk;
@@ -120,9 +119,9 @@ void DayReader::readMore(quint64 opening)
             m_overLong = false;
             from = newline + 1;
             m_end = blockStart + from;
-            if (chunk.lines.size() >=
-                std::size_t(m_lines.size() <= std::size_t(kChunkLines) ? kFirstChunkLines
-                                                                       : kChunkLines))
+            if (chunk.lines.size() >= std::size_t(m_lines.size() <= std::size_t(kChunkLines)
+                                                      ? kFirstChunkLines
+                                                      : kChunkLines))
                 send(false);
         }
     }
@@ -180,8 +179,8 @@ void DayReader::setFilter(quint64 opening, quint64 filtering, const Filter &filt
                 if (block.size() < qsizetype(ref.length))
                     break;
             }
-            const std::optional<Entry> entry = parseLine(
-                QByteArrayView(block).sliced(ref.offset - blockStart, ref.length));
+            const std::optional<Entry> entry =
+                parseLine(QByteArrayView(block).sliced(ref.offset - blockStart, ref.length));
             if (entry && filter.matches(*entry))
                 result.rows.push_back(quint32(i));
             ++i;
@@ -222,8 +221,7 @@ void DayReader::exportCsv(quint64 opening, const QString &path,
             result.error = files::reasonText(saved.error);
     }
     QMetaObject::invokeMethod(
-        m_to.context, [to = m_to.exported, r = std::move(result)] { to(r); },
-        Qt::QueuedConnection);
+        m_to.context, [to = m_to.exported, r = std::move(result)] { to(r); }, Qt::QueuedConnection);
 }
 
 QString csvField(const QString &text)
@@ -248,9 +246,12 @@ QString csvHeader()
 
 QString csvLine(const Entry &entry)
 {
-    return QStringList{csvField(timeText(entry)), csvField(kindName(entry.kind)),
-                       csvField(deviceText(entry.device)), csvField(entry.event),
-                       csvField(entry.cause), csvField(entry.detail)}
+    return QStringList{csvField(timeText(entry)),
+                       csvField(kindName(entry.kind)),
+                       csvField(deviceText(entry.device)),
+                       csvField(entry.event),
+                       csvField(entry.cause),
+                       csvField(entry.detail)}
                .join(QLatin1Char(',')) +
            QStringLiteral("\r\n");
 }

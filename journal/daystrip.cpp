@@ -64,8 +64,7 @@ void DayStrip::paintEvent(QPaintEvent *)
         p.setPen(palette().color(QPalette::Text));
         if (hour < 24)
             p.drawText(QRect(hx + 2, kLegendHeight, 30, kAxisHeight - kLegendHeight - 2),
-                       Qt::AlignLeft | Qt::AlignVCenter,
-                       QString::number(hour));
+                       Qt::AlignLeft | Qt::AlignVCenter, QString::number(hour));
     }
     int legend = this->width() - 8;
     for (const auto &[name, colour] : {std::pair{QStringLiteral("巡航"), kCruiseColour},

@@ -16,8 +16,7 @@ const std::array<const QString *, kKindCount> &kindNames()
 {
     using namespace journaltexts;
     static const std::array<const QString *, kKindCount> names = {
-        &kProgram, &kSent, &kJog, &kReceived, &kLink, &kTimetable, &kPreset, &kSettings,
-        &kMessage};
+        &kProgram, &kSent, &kJog, &kReceived, &kLink, &kTimetable, &kPreset, &kSettings, &kMessage};
     return names;
 }
 

@@ -4,8 +4,8 @@
 #include <QByteArrayView>
 #include <QDate>
 #include <QDateTime>
-#include <QTime>
 #include <QString>
+#include <QTime>
 
 #include <optional>
 

@@ -147,8 +147,8 @@ QDate JournalWindow::today() const
 void JournalWindow::fillDays()
 {
     QList<QDate> days;
-    const QStringList names = QDir(m_journal.folder())
-                                  .entryList({QStringLiteral("*.log")}, QDir::Files, QDir::Name);
+    const QStringList names =
+        QDir(m_journal.folder()).entryList({QStringLiteral("*.log")}, QDir::Files, QDir::Name);
     for (const QString &name : names) {
         const QDate day = journal::dayOfFileName(name);
         if (day.isValid() && day != today())
@@ -248,9 +248,8 @@ void JournalWindow::showProgress()
     const int end = isToday ? journal::DayPicture::msOfDay(m_journal.now()) : m_model.lastMs();
     当日概览->setDevices(m_model.picture().devices(end), isToday ? end : -1);
     fillDevices();
-    QString text = QStringLiteral("共 %1 条，显示 %2 条")
-                       .arg(m_model.lineCount())
-                       .arg(m_model.rowCount());
+    QString text =
+        QStringLiteral("共 %1 条，显示 %2 条").arg(m_model.lineCount()).arg(m_model.rowCount());
     if (m_model.badLines() > 0)
         text += QStringLiteral("；另有 %1 行无法读取，已跳过").arg(m_model.badLines());
     if (m_model.busy())
@@ -261,10 +260,11 @@ void JournalWindow::showProgress()
 void JournalWindow::导出_Click()
 {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    const QString name = QStringLiteral("运行记录-%1.csv")
-                             .arg(m_model.day().toString(QStringLiteral("yyyy-MM-dd")));
-    auto *dialog = new QFileDialog(this, QStringLiteral("导出 CSV"), folder + QLatin1Char('/') + name,
-                                   QStringLiteral("CSV 文件 (*.csv)"));
+    const QString name =
+        QStringLiteral("运行记录-%1.csv").arg(m_model.day().toString(QStringLiteral("yyyy-MM-dd")));
+    auto *dialog =
+        new QFileDialog(this, QStringLiteral("导出 CSV"), folder + QLatin1Char('/') + name,
+                        QStringLiteral("CSV 文件 (*.csv)"));
     dialog->setObjectName(QStringLiteral("导出对话框"));
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setDefaultSuffix(QStringLiteral("csv"));

@@ -76,9 +76,8 @@ QString devicePath(const QString &programDir, int n)
 int portNumberFromText(const QString &text)
 {
     constexpr int kHighest = 9999;
-    const decimaltext::Digits run =
-        decimaltext::read(QStringView(text).mid(qMin<qsizetype>(3, text.size())), 0,
-                          decimaltext::Blanks::Before);
+    const decimaltext::Digits run = decimaltext::read(
+        QStringView(text).mid(qMin<qsizetype>(3, text.size())), 0, decimaltext::Blanks::Before);
     if (run.value == decimaltext::Digits::kTooLarge || run.value > kHighest)
         return 0;
     return int(run.value);

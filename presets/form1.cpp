@@ -35,7 +35,8 @@ Form1::Form1(QWidget *parent)
         auto *button = new QPushButton(presettexts::presetCaption(preset), this);
         button->setObjectName(QStringLiteral("预置位%1").arg(preset));
         button->setGeometry(twips::rect(left, top, kButtonWidth, kButtonHeight));
-        connect(button, &QPushButton::clicked, this, [this, preset] { emit presetPressed(preset); });
+        connect(button, &QPushButton::clicked, this,
+                [this, preset] { emit presetPressed(preset); });
         m_buttons[i] = button;
 
         auto *box = new QLineEdit(presettexts::kDesignLabel, this);
@@ -77,4 +78,3 @@ void Form1::setLabelsEditable(bool editable)
     for (QLineEdit *box : m_boxes)
         box->setReadOnly(!editable);
 }
-

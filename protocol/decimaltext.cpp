@@ -31,8 +31,8 @@ Digits read(QStringView text, qsizetype from, Blanks blanks)
                     run.value = Digits::kTooLarge;
             }
             run.end = ++pos;
-        } else if (isBlank(c) && (blanks == Blanks::Anywhere ||
-                                  (blanks == Blanks::Before && run.count == 0))) {
+        } else if (isBlank(c) &&
+                   (blanks == Blanks::Anywhere || (blanks == Blanks::Before && run.count == 0))) {
             ++pos;
         } else {
             break;

@@ -18,10 +18,10 @@ enum class Blanks {
 // A run of digits read from a text.
 struct Digits
 {
-    int count = 0;         // digits in the run
-    long long value = 0;   // their value; kTooLarge once it passes kLargest
-    qsizetype end = 0;     // where the reading stopped: just after the run, or at the start
-                           // position when there was none
+    int count = 0;       // digits in the run
+    long long value = 0; // their value; kTooLarge once it passes kLargest
+    qsizetype end = 0;   // where the reading stopped: just after the run, or at the start
+                         // position when there was none
 
     static constexpr long long kLargest = 999'999'999;
     static constexpr long long kTooLarge = -1;

@@ -28,8 +28,8 @@ QString markLabel(bool on, schedule::SlotMark mark)
 int chipWidth(const QFontMetrics &metrics, bool on)
 {
     int widest = 0;
-    for (const auto mark : {schedule::SlotMark::Armed, schedule::SlotMark::Fired,
-                            schedule::SlotMark::NotArmed})
+    for (const auto mark :
+         {schedule::SlotMark::Armed, schedule::SlotMark::Fired, schedule::SlotMark::NotArmed})
         widest = std::max(widest, metrics.horizontalAdvance(markLabel(on, mark)));
     return widest + 2 * kPadding;
 }

@@ -98,8 +98,7 @@ QString nextLine(const TimetableData &data, const QString &now)
         QString what = next->lampOn ? kNextLampOn : kNextLampOff;
         if (next->pattern >= 1 && next->pattern <= 3) {
             static const QString names[] = {kCruiseOne, kCruiseTwo, kCruiseThree};
-            what += next->lampOn ? kNextCruiseStart.arg(names[next->pattern - 1])
-                                 : kNextCruiseStop;
+            what += next->lampOn ? kNextCruiseStart.arg(names[next->pattern - 1]) : kNextCruiseStop;
         }
         return (next->tomorrow ? kNextTomorrow : kNextToday)
             .arg(next->time, QStringLiteral("%1").arg(next->slot, 2, 10, QLatin1Char('0')),

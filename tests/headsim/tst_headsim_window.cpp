@@ -79,7 +79,8 @@ private:
     {
         const QPen pen = painter()->pen();
         const double half = pen.style() == Qt::NoPen ? 0 : std::max(pen.widthF(), 1.0) / 2;
-        painted.append({transform().mapRect(outline).adjusted(-half, -half, half, half), false, {}});
+        painted.append(
+            {transform().mapRect(outline).adjusted(-half, -half, half, half), false, {}});
     }
 };
 
@@ -228,8 +229,9 @@ void TestHeadsimWindow::besideTheConsole()
         const QRect r = w.frameGeometry();
         return QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
     };
-    QTRY_VERIFY2(apart(), qPrintable(QStringLiteral("head %1, console %2")
-                                         .arg(where(head), where(console))));
+    QTRY_VERIFY2(
+        apart(),
+        qPrintable(QStringLiteral("head %1, console %2").arg(where(head), where(console))));
 }
 
 QTEST_MAIN(TestHeadsimWindow)

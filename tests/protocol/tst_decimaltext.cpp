@@ -38,11 +38,14 @@ void TestDecimalText::runs_data()
     QTest::newRow("leading zeros") << "0007" << 0 << none << 4 << 7LL << 4;
     QTest::newRow("largest") << "999999999" << 0 << none << 9 << 999999999LL << 9;
     QTest::newRow("too large") << "1000000000" << 0 << none << 10 << Digits::kTooLarge << 10;
-    QTest::newRow("far too large") << QString(400, u'9') << 0 << none << 400 << Digits::kTooLarge
-                                   << 400;
+    QTest::newRow("far too large")
+        << QString(400, u'9') << 0 << none << 400 << Digits::kTooLarge << 400;
     QTest::newRow("other digits") << "１２" << 0 << none << 0 << 0LL << 0;
     QTest::newRow("sign") << "-5" << 0 << none << 0 << 0LL << 0;
-    QTest::newRow("NUL inside") << QString::fromUtf16(u"9\0" "8", 3) << 0 << none << 1 << 9LL << 1;
+    QTest::newRow("NUL inside") << QString::fromUtf16(u"9\0"
+                                                      "8",
+                                                      3)
+                                << 0 << none << 1 << 9LL << 1;
 }
 
 void TestDecimalText::runs()

@@ -200,7 +200,8 @@ int listenOnLoopback(const char *address, quint16 port, QString *error)
         const int reason = errno;
         ::close(fd);
         errno = reason;
-        return fail(QStringLiteral("listen on %1:%2: ").arg(QString::fromLatin1(address)).arg(port));
+        return fail(
+            QStringLiteral("listen on %1:%2: ").arg(QString::fromLatin1(address)).arg(port));
     }
     return fd;
 }

@@ -89,7 +89,8 @@ void VirtualStick::setPad(int right, int up)
     }
     SDL_JoystickSetVirtualHat(m_joystick, 0,
                               Uint8((up > 0 ? SDL_HAT_UP : 0) | (up < 0 ? SDL_HAT_DOWN : 0) |
-                                    (right > 0 ? SDL_HAT_RIGHT : 0) | (right < 0 ? SDL_HAT_LEFT : 0)));
+                                    (right > 0 ? SDL_HAT_RIGHT : 0) |
+                                    (right < 0 ? SDL_HAT_LEFT : 0)));
 }
 
 void VirtualStick::update()

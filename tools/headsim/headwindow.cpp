@@ -165,8 +165,8 @@ void HeadWindow::drawTiltGauge(QPainter &painter, const QRectF &area, const Head
     drawTicks(painter, centre, radius, -90, 180);
     drawBeam(painter, centre, radius, head.position.tilt - 90, head.lamp);
     drawLabels(
-        painter, centre, radius, -90, 180, [](double angle) { return int(std::lround(angle)) + 90; },
-        centre.x());
+        painter, centre, radius, -90, 180,
+        [](double angle) { return int(std::lround(angle)) + 90; }, centre.x());
     painter.setPen(Qt::black);
     painter.drawText(
         QRectF(area.left(), centre.y() + radius + 10, area.width(), 20), Qt::AlignCenter,
