@@ -6,7 +6,7 @@ PACKAGES := cmake g++ make qt6-base-dev qt6-serialport-dev libqt6sql6-sqlite \
             libqt6serialport6 libsdl2-dev fonts-wqy-microhei fonts-arphic-uming
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: deps configure build run test bench clean
+.PHONY: deps configure build run test bench clean format-check
 
 deps:
 	@missing=""; \
@@ -51,6 +51,11 @@ bench:
 
 clean:
 	rm -rf $(BUILD)
+
+# make format-check - fail when a C++ file does not match .clang-format (CI runs it first)
+format-check:
+	@$(MAKE) --no-print-directory deps PACKAGES="clang-format"
+	tools/check_format.sh
 
 # make test-generic, make bench-generic - the suite and the benchmarks with the code paths of
 #                                         other systems built on Linux (build-generic)
