@@ -46,6 +46,7 @@
 #include <QShortcut>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -147,17 +148,15 @@ MainForm::MainForm(const QString &programDir, const QString &dataDir, QWidget *p
     connect(m_send, &SendPath::textRefused, this, [this](const QString &command) {
         prompt::show(this, linktexts::kTextRefused + command);
     });
-    m_jog =
-        new JogControl(*m_model, *m_send, {左上, 上, 右上, 右, 右下, 下, 左下, 左}, 停止运动, this);
+    m_jog = new JogControl(*m_model, *m_send, m_pad, 停止运动, this);
     m_receive = new ReceivePath(m_links->all(), *m_log, this);
     m_angles = new AngleControl(
         *m_model, *m_send,
         AngleControls{水平角度, 垂直角度, 水平速度, 垂直速度, 确认发送角度, 查询位置}, this);
     m_lamp = new LampControl(*m_model, *m_send, 开, 关, 角度控制, this);
-    m_cruise = new CruiseControl(
-        *m_model, *m_send, *m_links,
-        CruiseControls{巡航模式, 水平速度, 垂直速度, 中, {左上, 上, 右上, 右, 右下, 下, 左下, 左}},
-        this);
+    CruiseControls cruise{巡航模式, 水平速度, 垂直速度, 中, {}};
+    std::copy(m_pad.begin(), m_pad.end(), cruise.directions.begin());
+    m_cruise = new CruiseControl(*m_model, *m_send, *m_links, cruise, this);
     m_presets = new PresetController(
         *m_model, *m_send, 探照灯,
         PresetStore(presettable::filePathIn(m_dataDir),
@@ -395,14 +394,22 @@ void MainForm::buildControlRegion()
         b->setFont(font);
         return b;
     };
-    左上 = arrow(QStringLiteral("左上"), QStringLiteral("↖"), 0, 0);
-    上 = arrow(QStringLiteral("上"), QStringLiteral("↑"), 1, 0);
-    右上 = arrow(QStringLiteral("右上"), QStringLiteral("↗"), 2, 0);
-    左 = arrow(QStringLiteral("左"), QStringLiteral("←"), 0, 1);
-    右 = arrow(QStringLiteral("右"), QStringLiteral("→"), 2, 1);
-    左下 = arrow(QStringLiteral("左下"), QStringLiteral("↙"), 0, 2);
-    下 = arrow(QStringLiteral("下"), QStringLiteral("↓"), 1, 2);
-    右下 = arrow(QStringLiteral("右下"), QStringLiteral("↘"), 2, 2);
+    for (std::size_t i = 0; i < m_pad.size(); ++i) {
+        // Each direction at its compass place around the centre.
+        const quint8 bits = protocol::directionBits(protocol::kScanOrder[i]);
+        const int column = bits & protocol::kLeftBit ? 0 : bits & protocol::kRightBit ? 2 : 1;
+        const int row = bits & protocol::kUpBit ? 0 : bits & protocol::kDownBit ? 2 : 1;
+        m_pad[i] = arrow(protocol::directionName(protocol::kScanOrder[i]),
+                         protocol::directionArrow(protocol::kScanOrder[i]), column, row);
+    }
+    左上 = m_pad[0];
+    上 = m_pad[1];
+    右上 = m_pad[2];
+    右 = m_pad[3];
+    右下 = m_pad[4];
+    下 = m_pad[5];
+    左下 = m_pad[6];
+    左 = m_pad[7];
     中 = button(QStringLiteral("中"), QStringLiteral("自动  巡航"), f,
                 twips::rect(1560, 4440, 1095, 855));
 }
@@ -605,9 +612,8 @@ void MainForm::showHotkeys()
     调用预置位->setToolTip(
         apptexts::presetHotkeysTip(JogKeys::hotkeyText(operatoraction::preset(1)),
                                    JogKeys::hotkeyText(operatoraction::preset(9))));
-    const std::array<HoldButton *, 8> pad{左上, 上, 右上, 右, 右下, 下, 左下, 左};
-    for (std::size_t i = 0; i < pad.size(); ++i)
-        pad[i]->setToolTip(
+    for (std::size_t i = 0; i < m_pad.size(); ++i)
+        m_pad[i]->setToolTip(
             apptexts::holdKeysTip(JogKeys::directionKeysText(protocol::kScanOrder[i])));
 }
 

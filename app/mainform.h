@@ -170,6 +170,8 @@ private:
     HoldButton *下;
     HoldButton *左下;
     HoldButton *左;
+    // The eight direction buttons in the scan's order (protocol::kScanOrder).
+    std::array<HoldButton *, 8> m_pad{};
     QPushButton *中;
     QPushButton *设置预置位;
     QPushButton *调用预置位;

@@ -21,11 +21,6 @@ namespace {
 // Long chunks are cut in the journal; the byte count says how long they were.
 constexpr qsizetype kShownBytes = 64;
 
-// The direction buttons' names, in the scan's order.
-const QString kDirections[8] = {
-    QStringLiteral("左上"), QStringLiteral("上"), QStringLiteral("右上"), QStringLiteral("右"),
-    QStringLiteral("右下"), QStringLiteral("下"), QStringLiteral("左下"), QStringLiteral("左")};
-
 QString hex(const QByteArray &bytes)
 {
     QString text = protocol::hexText(bytes.left(kShownBytes)).trimmed();
@@ -64,7 +59,9 @@ QString speeds(const protocol::Command &c)
 // What a jog entry names: the direction of a held one, or the stick, whose direction follows it.
 QString jogName(int index)
 {
-    return index < 8 ? QStringLiteral("方向 ") + kDirections[index] : QStringLiteral("摇杆");
+    return index < 8
+               ? QStringLiteral("方向 ") + protocol::directionName(protocol::kScanOrder[index])
+               : QStringLiteral("摇杆");
 }
 
 int directionIndex(protocol::Direction d)
@@ -178,9 +175,9 @@ void JournalRecorder::sent(const protocol::Command &c, const QString &cause,
             ++jog.frames;
             return;
         }
-        m_journal.record(
-            Kind::Sent, c.device, kJogFrame, cause,
-            QStringLiteral("方向 %1，%2 · %3").arg(kDirections[direction], speeds(c), hex(bytes)));
+        m_journal.record(Kind::Sent, c.device, kJogFrame, cause,
+                         QStringLiteral("方向 %1，%2 · %3")
+                             .arg(protocol::directionName(*moved), speeds(c), hex(bytes)));
         return;
     }
     QString event = kOtherFrame;

@@ -70,6 +70,22 @@ quint8 directionBits(Direction direction)
     return 0x00;
 }
 
+QString directionName(Direction direction)
+{
+    static const QString names[] = {
+        QStringLiteral("左上"), QStringLiteral("上"), QStringLiteral("右上"), QStringLiteral("右"),
+        QStringLiteral("右下"), QStringLiteral("下"), QStringLiteral("左下"), QStringLiteral("左")};
+    return names[int(direction)];
+}
+
+QString directionArrow(Direction direction)
+{
+    static const QString arrows[] = {QStringLiteral("↖"), QStringLiteral("↑"), QStringLiteral("↗"),
+                                     QStringLiteral("→"), QStringLiteral("↘"), QStringLiteral("↓"),
+                                     QStringLiteral("↙"), QStringLiteral("←")};
+    return arrows[int(direction)];
+}
+
 std::optional<Direction> directionFor(int horizontal, int vertical)
 {
     const int h = (horizontal > 0) - (horizontal < 0);

@@ -26,6 +26,11 @@ inline constexpr quint8 kLeftBit = 0x04;
 inline constexpr quint8 kUpBit = 0x08;
 inline constexpr quint8 kDownBit = 0x10;
 
+// The direction's name, as its button is named and the journal says it ("左上"), and the arrow
+// on its button ("↖").
+QString directionName(Direction direction);
+QString directionArrow(Direction direction);
+
 // The jog direction for the signs of a horizontal (right positive) and a vertical (up positive)
 // push; nothing for none, or when opposite pushes cancel on both axes.
 std::optional<Direction> directionFor(int horizontal, int vertical);
